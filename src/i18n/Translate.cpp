@@ -1,0 +1,24 @@
+#include "i18n/Translate.h"
+
+#include "options/AppState.h"
+
+QString TranslateWith(const TLanguageOptions& language, const QString& text)
+{
+    if (language.iLanguage == 0 || AppTerminating.load())
+        return text;
+    if (language.iLanguage < 0 || language.iLanguage >= language.Translations.size() ||
+        language.Translations.isEmpty())
+        return text;
+    const QStringList& english = language.Translations.at(0);
+    const qsizetype index = english.indexOf(text);
+    if (index < 0)
+        return text;
+    const QStringList& target = language.Translations.at(language.iLanguage);
+    const QString translated = index < target.size() ? target.at(index) : QString();
+    return translated.isEmpty() ? text : translated;
+}
+
+QString Translate(const QString& text)
+{
+    return TranslateWith(GlobalOptions.Language, text);
+}

@@ -1,0 +1,4 @@
+#include "options/AppState.h"
+
+std::atomic<bool> AppTerminating{false};
+std::atomic<bool> ElevatedInstance{false};

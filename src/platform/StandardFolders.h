@@ -1,0 +1,23 @@
+#pragma once
+// Where the program keeps things on this system. Every value is read from the environment on each
+// call, so tests that point HOME and the XDG variables at temporary folders see their own folders.
+#include <QString>
+
+namespace StandardFolders {
+// $XDG_DATA_HOME/Zorvan Backup (default ~/.local/share/Zorvan Backup): options, jobs list, job files.
+QString applicationDataFolder();
+// /var/tmp/Zorvan Backup: created at start for every user; nothing is stored in it.
+QString sharedDataFolder();
+// $XDG_CONFIG_HOME (default ~/.config).
+QString configFolder();
+// $XDG_RUNTIME_DIR, or the temporary folder when it is not set: lock files and sockets.
+QString runtimeFolder();
+// The user's temporary folder (TMPDIR or /tmp).
+QString tempFolder();
+// The user's Documents folder.
+QString documentsFolder();
+// The folder of the running executable.
+QString programFolder();
+// The running executable's full path.
+QString programPath();
+} // namespace StandardFolders

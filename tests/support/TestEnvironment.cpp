@@ -1,0 +1,78 @@
+#include "support/TestEnvironment.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QTemporaryDir>
+
+#include <atomic>
+#include <memory>
+#include <stdexcept>
+
+namespace {
+std::unique_ptr<QTemporaryDir> rootDir;
+std::atomic<int> folderCounter{0};
+} // namespace
+
+namespace TestEnvironment {
+
+void setUpProcess()
+{
+    QDir().mkpath(ZORVAN_TEST_WORK_DIR);
+    rootDir = std::make_unique<QTemporaryDir>(QStringLiteral(ZORVAN_TEST_WORK_DIR "/run-XXXXXX"));
+    if (!rootDir->isValid())
+        throw std::runtime_error("cannot create the test folder");
+    const QString base = rootDir->path();
+    const struct
+    {
+        const char* name;
+        const char* sub;
+    } vars[] = {{"HOME", "home"},          {"XDG_DATA_HOME", "home/.local/share"},
+                {"XDG_CONFIG_HOME", "home/.config"}, {"XDG_RUNTIME_DIR", "runtime"},
+                {"TMPDIR", "tmp"}};
+    for (const auto& var : vars) {
+        const QString path = base + '/' + var.sub;
+        QDir().mkpath(path);
+        qputenv(var.name, QFile::encodeName(path));
+    }
+    QFile::setPermissions(base + "/runtime", QFileDevice::ReadOwner | QFileDevice::WriteOwner |
+                                                 QFileDevice::ExeOwner);
+    qputenv("LANG", "C.UTF-8");
+    qunsetenv("LC_ALL");
+    qunsetenv("LC_MESSAGES");
+}
+
+void tearDownProcess()
+{
+    rootDir.reset();
+}
+
+QString root()
+{
+    return rootDir->path();
+}
+
+QString makeFolder(const QString& hint)
+{
+    const QString path = root() + "/work/" + hint + '-' + QString::number(++folderCounter);
+    QDir().mkpath(path);
+    return path;
+}
+
+void writeFile(const QString& path, const QByteArray& content)
+{
+    QDir().mkpath(QFileInfo(path).absolutePath());
+    QFile file(path);
+    if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate) || file.write(content) != content.size())
+        throw std::runtime_error("cannot write " + path.toStdString());
+}
+
+QByteArray readFile(const QString& path)
+{
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly))
+        return {};
+    return file.readAll();
+}
+
+} // namespace TestEnvironment

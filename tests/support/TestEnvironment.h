@@ -1,0 +1,17 @@
+#pragma once
+#include <QByteArray>
+#include <QString>
+
+namespace TestEnvironment {
+// Creates a fresh private folder and points HOME, XDG_DATA_HOME, XDG_CONFIG_HOME, XDG_RUNTIME_DIR and
+// TMPDIR into it.
+void setUpProcess();
+void tearDownProcess();
+// The process's private root folder.
+QString root();
+// A new empty folder below the root, named after `hint`.
+QString makeFolder(const QString& hint);
+// Writes `content` to `path`, creating parent folders.
+void writeFile(const QString& path, const QByteArray& content);
+QByteArray readFile(const QString& path);
+} // namespace TestEnvironment
