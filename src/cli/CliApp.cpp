@@ -1,13 +1,63 @@
 #include "cli/CliApp.h"
 
+#include "app/core/AppStartup.h"
+#include "cli/CliJobFormat.h"
+#include "jobs/JobCatalogue.h"
+#include "jobs/uJob.h"
+#include "logs/EventsLog.h"
+
+#include <QJsonArray>
+#include <QJsonDocument>
+
+CliApp::CliApp(QTextStream& out, QTextStream& err) : out(out), err(err) {}
+
+CliApp::~CliApp() = default;
+
 int CliApp::run(const QStringList& arguments)
 {
-    if (arguments.isEmpty() || arguments.first() == "--help" || arguments.first() == "-h" ||
-        arguments.first() == "help") {
+    if (arguments.isEmpty()) {
         printHelp();
-        return arguments.isEmpty() ? kUsage : kOk;
+        return kUsage;
     }
-    return usageError(QStringLiteral("unknown command: %1").arg(arguments.first()));
+    const QString command = arguments.first();
+    const QStringList args = arguments.mid(1);
+    int code = kUsage;
+    if (command == "--help" || command == "-h" || command == "help") {
+        printHelp();
+        code = kOk;
+    } else if (command == "list") {
+        code = runList(args);
+    } else if (command == "show") {
+        code = runShow(args);
+    } else {
+        code = usageError(QStringLiteral("unknown command: %1").arg(command));
+    }
+    out.flush();
+    err.flush();
+    return code;
+}
+
+TJobCatalogue& CliApp::catalogue()
+{
+    if (!jobs) {
+        jobs = std::make_unique<TJobCatalogue>();
+        TStartupSteps steps;
+        steps.WriteAutorunWithDefaults = false;
+        steps.ApplyPriority = false;
+        const TStartupResult result = PrepareApplication(*jobs, steps);
+        for (const QString& message : result.ErrorMessages)
+            err << message << "\n";
+        printEvents();
+    }
+    return *jobs;
+}
+
+void CliApp::printEvents()
+{
+    const QStringList lines = EventsQueue().takeAll();
+    for (const QString& line : lines)
+        err << line << "\n";
+    err.flush();
 }
 
 int CliApp::usageError(const QString& message)
@@ -18,13 +68,92 @@ int CliApp::usageError(const QString& message)
     return kUsage;
 }
 
+int CliApp::runList(const QStringList& args)
+{
+    bool json = false;
+    for (const QString& arg : args) {
+        if (arg == "--json")
+            json = true;
+        else
+            return usageError(QStringLiteral("list: unexpected argument: %1").arg(arg));
+    }
+    TJobCatalogue& all = catalogue();
+    if (json) {
+        QJsonArray rows;
+        for (int i = 0; i < all.count(); ++i)
+            rows.append(JobSummaryJson(*all.at(i)));
+        out << QJsonDocument(rows).toJson(QJsonDocument::Indented);
+        return kOk;
+    }
+    if (all.count() == 0) {
+        out << "No backup jobs.\n";
+        return kOk;
+    }
+    const QStringList columns = {"name", "kind", "destination", "schedule", "last_result"};
+    const QStringList headers = {"Name", "Kind", "Destination", "Schedule", "Last result"};
+    QList<QStringList> rows;
+    QList<qsizetype> widths;
+    for (const QString& header : headers)
+        widths.append(header.size());
+    for (int i = 0; i < all.count(); ++i) {
+        const QJsonObject summary = JobSummaryJson(*all.at(i));
+        QStringList row;
+        for (int c = 0; c < columns.size(); ++c) {
+            row.append(summary.value(columns[c]).toString());
+            widths[c] = qMax(widths[c], row.last().size());
+        }
+        rows.append(row);
+    }
+    auto printRow = [&](const QStringList& row) {
+        QString line;
+        for (int c = 0; c < row.size(); ++c)
+            line += c + 1 < row.size() ? row[c].leftJustified(widths[c] + 2) : row[c];
+        out << line << "\n";
+    };
+    printRow(headers);
+    for (const QStringList& row : rows)
+        printRow(row);
+    return kOk;
+}
+
+int CliApp::runShow(const QStringList& args)
+{
+    bool json = false;
+    QString name;
+    for (const QString& arg : args) {
+        if (arg == "--json")
+            json = true;
+        else if (name.isEmpty() && !arg.startsWith("--"))
+            name = arg;
+        else
+            return usageError(QStringLiteral("show: unexpected argument: %1").arg(arg));
+    }
+    if (name.isEmpty())
+        return usageError(QStringLiteral("show: a job name is required"));
+    const TJob* job = catalogue().findByName(name);
+    if (!job) {
+        err << "zorvanbackup-cli: no job named \"" << name << "\"\n";
+        return kUsage;
+    }
+    const QJsonObject details = JobDetailsJson(*job);
+    if (json)
+        out << QJsonDocument(details).toJson(QJsonDocument::Indented);
+    else
+        PrintRecord(out, details);
+    return kOk;
+}
+
 void CliApp::printHelp()
 {
     out << "Usage: zorvanbackup-cli COMMAND [OPTIONS]\n"
            "\n"
            "Commands:\n"
-           "  list [--json]         every backup job in order: name, kind, destination, schedule, last result\n"
+           "  list [--json]         every backup job in order: name, kind, destination, schedule, last "
+           "result\n"
            "  show NAME [--json]    all settings of one job\n"
-           "  --help                this text\n";
-    out.flush();
+           "  --help                this text\n"
+           "\n"
+           "Jobs are read from the program's data folder ($XDG_DATA_HOME/Zorvan Backup).\n"
+           "Exit codes: 0 done, 1 finished with warnings, 2 finished with errors, 3 cancelled or not\n"
+           "connected, 64 wrong usage or unknown job.\n";
 }

@@ -4,19 +4,40 @@
 #include <QStringList>
 #include <QTextStream>
 
+#include <memory>
+
+class TJobCatalogue;
+
 class CliApp
 {
 public:
     // Exit codes shared by every command.
-    enum ExitCode { kOk = 0, kFinishedWithWarnings = 1, kFinishedWithErrors = 2, kCancelled = 3, kUsage = 64 };
+    enum ExitCode
+    {
+        kOk = 0,
+        kFinishedWithWarnings = 1,
+        kFinishedWithErrors = 2,
+        kCancelled = 3,
+        kUsage = 64
+    };
 
-    CliApp(QTextStream& out, QTextStream& err) : out(out), err(err) {}
+    CliApp(QTextStream& out, QTextStream& err);
+    ~CliApp();
     int run(const QStringList& arguments);
 
-private:
+    // Shared by the commands: loads the options and the job catalogue from the application data
+    // folder, as the program does at start; events of the load go to the error stream.
+    TJobCatalogue& catalogue();
+    // Writes the queued events (one per line) to the error stream.
+    void printEvents();
     int usageError(const QString& message);
-    void printHelp();
-
     QTextStream& out;
     QTextStream& err;
+
+private:
+    int runList(const QStringList& args);
+    int runShow(const QStringList& args);
+    void printHelp();
+
+    std::unique_ptr<TJobCatalogue> jobs;
 };

@@ -7,4 +7,3 @@
 QString TranslateWith(const TLanguageOptions& language, const QString& text);
 // The lookup on the global options.
 QString Translate(const QString& text);
-

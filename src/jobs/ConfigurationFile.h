@@ -8,6 +8,11 @@
 // it may hold passwords. Returns false (and an error text) on any failure.
 bool WriteScrambledFile(const QString& path, const QByteArray& plain, QString* error = nullptr);
 
-enum class TScrambledReadStatus { Ok, Missing, ReadError };
+enum class TScrambledReadStatus
+{
+    Ok,
+    Missing,
+    ReadError
+};
 // Reads the whole file and unscrambles it into `plain`.
 TScrambledReadStatus ReadScrambledFile(const QString& path, QByteArray& plain);

@@ -2,6 +2,9 @@
 
 #include "platform/Clock.h"
 
+#include <QLocale>
+#include <QRegularExpression>
+
 #include <cmath>
 
 namespace {
@@ -39,4 +42,21 @@ QDateTime QDateTimeFromDateTime(TDateTime value)
 TDateTime Now()
 {
     return DateTimeFromQDateTime(Clock::currentDateTime());
+}
+
+QString LongTimeFormat()
+{
+    static const QString format = [] {
+        QString text = QLocale::system().timeFormat(QLocale::LongFormat);
+        text.remove(QRegularExpression(QStringLiteral("\\s*t+")));
+        return text.trimmed();
+    }();
+    return format;
+}
+
+QString FormatShortDateLongTime(const QDateTime& when)
+{
+    const QLocale locale = QLocale::system();
+    return locale.toString(when.date(), QLocale::ShortFormat) + ' ' +
+           locale.toString(when.time(), LongTimeFormat());
 }

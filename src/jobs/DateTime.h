@@ -9,3 +9,8 @@ TDateTime DateTimeFromQDateTime(const QDateTime& when);
 QDateTime QDateTimeFromDateTime(TDateTime value);
 // The current local time, from the program's clock.
 TDateTime Now();
+
+// The user's long time format without its time-zone part ("hh:mm:ss" style).
+QString LongTimeFormat();
+// A moment in the user's short date and long time formats, e.g. "09.03.2024 14:05:31".
+QString FormatShortDateLongTime(const QDateTime& when);

@@ -14,12 +14,41 @@
 #include <stdexcept>
 
 // Ordinals reach the job files: new values only at the end.
-enum TJobStatus : qint32 { jsNone = 0, jsWaiting = 1, jsRunning = 2, jsCancelling = 3, jsPaused = 4 };
-enum TJobOperation : qint32 { joBackup = 0, joReadRestorePoints = 1, joRestore = 2, joRename = 3, joRemove = 4 };
-enum TDestinationType : qint32 { dtExternalDevice = 0, dtNetwork = 1 };
-enum TSchedulingType : qint32 { stDisabled = 0, stDaysOfWeek = 1, stDaysOfMonth = 2 };
-enum TOperationResult : qint32 { orSuccess = 0, orERROR_LocalAccess = 1, orERROR_RemoteAccess = 2 };
-enum TFileOperationType : qint32 {
+enum TJobStatus : qint32
+{
+    jsNone = 0,
+    jsWaiting = 1,
+    jsRunning = 2,
+    jsCancelling = 3,
+    jsPaused = 4
+};
+enum TJobOperation : qint32
+{
+    joBackup = 0,
+    joReadRestorePoints = 1,
+    joRestore = 2,
+    joRename = 3,
+    joRemove = 4
+};
+enum TDestinationType : qint32
+{
+    dtExternalDevice = 0,
+    dtNetwork = 1
+};
+enum TSchedulingType : qint32
+{
+    stDisabled = 0,
+    stDaysOfWeek = 1,
+    stDaysOfMonth = 2
+};
+enum TOperationResult : qint32
+{
+    orSuccess = 0,
+    orERROR_LocalAccess = 1,
+    orERROR_RemoteAccess = 2
+};
+enum TFileOperationType : qint32
+{
     atCopyFromLocalToRemoteFile = 0,
     atCopyFromLocalToRemoteFileThroughTempFolder = 1,
     atCopyFromRemoteToLocalFile = 2,

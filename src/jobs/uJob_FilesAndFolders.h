@@ -2,8 +2,18 @@
 // A files-and-folders job: selected sources copied by the program's own engine.
 #include "jobs/uJob.h"
 
-enum TFilterType : qint32 { ftNoFilters = 0, ftIncludeOnly = 1, ftExclude = 2 };
-enum TBackupType : qint32 { btSync = 0, btFull = 1, btInc = 2 };
+enum TFilterType : qint32
+{
+    ftNoFilters = 0,
+    ftIncludeOnly = 1,
+    ftExclude = 2
+};
+enum TBackupType : qint32
+{
+    btSync = 0,
+    btFull = 1,
+    btInc = 2
+};
 
 struct TSourceSettings
 {

@@ -1,11 +1,10 @@
 #include "logs/EventsLog.h"
 
+#include "jobs/DateTime.h"
 #include "options/uOptions.h"
 #include "platform/Clock.h"
 
-#include <QLocale>
 #include <QMutexLocker>
-#include <QRegularExpression>
 
 void TEventsQueue::add(const QString& line)
 {
@@ -23,16 +22,7 @@ QStringList TEventsQueue::takeAll()
 
 QString FormatEventLine(const QString& text)
 {
-    static const QString timeFormat = [] {
-        // The long time format without its time-zone part, like the desktop's clock shows it.
-        QString format = QLocale::system().timeFormat(QLocale::LongFormat);
-        format.remove(QRegularExpression(QStringLiteral("\\s*t+")));
-        return format.trimmed();
-    }();
-    const QDateTime now = Clock::currentDateTime();
-    const QLocale locale = QLocale::system();
-    return locale.toString(now.date(), QLocale::ShortFormat) + ' ' + locale.toString(now.time(), timeFormat) +
-           QStringLiteral(": ") + text;
+    return FormatShortDateLongTime(Clock::currentDateTime()) + QStringLiteral(": ") + text;
 }
 
 TEventsQueue& EventsQueue()

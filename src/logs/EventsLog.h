@@ -20,8 +20,8 @@ private:
 struct TEventsPanel
 {
     QStringList Lines;
-    bool HasFocus = false;        // while the user works in the panel a flush does not scroll it
-    bool ScrolledToEnd = false;   // set by a flush that scrolled to the last line
+    bool HasFocus = false;      // while the user works in the panel a flush does not scroll it
+    bool ScrolledToEnd = false; // set by a flush that scrolled to the last line
 };
 
 // "<short date> <long time>: <text>" with the user's formats.

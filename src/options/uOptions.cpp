@@ -122,11 +122,10 @@ QString ExpandExcludedDirLine(const QString& line)
     if (value.isEmpty())
         return line;
     const QString token = '%' + name + '%';
-    const qsizetype at = line.indexOf(token, 0, Qt::CaseInsensitive);
-    if (at < 0)
-        return line;
     QString expanded = line;
-    expanded.replace(at, token.size(), value);
+    const qsizetype at = line.indexOf(token, 0, Qt::CaseInsensitive);
+    if (at >= 0)
+        expanded.replace(at, token.size(), value);
     return expanded.toLower();
 }
 
@@ -150,18 +149,18 @@ QStringList LoadExcludedDirsList(const QString& path)
     return lines;
 }
 
-void SetDefaultOptions()
+void SetDefaultOptions(bool writeAutorun)
 {
     TOptions& o = GlobalOptions;
     o.Language.LanguageOfInterface = SystemLanguageCode();
     o.Language.iLanguage = 0;
-    o.General.RunProgramAtLogon = SetAutorun(true);
+    o.General.RunProgramAtLogon = writeAutorun && SetAutorun(true);
     o.General.BlockSleepModeifJobIsScheduled = true;
     o.General.ProtectConfigurationbyPassword = false;
     o.General.strProtectConfiguration_Password.clear();
     o.General.ProcessPriority = 1;
-    o.General.PathForTempFiles =
-        StandardFolders::tempFolder() + '/' + QStringLiteral(ZORVAN_APP_TITLE).remove(' ') + QStringLiteral("Tmp");
+    o.General.PathForTempFiles = StandardFolders::tempFolder() + '/' +
+                                 QStringLiteral(ZORVAN_APP_TITLE).remove(' ') + QStringLiteral("Tmp");
     o.Logging.MaxNumberOfLogsForEachJob = 20;
     o.Logging.MaxNumberOfLinesInHistory = 500;
     o.Logging.MaxNumberOfLinesInEventsLog = 50;

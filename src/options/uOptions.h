@@ -63,8 +63,9 @@ constexpr qint32 kOptionsFileVersion = 8;
 bool LoadOptions();
 // Writes GlobalOptions to options.obo (atomically, mode 0600: it may hold the configuration password).
 bool SaveOptions();
-// Fills GlobalOptions with the defaults, writing the autorun entry and reading the excluded-folders list.
-void SetDefaultOptions();
+// Fills GlobalOptions with the defaults and reads the excluded-folders list. RunProgramAtLogon is found
+// by writing the autorun entry, unless `writeAutorun` is false (it is then left false).
+void SetDefaultOptions(bool writeAutorun = true);
 
 // The file-level halves, for tests and tools: parse and build the plain (unscrambled) content.
 // ParseOptions throws std::runtime_error on a short or malformed content.

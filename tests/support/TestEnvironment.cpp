@@ -27,16 +27,18 @@ void setUpProcess()
     {
         const char* name;
         const char* sub;
-    } vars[] = {{"HOME", "home"},          {"XDG_DATA_HOME", "home/.local/share"},
-                {"XDG_CONFIG_HOME", "home/.config"}, {"XDG_RUNTIME_DIR", "runtime"},
+    } vars[] = {{"HOME", "home"},
+                {"XDG_DATA_HOME", "home/.local/share"},
+                {"XDG_CONFIG_HOME", "home/.config"},
+                {"XDG_RUNTIME_DIR", "runtime"},
                 {"TMPDIR", "tmp"}};
     for (const auto& var : vars) {
         const QString path = base + '/' + var.sub;
         QDir().mkpath(path);
         qputenv(var.name, QFile::encodeName(path));
     }
-    QFile::setPermissions(base + "/runtime", QFileDevice::ReadOwner | QFileDevice::WriteOwner |
-                                                 QFileDevice::ExeOwner);
+    QFile::setPermissions(base + "/runtime",
+                          QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner);
     qputenv("LANG", "C.UTF-8");
     qunsetenv("LC_ALL");
     qunsetenv("LC_MESSAGES");

@@ -2,8 +2,8 @@
 // process, so that no test touches the user's real files, and a QCoreApplication for Qt's services.
 #include "support/TestEnvironment.h"
 
-#include <QCoreApplication>
 #include <gtest/gtest.h>
+#include <QCoreApplication>
 
 int main(int argc, char** argv)
 {
