@@ -1,0 +1,58 @@
+#include "engine/CatalogFile.h"
+
+#include <QFile>
+#include <QSaveFile>
+
+namespace {
+const QByteArray kMark("\xEF\xBB\xBF");
+}
+
+QByteArray EncodeCatalog(const QStringList& entries)
+{
+    QByteArray content = kMark;
+    for (const QString& entry : entries) {
+        content += entry.toUtf8();
+        content += "\r\n";
+    }
+    return content;
+}
+
+QStringList DecodeCatalog(const QByteArray& content)
+{
+    QByteArrayView rest(content);
+    if (rest.startsWith(kMark))
+        rest = rest.sliced(kMark.size());
+    QStringList entries;
+    qsizetype start = 0;
+    const qsizetype size = rest.size();
+    for (qsizetype i = 0; i < size; ++i) {
+        const char c = rest[i];
+        if (c != '\r' && c != '\n')
+            continue;
+        entries.append(QString::fromUtf8(rest.sliced(start, i - start)));
+        if (c == '\r' && i + 1 < size && rest[i + 1] == '\n')
+            ++i;
+        start = i + 1;
+    }
+    if (start < size)
+        entries.append(QString::fromUtf8(rest.sliced(start)));
+    return entries;
+}
+
+bool WriteCatalogFile(const QString& path, const QStringList& entries)
+{
+    QSaveFile file(path);
+    if (!file.open(QIODevice::WriteOnly))
+        return false;
+    file.write(EncodeCatalog(entries));
+    return file.commit();
+}
+
+bool ReadCatalogFile(const QString& path, QStringList& entries)
+{
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly))
+        return false;
+    entries = DecodeCatalog(file.readAll());
+    return true;
+}

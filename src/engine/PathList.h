@@ -1,0 +1,42 @@
+#pragma once
+// An ordered list of relative paths with a hash index for lookups. Paths compare exactly (Linux file
+// names differ by letter case); a lookup returns the first matching entry; the list keeps the order
+// in which entries were added, which is the order the catalogs are written in.
+#include <QString>
+#include <QStringList>
+
+#include <vector>
+
+class TPathList
+{
+public:
+    TPathList() = default;
+    explicit TPathList(QStringList paths) { assign(std::move(paths)); }
+
+    void assign(QStringList paths);
+    void append(const QString& path);
+    // Removes the last entry (and its index slot when it was the first of its kind).
+    void removeLast();
+    void clear();
+
+    qsizetype indexOf(QStringView path) const;
+    bool contains(QStringView path) const { return indexOf(path) >= 0; }
+    qsizetype size() const { return items.size(); }
+    bool isEmpty() const { return items.isEmpty(); }
+    const QString& at(qsizetype index) const { return items.at(index); }
+    const QString& last() const { return items.last(); }
+    const QStringList& list() const { return items; }
+    // Hands the entries over and leaves the list empty.
+    QStringList take();
+
+private:
+    static constexpr qint32 kEmpty = -1;
+    size_t home(QStringView path) const;
+    void insertIndex(qint32 index);
+    void rebuildIndex(size_t capacity);
+
+    QStringList items;
+    // Open addressing with linear probing; each slot holds an index into `items` or kEmpty.
+    std::vector<qint32> slots;
+    qsizetype indexedCount = 0;
+};

@@ -1,0 +1,20 @@
+#pragma once
+// The paths a job's runs use on this computer (log folder, temporary folder) and the path join every
+// run uses, for local and storage paths alike.
+#include <QDateTime>
+#include <QString>
+
+class TJob;
+
+// Joins two path parts: an empty second part gives the first, a rooted second part ("/…", "//…",
+// "\\…", "smb://…") replaces the first, otherwise exactly one "/" separates them.
+QString JoinPath(const QString& first, const QString& second);
+// A run's start time as it names log files and backup subfolders: "yyyy-mm-dd hh;nn;ss".
+QString FormatRunStamp(const QDateTime& when);
+
+// PathForLogFiles joined with the job name, from the job's option snapshot.
+QString JobLogFolder(const TJob& job);
+// PathForTempFiles joined with the job name.
+QString JobTempFolder(const TJob& job);
+// The local copy of the remote job file: PathForTempFiles joined with the job name + ".kxj".
+QString JobTempRemoteJobFile(const TJob& job);

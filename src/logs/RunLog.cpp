@@ -1,0 +1,79 @@
+#include "logs/RunLog.h"
+
+#include "jobs/DateTime.h"
+#include "jobs/uJob.h"
+#include "logs/EventsLog.h"
+#include "logs/JobPaths.h"
+#include "platform/Clock.h"
+
+#include <QDir>
+#include <QFileInfo>
+#include <QLocale>
+#include <QSaveFile>
+
+QString RunLogLine(const QString& text)
+{
+    const QTime now = Clock::currentDateTime().time();
+    return QLocale::system().toString(now, LongTimeFormat()) + QStringLiteral(": ") + text;
+}
+
+QString HistoryLine(const QString& text)
+{
+    return FormatShortDateLongTime(Clock::currentDateTime()) + QStringLiteral(": ") + text;
+}
+
+void LogLine(TJob& job, const QString& text)
+{
+    job.LastJobResult.Log.append(RunLogLine(text));
+}
+
+void LogPlain(TJob& job, const QString& text)
+{
+    job.LastJobResult.Log.append(text);
+}
+
+void LogError(TJob& job, const QString& text)
+{
+    LogLine(job, job.Translate(QStringLiteral("ERROR:")) + ' ' + text);
+    ++job.LastJobResult.ErrorsCount;
+}
+
+void LogWarning(TJob& job, const QString& text)
+{
+    LogLine(job, job.Translate(QStringLiteral("WARNING:")) + ' ' + text);
+    ++job.LastJobResult.WarningsCount;
+}
+
+bool SaveRunLogFile(const QString& path, const QStringList& lines)
+{
+    QByteArray content("\xEF\xBB\xBF");
+    for (const QString& line : lines) {
+        content += line.toUtf8();
+        content += "\r\n";
+    }
+    QSaveFile file(path);
+    if (!file.open(QIODevice::WriteOnly))
+        return false;
+    file.write(content);
+    return file.commit();
+}
+
+bool EnsureJobLogFolder(TJob& job, const QString& eventText)
+{
+    const QString folder = JobLogFolder(job);
+    if (QFileInfo(folder).isDir() || QDir().mkpath(folder))
+        return true;
+    AddEvent(eventText + ' ' + folder);
+    return false;
+}
+
+void SaveRunLogAndPrune(TJob& job, const QDateTime& start)
+{
+    const QString folder = JobLogFolder(job);
+    if (!QFileInfo(folder).isDir())
+        return;
+    const QString name = FormatRunStamp(start);
+    SaveRunLogFile(JoinPath(folder, name + QStringLiteral(".txt")), job.LastJobResult.Log.snapshot());
+    job.LogList.append(name);
+    job.RemoveOldLogs();
+}
