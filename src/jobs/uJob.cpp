@@ -3,6 +3,7 @@
 #include "i18n/Translate.h"
 #include "logs/EventsLog.h"
 #include "platform/StandardFolders.h"
+#include "storage/uNetworkFuncs.h"
 
 #include <QMutexLocker>
 

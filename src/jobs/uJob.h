@@ -11,7 +11,10 @@
 
 #include <array>
 #include <atomic>
+#include <memory>
 #include <stdexcept>
+
+class TNetworkPathConnection;
 
 // Ordinals reach the job files: new values only at the end.
 enum TJobStatus : qint32
@@ -134,6 +137,8 @@ public:
     std::atomic<TFileOperationType> CurrentFileOperationType{atCopyFromLocalToRemoteFile};
     std::atomic<qint32> CurrentFileOperationProgress{0};
     std::atomic<qint64> CurrentBackupSize{0};
+    // The open network connection while the destination is a share (owned; storage/).
+    std::unique_ptr<TNetworkPathConnection> NetworkConnection;
 
     // Takes a private deep copy of GlobalOptions; every run reads only this copy.
     void OptionsToJobOptions();

@@ -1,0 +1,276 @@
+#include "platform/CopyFile.h"
+
+#include "platform/FileSystemLocal.h"
+
+#include <QRandomGenerator>
+
+#include <cerrno>
+#include <cstdlib>
+#include <fcntl.h>
+#include <sys/file.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace {
+
+constexpr size_t kDirectAlignment = 4096;
+
+struct TAlignedBuffer
+{
+    explicit TAlignedBuffer(size_t size)
+    {
+        if (posix_memalign(&data, kDirectAlignment, size) != 0)
+            data = nullptr;
+    }
+    ~TAlignedBuffer() { std::free(data); }
+    TAlignedBuffer(const TAlignedBuffer&) = delete;
+    TAlignedBuffer& operator=(const TAlignedBuffer&) = delete;
+    char* get() const { return static_cast<char*>(data); }
+    void* data = nullptr;
+};
+
+// Another process holds an flock or a POSIX write lock on the file. The shared flock taken here
+// stays until the descriptor is closed, so writers that lock are held off during the copy.
+bool lockedByAnotherProcess(int fd)
+{
+    if (::flock(fd, LOCK_SH | LOCK_NB) != 0 && errno == EWOULDBLOCK)
+        return true;
+    struct flock probe
+    {
+    };
+    probe.l_type = F_RDLCK;
+    probe.l_whence = SEEK_SET;
+    return ::fcntl(fd, F_GETLK, &probe) == 0 && probe.l_type != F_UNLCK;
+}
+
+bool cancelled(const TCopyOptions& options)
+{
+    return options.cancel && options.cancel->load(std::memory_order_relaxed) != 0;
+}
+
+void reportProgress(const TCopyOptions& options, qint64 total, qint64 transferred)
+{
+    if (options.progress)
+        options.progress(total, transferred);
+}
+
+QString temporaryNameBeside(const QString& target)
+{
+    const QString parent = ParentPath(target);
+    const QString name =
+        QStringLiteral(".zorvan-") +
+        QString::number(QRandomGenerator::global()->generate64(), 16).rightJustified(16, '0') +
+        QStringLiteral(".part");
+    return parent.isEmpty() ? name : (parent.endsWith('/') ? parent : parent + '/') + name;
+}
+
+// Fills `buffer` up to `size` bytes; fewer only at the end of the file. Bytes or -errno.
+qint64 readChunk(TFileHandle& in, char* buffer, qint64 size)
+{
+    qint64 done = 0;
+    while (done < size) {
+        qint64 n = in.read(buffer + done, size - done);
+        if (n == -EINVAL) {
+            // O_DIRECT refused for this read (unaligned offset at the tail): continue buffered.
+            auto* local = dynamic_cast<TLocalFileHandle*>(&in);
+            if (local && local->isDirect() && local->dropDirect() == 0)
+                n = in.read(buffer + done, size - done);
+        }
+        if (n < 0)
+            return n;
+        if (n == 0)
+            break;
+        done += n;
+    }
+    return done;
+}
+
+qint64 writeChunk(TFileHandle& out, const char* buffer, qint64 size)
+{
+    auto* local = dynamic_cast<TLocalFileHandle*>(&out);
+    if (local && local->isDirect() && size % qint64(kDirectAlignment) != 0)
+        local->dropDirect(); // the unaligned tail of the file
+    qint64 n = out.write(buffer, size);
+    if (n == -EINVAL && local && local->isDirect() && local->dropDirect() == 0)
+        n = out.write(buffer, size);
+    return n;
+}
+
+// Unbuffered mode without O_DIRECT: write the chunk back and drop it (and the source's pages)
+// from the page cache.
+void dropFromCache(TFileHandle& in, TFileHandle& out, qint64 offset, qint64 length)
+{
+    if (in.descriptor() >= 0)
+        ::posix_fadvise(in.descriptor(), offset, length, POSIX_FADV_DONTNEED);
+    if (out.descriptor() >= 0) {
+        ::sync_file_range(out.descriptor(), offset, length,
+                          SYNC_FILE_RANGE_WAIT_BEFORE | SYNC_FILE_RANGE_WRITE | SYNC_FILE_RANGE_WAIT_AFTER);
+        ::posix_fadvise(out.descriptor(), offset, length, POSIX_FADV_DONTNEED);
+    }
+}
+
+bool isDirect(const TFileHandle& handle)
+{
+    const auto* local = dynamic_cast<const TLocalFileHandle*>(&handle);
+    return local && local->isDirect();
+}
+
+// In-kernel copy between two local descriptors. Returns 0, an errno, or -1 when the kernel cannot
+// copy between these files and the caller should fall back to read/write.
+int copyInKernel(int in, int out, qint64 total, const TCopyOptions& options, qint64& transferred)
+{
+    for (;;) {
+        if (cancelled(options))
+            return ECANCELED;
+        qint64 chunkDone = 0;
+        while (chunkDone < kCopyChunkSize) {
+            const ssize_t n =
+                ::copy_file_range(in, nullptr, out, nullptr, size_t(kCopyChunkSize - chunkDone), 0);
+            if (n < 0) {
+                if (errno == EINTR)
+                    continue;
+                if (transferred == 0 && chunkDone == 0 &&
+                    (errno == EXDEV || errno == EINVAL || errno == ENOSYS || errno == EOPNOTSUPP ||
+                     errno == EBADF))
+                    return -1;
+                return errno;
+            }
+            if (n == 0) {
+                // Some file systems report 0 for files whose size they do not know: copy by hand.
+                if (transferred == 0 && chunkDone == 0 && total > 0)
+                    return -1;
+                transferred += chunkDone;
+                reportProgress(options, total, transferred);
+                return 0;
+            }
+            chunkDone += n;
+        }
+        transferred += chunkDone;
+        reportProgress(options, total, transferred);
+    }
+}
+
+int copyByChunks(TFileHandle& in, TFileHandle& out, qint64 total, const TCopyOptions& options,
+                 qint64& transferred)
+{
+    TAlignedBuffer buffer{size_t(kCopyChunkSize)};
+    if (!buffer.get())
+        return ENOMEM;
+    const bool dropPages = options.unbuffered && !(isDirect(in) && isDirect(out));
+    for (;;) {
+        if (cancelled(options))
+            return ECANCELED;
+        const qint64 n = readChunk(in, buffer.get(), kCopyChunkSize);
+        if (n < 0)
+            return int(-n);
+        if (n == 0)
+            return 0;
+        const qint64 written = writeChunk(out, buffer.get(), n);
+        if (written < 0)
+            return int(-written);
+        if (dropPages)
+            dropFromCache(in, out, transferred, n);
+        transferred += n;
+        reportProgress(options, total, transferred);
+        if (n < kCopyChunkSize)
+            return 0;
+    }
+}
+
+// Last-write time and permission bits of the copy, set on the still-open local target.
+int finishLocalTarget(int fd, const TFileStat& source, bool sourceIsLocal)
+{
+    mode_t mode = source.mode;
+    if (!sourceIsLocal) {
+        // An SMB source only knows read-only: keep the default bits, less write for read-only.
+        struct stat st;
+        if (::fstat(fd, &st) != 0)
+            return errno;
+        mode = st.st_mode & 07777;
+        if (source.readOnly())
+            mode &= ~mode_t(0222);
+    }
+    if (::fchmod(fd, mode) != 0)
+        return errno;
+    const timespec times[2] = {{0, UTIME_OMIT}, source.lastWrite};
+    return ::futimens(fd, times) == 0 ? 0 : errno;
+}
+
+} // namespace
+
+TCopyResult CopyFileWithProgress(TFileSystem& sourceFs, const QString& source, TFileSystem& targetFs,
+                                 const QString& target, const TCopyOptions& options)
+{
+    TCopyResult result;
+    TFileStat sourceStat;
+    result.error = sourceFs.stat(source, sourceStat);
+    if (result.error != 0)
+        return result;
+    if (sourceStat.isFolder) {
+        result.error = EISDIR;
+        return result;
+    }
+    if (!sourceStat.isRegular) {
+        result.error = EINVAL; // sockets, FIFOs and devices are never read
+        return result;
+    }
+    if (!options.overwrite) {
+        TFileStat existing;
+        const int error = targetFs.stat(target, existing);
+        if (error != ENOENT) {
+            result.error = error == 0 ? EEXIST : error;
+            return result;
+        }
+    }
+
+    std::unique_ptr<TFileHandle> in;
+    TOpenOptions readOptions;
+    readOptions.unbuffered = options.unbuffered;
+    result.error = sourceFs.openRead(source, in, readOptions);
+    if (result.error == EBUSY || result.error == ETXTBSY)
+        result.sourceLocked = true;
+    if (result.error != 0)
+        return result;
+    if (in->descriptor() >= 0 && lockedByAnotherProcess(in->descriptor())) {
+        result.sourceLocked = true;
+        result.error = EWOULDBLOCK;
+        return result;
+    }
+
+    const QString temporary = temporaryNameBeside(target);
+    std::unique_ptr<TFileHandle> out;
+    TOpenOptions writeOptions;
+    writeOptions.unbuffered = options.unbuffered;
+    writeOptions.exclusive = true;
+    writeOptions.mode = sourceFs.isLocal() ? 0600 : 0666;
+    result.error = targetFs.openWrite(temporary, out, writeOptions);
+    if (result.error != 0)
+        return result;
+
+    const qint64 total = sourceStat.size;
+    qint64 transferred = 0;
+    reportProgress(options, total, 0);
+    int error = -1;
+    if (!options.unbuffered && in->descriptor() >= 0 && out->descriptor() >= 0)
+        error = copyInKernel(in->descriptor(), out->descriptor(), total, options, transferred);
+    if (error == -1)
+        error = copyByChunks(*in, *out, total, options, transferred);
+    if (error == 0 && out->descriptor() >= 0)
+        error = finishLocalTarget(out->descriptor(), sourceStat, sourceFs.isLocal());
+    const int closeError = out->close();
+    if (error == 0)
+        error = closeError;
+    in->close();
+    if (error == 0 && !targetFs.isLocal())
+        error = targetFs.setLastWriteTime(temporary, sourceStat.lastWrite);
+    if (error == 0)
+        error = targetFs.rename(temporary, target, options.overwrite);
+    if (error != 0) {
+        targetFs.removeFile(temporary);
+        result.error = error;
+        return result;
+    }
+    if (!targetFs.isLocal() && sourceStat.readOnly())
+        result.error = targetFs.setPermissions(target, sourceStat.mode);
+    return result;
+}

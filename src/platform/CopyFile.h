@@ -1,0 +1,31 @@
+#pragma once
+// The copy routine of the storage: chunked, with progress after each chunk, a cancel flag polled
+// between chunks, an unbuffered mode, and the last-write time and permission bits kept. The data goes
+// to a temporary name beside the target and is renamed over it only when complete, so an interrupted
+// copy never leaves a file that looks complete.
+#include "platform/FileSystem.h"
+
+#include <atomic>
+#include <functional>
+
+struct TCopyOptions
+{
+    bool unbuffered = false; // O_DIRECT where possible, else dropping the copied pages from the cache
+    bool overwrite = true;   // false: an existing target fails with EEXIST
+    const std::atomic<qint32>* cancel = nullptr; // nonzero aborts the copy with ECANCELED
+    // Called before the first chunk and after each one with the source size and the bytes copied.
+    std::function<void(qint64 total, qint64 transferred)> progress;
+};
+
+struct TCopyResult
+{
+    int error = 0;             // 0 or errno
+    bool sourceLocked = false; // another process holds a lock on the (local) source
+    bool ok() const { return error == 0; }
+};
+
+TCopyResult CopyFileWithProgress(TFileSystem& sourceFs, const QString& source, TFileSystem& targetFs,
+                                 const QString& target, const TCopyOptions& options);
+
+// Size of one chunk: the cancel flag is polled and progress reported this often.
+constexpr qint64 kCopyChunkSize = 8 * 1024 * 1024;

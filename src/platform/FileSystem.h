@@ -1,0 +1,86 @@
+#pragma once
+// The file-system interface of the backup storage: one backend for local paths, one for SMB shares.
+// Every call returns 0 or an errno value; nothing throws.
+#include <QList>
+#include <QString>
+
+#include <ctime>
+#include <memory>
+
+struct TFileStat
+{
+    bool isFolder = false;
+    bool isRegular = false;
+    bool isSymlink = false; // only from list() and stat(..., false): the entry itself is a link
+    qint64 size = 0;
+    timespec lastWrite{};
+    quint32 mode = 0; // permission bits (07777)
+
+    // Read-only: no write permission bit at all.
+    bool readOnly() const { return (mode & 0222) == 0; }
+};
+
+struct TDirEntry
+{
+    QString name;
+    TFileStat stat;
+};
+
+class TFileHandle
+{
+public:
+    virtual ~TFileHandle() = default;
+    // Bytes read (0 at the end), or a negative errno value.
+    virtual qint64 read(char* buffer, qint64 size) = 0;
+    // Bytes written, or a negative errno value.
+    virtual qint64 write(const char* buffer, qint64 size) = 0;
+    // Closes the file; 0 or errno. Called again (or by the destructor) it does nothing.
+    virtual int close() = 0;
+    // The local descriptor, or -1 for a remote file.
+    virtual int descriptor() const { return -1; }
+};
+
+struct TOpenOptions
+{
+    bool unbuffered = false; // bypass the page cache where the backend can
+    bool exclusive = false;  // writing: fail with EEXIST when the file exists
+    quint32 mode = 0600;     // writing: permission bits of a new file (before the umask)
+};
+
+class TFileSystem
+{
+public:
+    virtual ~TFileSystem() = default;
+
+    virtual bool isLocal() const = 0;
+    // `followLinks` false reports a symbolic link itself.
+    virtual int stat(const QString& path, TFileStat& out, bool followLinks = true) = 0;
+    // Entries of a folder without "." and "..", links reported as links.
+    virtual int list(const QString& folder, QList<TDirEntry>& out) = 0;
+    virtual int makeFolder(const QString& path) = 0;
+    virtual int removeFile(const QString& path) = 0;
+    virtual int removeFolder(const QString& path) = 0;
+    // Moves a file or folder; with `replace` false an existing target fails with EEXIST. Paths on
+    // different volumes fail with EXDEV.
+    virtual int rename(const QString& from, const QString& to, bool replace) = 0;
+    virtual int setPermissions(const QString& path, quint32 mode) = 0;
+    virtual int setLastWriteTime(const QString& path, const timespec& when) = 0;
+    virtual int openRead(const QString& path, std::unique_ptr<TFileHandle>& out,
+                         const TOpenOptions& options) = 0;
+    // Creates or truncates.
+    virtual int openWrite(const QString& path, std::unique_ptr<TFileHandle>& out,
+                          const TOpenOptions& options) = 0;
+    // A key that is equal for two paths exactly when a rename between them can work.
+    virtual QString volumeOf(const QString& path) = 0;
+
+    bool exists(const QString& path);
+    bool folderExists(const QString& path);
+    // Creates the folder and every missing parent; 0 when it exists afterwards.
+    int makePath(const QString& path);
+    // Gives the owner write permission (the "clear all attributes" of the storage); 0 or errno.
+    int makeWritable(const QString& path);
+};
+
+// The parent folder of a path joined with "/", and the last component.
+QString ParentPath(const QString& path);
+QString LastPathComponent(const QString& path);

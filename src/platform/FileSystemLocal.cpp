@@ -1,0 +1,224 @@
+#include "platform/FileSystemLocal.h"
+
+#include <QFile>
+
+#include <cerrno>
+#include <dirent.h>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace {
+
+QByteArray nativePath(const QString& path)
+{
+    return QFile::encodeName(path);
+}
+
+int errorOf(int rc)
+{
+    return rc == 0 ? 0 : errno;
+}
+
+} // namespace
+
+void FileStatFromPosix(const struct stat& st, TFileStat& out)
+{
+    out.isFolder = S_ISDIR(st.st_mode);
+    out.isRegular = S_ISREG(st.st_mode);
+    out.isSymlink = S_ISLNK(st.st_mode);
+    out.size = st.st_size;
+    out.lastWrite = st.st_mtim;
+    out.mode = st.st_mode & 07777;
+}
+
+TLocalFileSystem& TLocalFileSystem::instance()
+{
+    static TLocalFileSystem fileSystem;
+    return fileSystem;
+}
+
+int TLocalFileSystem::stat(const QString& path, TFileStat& out, bool followLinks)
+{
+    if (path.isEmpty())
+        return ENOENT;
+    struct stat st;
+    const QByteArray native = nativePath(path);
+    const int rc = followLinks ? ::stat(native.constData(), &st) : ::lstat(native.constData(), &st);
+    if (rc != 0)
+        return errno;
+    FileStatFromPosix(st, out);
+    return 0;
+}
+
+int TLocalFileSystem::list(const QString& folder, QList<TDirEntry>& out)
+{
+    out.clear();
+    const int dirFd = ::open(nativePath(folder).constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (dirFd < 0)
+        return errno;
+    DIR* dir = ::fdopendir(dirFd);
+    if (!dir) {
+        const int error = errno;
+        ::close(dirFd);
+        return error;
+    }
+    int error = 0;
+    for (;;) {
+        errno = 0;
+        const dirent* entry = ::readdir(dir);
+        if (!entry) {
+            error = errno;
+            break;
+        }
+        const char* name = entry->d_name;
+        if (name[0] == '.' && (name[1] == 0 || (name[1] == '.' && name[2] == 0)))
+            continue;
+        struct stat st;
+        if (::fstatat(dirFd, name, &st, AT_SYMLINK_NOFOLLOW) != 0)
+            continue; // vanished since the listing
+        TDirEntry item;
+        item.name = QFile::decodeName(name);
+        FileStatFromPosix(st, item.stat);
+        out.append(std::move(item));
+    }
+    ::closedir(dir);
+    return error;
+}
+
+int TLocalFileSystem::makeFolder(const QString& path)
+{
+    return errorOf(::mkdir(nativePath(path).constData(), 0777));
+}
+
+int TLocalFileSystem::removeFile(const QString& path)
+{
+    return errorOf(::unlink(nativePath(path).constData()));
+}
+
+int TLocalFileSystem::removeFolder(const QString& path)
+{
+    return errorOf(::rmdir(nativePath(path).constData()));
+}
+
+int TLocalFileSystem::rename(const QString& from, const QString& to, bool replace)
+{
+    const QByteArray source = nativePath(from);
+    const QByteArray target = nativePath(to);
+    return errorOf(::renameat2(AT_FDCWD, source.constData(), AT_FDCWD, target.constData(),
+                               replace ? 0 : RENAME_NOREPLACE));
+}
+
+int TLocalFileSystem::setPermissions(const QString& path, quint32 mode)
+{
+    return errorOf(::chmod(nativePath(path).constData(), mode & 07777));
+}
+
+int TLocalFileSystem::setLastWriteTime(const QString& path, const timespec& when)
+{
+    const timespec times[2] = {{0, UTIME_OMIT}, when};
+    return errorOf(::utimensat(AT_FDCWD, nativePath(path).constData(), times, 0));
+}
+
+int TLocalFileSystem::openRead(const QString& path, std::unique_ptr<TFileHandle>& out,
+                               const TOpenOptions& options)
+{
+    // Non-blocking open: a FIFO must never hang the copy; regular files are unaffected.
+    const QByteArray native = nativePath(path);
+    const int flags = O_RDONLY | O_CLOEXEC | O_NONBLOCK;
+    int fd = -1;
+    bool direct = false;
+    if (options.unbuffered) {
+        fd = ::open(native.constData(), flags | O_DIRECT);
+        direct = fd >= 0;
+    }
+    if (fd < 0)
+        fd = ::open(native.constData(), flags);
+    if (fd < 0)
+        return errno;
+    ::fcntl(fd, F_SETFL, ::fcntl(fd, F_GETFL) & ~O_NONBLOCK);
+    out = std::make_unique<TLocalFileHandle>(fd, direct);
+    return 0;
+}
+
+int TLocalFileSystem::openWrite(const QString& path, std::unique_ptr<TFileHandle>& out,
+                                const TOpenOptions& options)
+{
+    const QByteArray native = nativePath(path);
+    const int flags = O_WRONLY | O_CREAT | O_CLOEXEC | (options.exclusive ? O_EXCL : O_TRUNC);
+    int fd = -1;
+    bool direct = false;
+    if (options.unbuffered) {
+        fd = ::open(native.constData(), flags | O_DIRECT, options.mode);
+        direct = fd >= 0;
+    }
+    if (fd < 0)
+        fd = ::open(native.constData(), flags, options.mode);
+    if (fd < 0)
+        return errno;
+    out = std::make_unique<TLocalFileHandle>(fd, direct);
+    return 0;
+}
+
+QString TLocalFileSystem::volumeOf(const QString& path)
+{
+    // The device of the nearest existing folder: a rename target usually does not exist yet.
+    QString probe = path;
+    struct stat st;
+    while (!probe.isEmpty()) {
+        if (::stat(nativePath(probe).constData(), &st) == 0)
+            return QStringLiteral("local:") + QString::number(quint64(st.st_dev));
+        const QString parent = ParentPath(probe);
+        if (parent == probe)
+            break;
+        probe = parent;
+    }
+    return QStringLiteral("local:?");
+}
+
+qint64 TLocalFileHandle::read(char* buffer, qint64 size)
+{
+    for (;;) {
+        const ssize_t n = ::read(fd, buffer, size_t(size));
+        if (n >= 0)
+            return n;
+        if (errno != EINTR)
+            return -errno;
+    }
+}
+
+qint64 TLocalFileHandle::write(const char* buffer, qint64 size)
+{
+    qint64 done = 0;
+    while (done < size) {
+        const ssize_t n = ::write(fd, buffer + done, size_t(size - done));
+        if (n < 0) {
+            if (errno == EINTR)
+                continue;
+            return -errno;
+        }
+        if (n == 0)
+            return -EIO;
+        done += n;
+    }
+    return done;
+}
+
+int TLocalFileHandle::close()
+{
+    if (fd < 0)
+        return 0;
+    const int rc = ::close(fd);
+    fd = -1;
+    return rc == 0 || errno == EINTR ? 0 : errno;
+}
+
+int TLocalFileHandle::dropDirect()
+{
+    if (!direct)
+        return 0;
+    if (::fcntl(fd, F_SETFL, ::fcntl(fd, F_GETFL) & ~O_DIRECT) != 0)
+        return errno;
+    direct = false;
+    return 0;
+}

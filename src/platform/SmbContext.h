@@ -1,0 +1,40 @@
+#pragma once
+// One libsmbclient context with its credentials. A context is not thread-safe: the thread that
+// creates it is the only one that uses it. Files opened through it keep it alive.
+#include <QByteArray>
+#include <QString>
+
+#include <atomic>
+#include <memory>
+
+struct _SMBCCTX;
+
+class TSmbContext
+{
+public:
+    // A blank user name uses the current user's credentials (Kerberos ticket or anonymous) and
+    // ignores the password. "DOMAIN\user" names a domain. Returns null with errno in `error`.
+    static std::shared_ptr<TSmbContext> create(const QString& user, const QString& password, int& error);
+    ~TSmbContext();
+    TSmbContext(const TSmbContext&) = delete;
+    TSmbContext& operator=(const TSmbContext&) = delete;
+
+    _SMBCCTX* handle() const { return context; }
+    // Files open through this context right now.
+    int openFiles() const { return openFileCount.load(); }
+    void fileOpened() { ++openFileCount; }
+    void fileClosed() { --openFileCount; }
+
+private:
+    TSmbContext() = default;
+    static void authenticate(_SMBCCTX* context, const char* server, const char* share, char* workgroup,
+                             int workgroupLength, char* user, int userLength, char* password,
+                             int passwordLength);
+
+    _SMBCCTX* context = nullptr;
+    bool explicitUser = false;
+    QByteArray workgroupName;
+    QByteArray userName;
+    QByteArray passwordText;
+    std::atomic<int> openFileCount{0};
+};

@@ -1,0 +1,258 @@
+#include "platform/SmbFileSystem.h"
+
+#include "platform/SmbContext.h"
+#include "platform/SmbPath.h"
+
+#include <libsmbclient.h>
+
+#include <cerrno>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <sys/time.h>
+
+namespace {
+
+int lastError()
+{
+    return errno != 0 ? errno : EIO;
+}
+
+// The url of a path, or an empty array for a path that names no share.
+QByteArray urlOf(const QString& path)
+{
+    const TSmbPath parsed = ParseSmbPath(path);
+    return parsed.isValid() ? parsed.toUrl() : QByteArray();
+}
+
+// SMB reports read-only as a missing write bit and maps other attributes onto execute bits; only
+// the read-only state means something here.
+void fileStatFromSmb(const struct stat& st, TFileStat& out)
+{
+    out.isFolder = S_ISDIR(st.st_mode);
+    out.isRegular = S_ISREG(st.st_mode);
+    out.isSymlink = false;
+    out.size = st.st_size;
+    out.lastWrite = st.st_mtim;
+    const bool readOnly = (st.st_mode & 0222) == 0;
+    out.mode = out.isFolder ? (readOnly ? 0555 : 0755) : (readOnly ? 0444 : 0644);
+}
+
+class TSmbFileHandle final : public TFileHandle
+{
+public:
+    TSmbFileHandle(std::shared_ptr<TSmbContext> context, SMBCFILE* file) : smb(std::move(context)), file(file)
+    {
+        smb->fileOpened();
+    }
+    ~TSmbFileHandle() override { close(); }
+    TSmbFileHandle(const TSmbFileHandle&) = delete;
+    TSmbFileHandle& operator=(const TSmbFileHandle&) = delete;
+
+    qint64 read(char* buffer, qint64 size) override
+    {
+        errno = 0;
+        const ssize_t n = smbc_getFunctionRead(smb->handle())(smb->handle(), file, buffer, size_t(size));
+        return n >= 0 ? n : -lastError();
+    }
+
+    qint64 write(const char* buffer, qint64 size) override
+    {
+        qint64 done = 0;
+        while (done < size) {
+            errno = 0;
+            const ssize_t n =
+                smbc_getFunctionWrite(smb->handle())(smb->handle(), file, buffer + done, size_t(size - done));
+            if (n < 0)
+                return -lastError();
+            if (n == 0)
+                return -EIO;
+            done += n;
+        }
+        return done;
+    }
+
+    int close() override
+    {
+        if (!file)
+            return 0;
+        errno = 0;
+        const int rc = smbc_getFunctionClose(smb->handle())(smb->handle(), file);
+        const int error = rc == 0 ? 0 : lastError();
+        file = nullptr;
+        smb->fileClosed();
+        return error;
+    }
+
+private:
+    std::shared_ptr<TSmbContext> smb;
+    SMBCFILE* file;
+};
+
+} // namespace
+
+TSmbFileSystem::TSmbFileSystem(std::shared_ptr<TSmbContext> context) : smb(std::move(context)) {}
+
+int TSmbFileSystem::stat(const QString& path, TFileStat& out, bool)
+{
+    const QByteArray url = urlOf(path);
+    if (url.isEmpty())
+        return EINVAL;
+    struct stat st;
+    errno = 0;
+    if (smbc_getFunctionStat(smb->handle())(smb->handle(), url.constData(), &st) != 0)
+        return lastError();
+    fileStatFromSmb(st, out);
+    return 0;
+}
+
+int TSmbFileSystem::list(const QString& folder, QList<TDirEntry>& out)
+{
+    out.clear();
+    const QByteArray url = urlOf(folder);
+    if (url.isEmpty())
+        return EINVAL;
+    SMBCCTX* context = smb->handle();
+    errno = 0;
+    SMBCFILE* dir = smbc_getFunctionOpendir(context)(context, url.constData());
+    if (!dir)
+        return lastError();
+    for (;;) {
+        struct stat st;
+        const libsmb_file_info* entry = smbc_getFunctionReaddirPlus2(context)(context, dir, &st);
+        if (!entry)
+            break;
+        const QString name = QString::fromUtf8(entry->name);
+        if (name == QStringLiteral(".") || name == QStringLiteral(".."))
+            continue;
+        if (!S_ISDIR(st.st_mode) && !S_ISREG(st.st_mode))
+            continue;
+        TDirEntry item;
+        item.name = name;
+        fileStatFromSmb(st, item.stat);
+        out.append(std::move(item));
+    }
+    smbc_getFunctionClosedir(context)(context, dir);
+    return 0;
+}
+
+int TSmbFileSystem::makeFolder(const QString& path)
+{
+    const QByteArray url = urlOf(path);
+    if (url.isEmpty())
+        return EINVAL;
+    errno = 0;
+    return smbc_getFunctionMkdir(smb->handle())(smb->handle(), url.constData(), 0755) == 0 ? 0 : lastError();
+}
+
+int TSmbFileSystem::removeFile(const QString& path)
+{
+    const QByteArray url = urlOf(path);
+    if (url.isEmpty())
+        return EINVAL;
+    errno = 0;
+    return smbc_getFunctionUnlink(smb->handle())(smb->handle(), url.constData()) == 0 ? 0 : lastError();
+}
+
+int TSmbFileSystem::removeFolder(const QString& path)
+{
+    const QByteArray url = urlOf(path);
+    if (url.isEmpty())
+        return EINVAL;
+    errno = 0;
+    return smbc_getFunctionRmdir(smb->handle())(smb->handle(), url.constData()) == 0 ? 0 : lastError();
+}
+
+int TSmbFileSystem::rename(const QString& from, const QString& to, bool replace)
+{
+    const TSmbPath source = ParseSmbPath(from);
+    const TSmbPath target = ParseSmbPath(to);
+    if (!source.isValid() || !target.isValid())
+        return EINVAL;
+    if (source.shareKey() != target.shareKey())
+        return EXDEV;
+    if (!replace) {
+        TFileStat st;
+        const int error = stat(to, st);
+        if (error == 0)
+            return EEXIST;
+        if (error != ENOENT)
+            return error;
+    }
+    SMBCCTX* context = smb->handle();
+    errno = 0;
+    const int rc = smbc_getFunctionRename(context)(context, source.toUrl().constData(), context,
+                                                   target.toUrl().constData());
+    return rc == 0 ? 0 : lastError();
+}
+
+int TSmbFileSystem::setPermissions(const QString& path, quint32 mode)
+{
+    const QByteArray url = urlOf(path);
+    if (url.isEmpty())
+        return EINVAL;
+    // Only the write bits carry over (as the read-only attribute); no execute bits, which the
+    // library would turn into the archive, system and hidden attributes.
+    errno = 0;
+    const mode_t smbMode = (mode & 0222) ? 0644 : 0444;
+    return smbc_getFunctionChmod(smb->handle())(smb->handle(), url.constData(), smbMode) == 0 ? 0
+                                                                                              : lastError();
+}
+
+int TSmbFileSystem::setLastWriteTime(const QString& path, const timespec& when)
+{
+    const QByteArray url = urlOf(path);
+    if (url.isEmpty())
+        return EINVAL;
+    timeval times[2];
+    times[1].tv_sec = when.tv_sec;
+    times[1].tv_usec = when.tv_nsec / 1000;
+    times[0] = times[1];
+    errno = 0;
+    return smbc_getFunctionUtimes(smb->handle())(smb->handle(), url.constData(), times) == 0 ? 0
+                                                                                             : lastError();
+}
+
+int TSmbFileSystem::open(const QString& path, int flags, quint32 mode, std::unique_ptr<TFileHandle>& out)
+{
+    const QByteArray url = urlOf(path);
+    if (url.isEmpty())
+        return EINVAL;
+    errno = 0;
+    SMBCFILE* file = smbc_getFunctionOpen(smb->handle())(smb->handle(), url.constData(), flags, mode_t(mode));
+    if (!file)
+        return lastError();
+    out = std::make_unique<TSmbFileHandle>(smb, file);
+    return 0;
+}
+
+int TSmbFileSystem::openRead(const QString& path, std::unique_ptr<TFileHandle>& out, const TOpenOptions&)
+{
+    return open(path, O_RDONLY, 0, out);
+}
+
+int TSmbFileSystem::openWrite(const QString& path, std::unique_ptr<TFileHandle>& out,
+                              const TOpenOptions& options)
+{
+    return open(path, O_WRONLY | O_CREAT | (options.exclusive ? O_EXCL : O_TRUNC), options.mode, out);
+}
+
+int TSmbFileSystem::probeServer(const QString& path)
+{
+    TSmbPath server = ParseSmbPath(path);
+    if (server.host.isEmpty())
+        return EINVAL;
+    server.share.clear();
+    server.rest.clear();
+    SMBCCTX* context = smb->handle();
+    errno = 0;
+    SMBCFILE* dir = smbc_getFunctionOpendir(context)(context, (server.toUrl() + '/').constData());
+    if (!dir)
+        return lastError();
+    smbc_getFunctionClosedir(context)(context, dir);
+    return 0;
+}
+
+QString TSmbFileSystem::volumeOf(const QString& path)
+{
+    return ParseSmbPath(path).shareKey();
+}

@@ -1,0 +1,39 @@
+#pragma once
+// The storage file system on SMB shares through libsmbclient. Paths are "//server[:port]/share/..."
+// (or the other accepted network forms). Use it only on the thread that created its context.
+#include "platform/FileSystem.h"
+
+#include <memory>
+
+class TSmbContext;
+
+class TSmbFileSystem final : public TFileSystem
+{
+public:
+    explicit TSmbFileSystem(std::shared_ptr<TSmbContext> context);
+
+    bool isLocal() const override { return false; }
+    int stat(const QString& path, TFileStat& out, bool followLinks = true) override;
+    int list(const QString& folder, QList<TDirEntry>& out) override;
+    int makeFolder(const QString& path) override;
+    int removeFile(const QString& path) override;
+    int removeFolder(const QString& path) override;
+    int rename(const QString& from, const QString& to, bool replace) override;
+    int setPermissions(const QString& path, quint32 mode) override;
+    int setLastWriteTime(const QString& path, const timespec& when) override;
+    int openRead(const QString& path, std::unique_ptr<TFileHandle>& out,
+                 const TOpenOptions& options) override;
+    int openWrite(const QString& path, std::unique_ptr<TFileHandle>& out,
+                  const TOpenOptions& options) override;
+    QString volumeOf(const QString& path) override;
+
+    const std::shared_ptr<TSmbContext>& context() const { return smb; }
+    // Opens the server's list of shares (the path's share part is ignored): tells a refused logon
+    // from a refused share. 0 or errno.
+    int probeServer(const QString& path);
+
+private:
+    int open(const QString& path, int flags, quint32 mode, std::unique_ptr<TFileHandle>& out);
+
+    std::shared_ptr<TSmbContext> smb;
+};

@@ -1,0 +1,82 @@
+// TJob::ConnectToStorage and TJob::DisconnectFromStorage: access to the job's backup destination.
+#include "jobs/uJob.h"
+#include "platform/FileSystem.h"
+#include "platform/SmbPath.h"
+#include "storage/RunLog.h"
+#include "storage/StorageAccess.h"
+#include "storage/StorageError.h"
+#include "storage/StorageHelpers.h"
+#include "storage/uNetworkFuncs.h"
+
+namespace {
+
+// The job's storage folder below an existing destination, or the "ERROR:" text for a missing one.
+QString storageFolderOrError(TJob& job, const QString& destination, TFileSystem* fileSystem)
+{
+    const QString folder = NormaliseSmbPath(destination);
+    if (fileSystem && fileSystem->folderExists(ExtendedLengthPath(folder, true))) {
+        const bool endsWithSeparator = folder.endsWith('/');
+        return endsWithSeparator ? folder + job.stJobName : folder + '/' + job.stJobName;
+    }
+    const QString text = job.Translate(QStringLiteral("The directory does not exist:")) + ' ' + destination;
+    AddRunLogError(job, text);
+    return job.Translate(QStringLiteral("ERROR:")) + ' ' + text;
+}
+
+} // namespace
+
+QString TJob::ConnectToStorage()
+{
+    QString result;
+    CurrentFileOperationType = atNone;
+    CurrentFileOperationPath.clear();
+
+    if (DestinationType == dtExternalDevice) {
+        AddRunLogLine(*this, Translate(QStringLiteral("Connecting to the external drive. Directory:")) + ' ' +
+                                 DestinationPath);
+        TStorageAccess access;
+        int error = 0;
+        result = storageFolderOrError(*this, DestinationPath, access.fileSystemFor(DestinationPath, error));
+    } else if (DestinationType == dtNetwork) {
+        AddRunLogLine(*this, Translate(QStringLiteral("Connecting to the network. Directory:")) + ' ' +
+                                 DestinationPath);
+        NetworkConnection = std::make_unique<TNetworkPathConnection>();
+        if (NetworkConnection->Connect(DestinationPath, Destination_NetworkUsername,
+                                       Destination_NetworkPassword)) {
+            TStorageAccess access(NetworkConnection.get());
+            int error = 0;
+            result =
+                storageFolderOrError(*this, DestinationPath, access.fileSystemFor(DestinationPath, error));
+        } else {
+            const QString lastError = NetworkConnection->LastError();
+            AddRunLogError(*this, lastError);
+            result = Translate(QStringLiteral("ERROR:")) + ' ' + lastError;
+            if (result.contains(QStringLiteral("Multiple connections to"))) {
+                AddRunLogLine(*this,
+                              QStringLiteral("***** ") +
+                                  Translate(QStringLiteral(
+                                      "Try to use the IP address of the remote server (instead of the "
+                                      "hostname) in the UNC path. For example: \\\\IP_Address\\folder\\")));
+                LastJobResult.Log.append(QString());
+                result = Translate(QStringLiteral("ERROR:")) + ' ' +
+                         Translate(QStringLiteral("Read the log for details."));
+            }
+            NetworkConnection.reset();
+        }
+    }
+    return result;
+}
+
+void TJob::DisconnectFromStorage()
+{
+    AddRunLogLine(*this, Translate(QStringLiteral("Disconnecting from device.")));
+    if (DestinationType == dtNetwork && NetworkConnection) {
+        try {
+            if (NetworkConnection->Connected())
+                NetworkConnection->Disconnect(false);
+        } catch (const TStorageError& e) {
+            AddRunLogError(*this, WithoutLineBreaks(e.message()));
+        }
+        NetworkConnection.reset();
+    }
+}

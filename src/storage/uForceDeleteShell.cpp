@@ -1,0 +1,45 @@
+#include "storage/uForceDeleteShell.h"
+
+#include "platform/FileSystem.h"
+#include "storage/StorageAccess.h"
+#include "storage/StorageError.h"
+
+#include <cerrno>
+
+namespace {
+
+// Removes an entry that is known to exist; links are removed, never followed.
+void deleteEntry(TFileSystem& fileSystem, const QString& path, const TFileStat& st)
+{
+    if (st.isFolder && !st.isSymlink) {
+        if ((st.mode & 0700) != 0700)
+            fileSystem.setPermissions(path, st.mode | 0700);
+        QList<TDirEntry> entries;
+        fileSystem.list(path, entries);
+        for (const TDirEntry& entry : std::as_const(entries))
+            deleteEntry(fileSystem, path + '/' + entry.name, entry.stat);
+        fileSystem.removeFolder(path);
+        return;
+    }
+    if (!st.isSymlink)
+        fileSystem.makeWritable(path);
+    fileSystem.removeFile(path);
+}
+
+} // namespace
+
+bool ShellDeleteItem(TFileSystem& fileSystem, const QString& path)
+{
+    TFileStat st;
+    if (fileSystem.stat(path, st, false) != 0)
+        throw TStorageError(QStringLiteral("Failed to create shell item: ") + path);
+    deleteEntry(fileSystem, path, st);
+    TFileStat after;
+    return fileSystem.stat(path, after, false) == ENOENT;
+}
+
+bool ShellDeleteItem(const QString& path)
+{
+    TStorageAccess access;
+    return ShellDeleteItem(access.fileSystemFor(path), path);
+}
