@@ -1,0 +1,127 @@
+#include "imagetool/VolumeImager.h"
+
+#include "imagetool/ImageFormat.h"
+#include "imagetool/ImageWriter.h"
+#include "imagetool/Sha256.h"
+
+#include <algorithm>
+#include <cerrno>
+#include <cstring>
+#include <fcntl.h>
+#include <memory>
+#include <unistd.h>
+
+namespace {
+
+struct TFreeDeleter
+{
+    void operator()(char* p) const { std::free(p); }
+};
+
+// Reads exactly `size` bytes at `offset`; a short volume counts as a read error.
+bool readAt(int fd, char* buffer, std::size_t size, quint64 offset, int& error)
+{
+    std::size_t done = 0;
+    while (done < size) {
+        const ssize_t n = ::pread(fd, buffer + done, size - done, off_t(offset + done));
+        if (n < 0) {
+            if (errno == EINTR)
+                continue;
+            error = errno;
+            return false;
+        }
+        if (n == 0) {
+            error = EIO;
+            return false;
+        }
+        done += std::size_t(n);
+    }
+    return true;
+}
+
+// For a regular file: true when [offset, offset + size) lies wholly in a hole.
+bool isHole(int fd, quint64 offset, std::size_t size)
+{
+    const off_t data = ::lseek(fd, off_t(offset), SEEK_DATA);
+    if (data < 0)
+        return errno == ENXIO; // no data after offset
+    return quint64(data) >= offset + size;
+}
+
+} // namespace
+
+TVolumeImager::TVolumeImager(int sourceFd, quint64 size, bool isRegularFile)
+    : sourceFd(sourceFd), size(size), isRegularFile(isRegularFile)
+{
+}
+
+TImagingResult TVolumeImager::Run(const QString& imagePath)
+{
+    TImagingResult result;
+    result.Size = size;
+    TImageWriter writer;
+    auto writeFailed = [&]() {
+        result.Status = TImagingStatus::isWriteError;
+        result.Errno = writer.LastErrno();
+        result.Message = writer.LastError();
+        result.StoredBytes = writer.StoredBytes();
+        writer.Abort();
+        return result;
+    };
+    if (!writer.Open(imagePath, size, CompressionWorkers))
+        return writeFailed();
+
+    constexpr std::size_t chunk = ImageFormat::kChunkSize;
+    constexpr std::size_t block = ImageFormat::kBlockSize;
+    std::unique_ptr<char, TFreeDeleter> buffer(static_cast<char*>(std::aligned_alloc(4096, chunk)));
+    ::posix_fadvise(sourceFd, 0, 0, POSIX_FADV_SEQUENTIAL);
+    TSha256 hash;
+    quint64 offset = 0;
+    while (offset < size) {
+        if (StopRequested && StopRequested()) {
+            writer.Abort();
+            result.Status = TImagingStatus::isStopped;
+            return result;
+        }
+        const std::size_t length = std::size_t(std::min<quint64>(chunk, size - offset));
+        if (isRegularFile && isHole(sourceFd, offset, length)) {
+            hash.AddZeros(length);
+        } else {
+            int error = 0;
+            if (!readAt(sourceFd, buffer.get(), length, offset, error)) {
+                writer.Abort();
+                result.Status = TImagingStatus::isReadError;
+                result.Errno = error;
+                result.ErrorOffset = offset;
+                result.Message = QString::fromLocal8Bit(std::strerror(error));
+                return result;
+            }
+            hash.Add(buffer.get(), length);
+            // Store runs of consecutive non-zero blocks as one extent each.
+            std::size_t runStart = length;
+            for (std::size_t at = 0; at < length; at += block) {
+                const std::size_t blockSize = std::min(block, length - at);
+                const bool zero = ImageFormat::IsZeroBlock(buffer.get() + at, blockSize);
+                if (!zero && runStart == length)
+                    runStart = at;
+                if (zero && runStart != length) {
+                    if (!writer.AddExtent(offset + runStart, buffer.get() + runStart, at - runStart))
+                        return writeFailed();
+                    runStart = length;
+                }
+            }
+            if (runStart != length &&
+                !writer.AddExtent(offset + runStart, buffer.get() + runStart, length - runStart))
+                return writeFailed();
+        }
+        offset += length;
+        if (OnProgress)
+            OnProgress(offset, size);
+    }
+    result.Sha256 = hash.Result();
+    if (!writer.Finish(result.Sha256))
+        return writeFailed();
+    result.DataBytes = writer.DataBytes();
+    result.StoredBytes = writer.StoredBytes();
+    return result;
+}
