@@ -9,9 +9,35 @@
 #include <fcntl.h>
 #include <unistd.h>
 
+using ImageFormat::kBlockSize;
+using ImageFormat::kChunkSize;
+using ImageFormat::kRecordHeaderSize;
+
+struct TImageWriter::TSlot
+{
+    // Room for one record header in front of the chunk, so that a chunk without zero blocks packs
+    // into a single record without moving.
+    std::vector<char> buffer = std::vector<char>(kRecordHeaderSize + kChunkSize);
+    std::vector<char> frame = std::vector<char>(ZSTD_compressBound(kRecordHeaderSize + kChunkSize));
+    quint64 offset = 0;
+    std::size_t length = 0;
+    std::size_t frameSize = 0;
+    quint64 dataBytes = 0;
+    bool done = false;
+    QString error;
+};
+
 namespace {
-constexpr std::size_t kOutputBufferSize = 4u << 20;
+ZSTD_CCtx* newCompressor(int level)
+{
+    ZSTD_CCtx* context = ZSTD_createCCtx();
+    if (context) {
+        ZSTD_CCtx_setParameter(context, ZSTD_c_compressionLevel, level);
+        ZSTD_CCtx_setParameter(context, ZSTD_c_checksumFlag, 1);
+    }
+    return context;
 }
+} // namespace
 
 TImageWriter::TImageWriter() = default;
 
@@ -20,54 +46,86 @@ TImageWriter::~TImageWriter()
     Close();
 }
 
-bool TImageWriter::Open(const QString& path, quint64 size, int workers, int level)
+bool TImageWriter::Open(const QString& path, quint64 size, int workerCount, int compressionLevel)
 {
     filePath = path;
     volumeSize = size;
-    nextOffset = 0;
-    dataBytes = 0;
-    storedBytes = 0;
+    level = compressionLevel;
     fd = ::open(QFile::encodeName(path).constData(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0600);
     if (fd < 0)
         return Fail(errno, QStringLiteral("cannot create the file"));
     created = true;
-    finished = false;
-    context = ZSTD_createCCtx();
-    if (!context)
-        return Fail(ENOMEM, QStringLiteral("cannot create the compressor"));
-    ZSTD_CCtx_setParameter(context, ZSTD_c_compressionLevel, level);
-    ZSTD_CCtx_setParameter(context, ZSTD_c_checksumFlag, 1);
-    // A library built without threads refuses the worker count and compresses on this thread.
-    if (workers > 0)
-        ZSTD_CCtx_setParameter(context, ZSTD_c_nbWorkers, workers);
-    output.resize(kOutputBufferSize);
+    const int slotCount = std::max(workerCount, 1) + 2;
+    for (int i = 0; i < slotCount; ++i)
+        slots.push_back(std::make_unique<TSlot>());
+    if (workerCount == 0)
+        inlineContext = newCompressor(level);
+    for (int i = 0; i < workerCount; ++i)
+        workers.emplace_back([this] { WorkerLoop(); });
     ImageFormat::TImageHeader header;
     header.VolumeSize = size;
     const QByteArray bytes = ImageFormat::EncodeHeader(header);
     return WriteOut(bytes.constData(), std::size_t(bytes.size()));
 }
 
-bool TImageWriter::AddExtent(quint64 offset, const char* data, std::size_t size)
+char* TImageWriter::NextBuffer()
 {
-    if (size == 0)
-        return true;
-    if (offset < nextOffset || offset + size > volumeSize)
-        return Fail(EINVAL, QStringLiteral("extent out of order"));
-    char record[ImageFormat::kRecordHeaderSize];
-    ImageFormat::EncodeRecordHeader({ImageFormat::kDataTag, offset, size}, record);
-    if (!Compress(record, sizeof record, false) || !Compress(data, size, false))
+    if (failed || fd < 0)
+        return nullptr;
+    // The slot of this chunk was last used `slots.size()` chunks ago: its frame must be written first.
+    while (submitted - written >= slots.size())
+        if (!WriteFinished(true))
+            return nullptr;
+    if (!WriteFinished(false))
+        return nullptr;
+    bufferOut = true;
+    return slots[submitted % slots.size()]->buffer.data() + kRecordHeaderSize;
+}
+
+bool TImageWriter::Submit(quint64 offset, std::size_t length)
+{
+    if (failed || !bufferOut)
         return false;
-    nextOffset = offset + size;
-    dataBytes += size;
+    bufferOut = false;
+    if (offset < nextOffset || length > kChunkSize || offset + length > volumeSize)
+        return Fail(EINVAL, QStringLiteral("chunk out of order"));
+    nextOffset = offset + length;
+    TSlot& slot = *slots[submitted % slots.size()];
+    slot.offset = offset;
+    slot.length = length;
+    slot.done = false;
+    ++submitted;
+    if (workers.empty()) {
+        Process(slot, inlineContext);
+        return WriteFinished(false);
+    }
+    {
+        std::lock_guard<std::mutex> lock(mutex);
+        queue.push_back(&slot);
+    }
+    jobQueued.notify_one();
     return true;
 }
 
 bool TImageWriter::Finish(const QByteArray& sha256)
 {
-    char record[ImageFormat::kRecordHeaderSize];
-    ImageFormat::EncodeRecordHeader({ImageFormat::kEndTag, volumeSize, dataBytes}, record);
-    if (!Compress(record, sizeof record, false) ||
-        !Compress(sha256.constData(), std::size_t(sha256.size()), true))
+    while (written < submitted)
+        if (!WriteFinished(true))
+            return false;
+    StopWorkers();
+    // The END record and the digest make the last frame.
+    std::vector<char> record(kRecordHeaderSize + std::size_t(sha256.size()));
+    ImageFormat::EncodeRecordHeader({ImageFormat::kEndTag, volumeSize, dataBytes}, record.data());
+    std::memcpy(record.data() + kRecordHeaderSize, sha256.constData(), std::size_t(sha256.size()));
+    ZSTD_CCtx* context = newCompressor(level);
+    std::vector<char> frame(ZSTD_compressBound(record.size()));
+    const std::size_t frameSize =
+        context ? ZSTD_compress2(context, frame.data(), frame.size(), record.data(), record.size())
+                : std::size_t(-1);
+    ZSTD_freeCCtx(context);
+    if (!context || ZSTD_isError(frameSize))
+        return Fail(EIO, QStringLiteral("compression failed"));
+    if (!WriteOut(frame.data(), frameSize))
         return false;
     if (::fsync(fd) != 0)
         return Fail(errno, QStringLiteral("cannot flush the file"));
@@ -75,8 +133,8 @@ bool TImageWriter::Finish(const QByteArray& sha256)
     fd = -1;
     if (::close(closing) != 0)
         return Fail(errno, QStringLiteral("cannot close the file"));
-    Close();
     finished = true;
+    Close();
     return true;
 }
 
@@ -88,58 +146,140 @@ void TImageWriter::Abort()
     created = false;
 }
 
-bool TImageWriter::Compress(const char* data, std::size_t size, bool end)
+void TImageWriter::WorkerLoop()
 {
-    ZSTD_inBuffer in{data, size, 0};
-    const ZSTD_EndDirective mode = end ? ZSTD_e_end : ZSTD_e_continue;
+    ZSTD_CCtx* context = newCompressor(level);
     for (;;) {
-        ZSTD_outBuffer out{output.data(), output.size(), 0};
-        const std::size_t remaining = ZSTD_compressStream2(context, &out, &in, mode);
-        if (ZSTD_isError(remaining))
-            return Fail(EIO, QStringLiteral("compression failed"),
-                        QString::fromUtf8(ZSTD_getErrorName(remaining)));
-        if (out.pos > 0 && !WriteOut(output.data(), out.pos))
-            return false;
-        // With e_continue the input is all taken once pos reaches size; with e_end the frame is
-        // complete once nothing remains to flush.
-        if (end ? remaining == 0 : in.pos == in.size)
-            return true;
+        TSlot* slot = nullptr;
+        {
+            std::unique_lock<std::mutex> lock(mutex);
+            jobQueued.wait(lock, [this] { return stopping || !queue.empty(); });
+            if (stopping)
+                break;
+            slot = queue.front();
+            queue.pop_front();
+        }
+        Process(*slot, context);
+        {
+            std::lock_guard<std::mutex> lock(mutex);
+            slot->done = true;
+        }
+        jobDone.notify_all();
     }
+    ZSTD_freeCCtx(context);
+}
+
+// Packs the chunk's runs of non-zero blocks into DATA records in place (each dropped zero block
+// leaves more room than a record header takes) and compresses them into one frame.
+void TImageWriter::Process(TSlot& slot, void* context)
+{
+    char* const base = slot.buffer.data();
+    const char* const data = base + kRecordHeaderSize;
+    std::size_t packed = 0;
+    slot.dataBytes = 0;
+    slot.error.clear();
+    auto addRecord = [&](std::size_t start, std::size_t end) {
+        ImageFormat::EncodeRecordHeader({ImageFormat::kDataTag, slot.offset + start, end - start},
+                                        base + packed);
+        std::memmove(base + packed + kRecordHeaderSize, data + start, end - start);
+        packed += kRecordHeaderSize + (end - start);
+        slot.dataBytes += end - start;
+    };
+    std::size_t runStart = slot.length;
+    for (std::size_t at = 0; at < slot.length; at += kBlockSize) {
+        const bool zero =
+            ImageFormat::IsZeroBlock(data + at, std::min<std::size_t>(kBlockSize, slot.length - at));
+        if (!zero && runStart == slot.length)
+            runStart = at;
+        if (zero && runStart != slot.length) {
+            addRecord(runStart, at);
+            runStart = slot.length;
+        }
+    }
+    if (runStart != slot.length)
+        addRecord(runStart, slot.length);
+    slot.frameSize = 0;
+    if (packed == 0)
+        return;
+    auto* compressor = static_cast<ZSTD_CCtx*>(context);
+    const std::size_t size =
+        compressor ? ZSTD_compress2(compressor, slot.frame.data(), slot.frame.size(), base, packed)
+                   : std::size_t(-1);
+    if (!compressor || ZSTD_isError(size))
+        slot.error =
+            compressor ? QString::fromUtf8(ZSTD_getErrorName(size)) : QStringLiteral("no compressor");
+    else
+        slot.frameSize = size;
+}
+
+bool TImageWriter::WriteFinished(bool wait)
+{
+    while (written < submitted) {
+        TSlot& slot = *slots[written % slots.size()];
+        if (!workers.empty()) {
+            std::unique_lock<std::mutex> lock(mutex);
+            if (wait)
+                jobDone.wait(lock, [&slot] { return slot.done; });
+            else if (!slot.done)
+                return true;
+        }
+        wait = false;
+        if (!slot.error.isEmpty())
+            return Fail(EIO, QStringLiteral("compression failed"), slot.error);
+        if (slot.frameSize > 0 && !WriteOut(slot.frame.data(), slot.frameSize))
+            return false;
+        dataBytes += slot.dataBytes;
+        ++written;
+    }
+    return true;
 }
 
 bool TImageWriter::WriteOut(const char* data, std::size_t size)
 {
     while (size > 0) {
-        const ssize_t written = ::write(fd, data, size);
-        if (written < 0) {
+        const ssize_t count = ::write(fd, data, size);
+        if (count < 0) {
             if (errno == EINTR)
                 continue;
             return Fail(errno, QStringLiteral("cannot write the file"));
         }
-        data += written;
-        size -= std::size_t(written);
-        storedBytes += quint64(written);
+        data += count;
+        size -= std::size_t(count);
+        storedBytes += quint64(count);
     }
     return true;
 }
 
 bool TImageWriter::Fail(int error, const QString& what, const QString& detail)
 {
+    failed = true;
     lastErrno = error;
     lastError = what + QStringLiteral(": ") +
                 (detail.isEmpty() ? QString::fromLocal8Bit(std::strerror(error)) : detail);
     return false;
 }
 
+void TImageWriter::StopWorkers()
+{
+    {
+        std::lock_guard<std::mutex> lock(mutex);
+        stopping = true;
+        queue.clear();
+    }
+    jobQueued.notify_all();
+    for (std::thread& worker : workers)
+        worker.join();
+    workers.clear();
+}
+
 void TImageWriter::Close()
 {
-    if (context) {
-        ZSTD_freeCCtx(context);
-        context = nullptr;
-    }
+    StopWorkers();
+    ZSTD_freeCCtx(static_cast<ZSTD_CCtx*>(inlineContext));
+    inlineContext = nullptr;
+    slots.clear();
     if (fd >= 0) {
         ::close(fd);
         fd = -1;
     }
-    std::vector<char>().swap(output);
 }

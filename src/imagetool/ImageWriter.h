@@ -1,14 +1,20 @@
 #pragma once
-// Writes one image file: the header, then DATA records compressed with zstd (on zstd's own worker
-// threads, so that compression overlaps with reading and hashing the volume), then the END record.
+// Writes one image file: the header, one zstd frame per chunk of the volume that holds any non-zero
+// block, and a last frame with the END record. The caller reads each chunk straight into a buffer of
+// the writer and hands it over; worker threads drop the chunk's zero blocks, pack the rest into
+// records and compress them, while the caller reads and hashes the next chunks. Frames are written
+// in volume order. Memory use is a fixed number of chunk buffers.
 #include "imagetool/ImageFormat.h"
 
 #include <QString>
 
+#include <condition_variable>
 #include <cstddef>
+#include <deque>
+#include <memory>
+#include <mutex>
+#include <thread>
 #include <vector>
-
-struct ZSTD_CCtx_s;
 
 class TImageWriter
 {
@@ -19,13 +25,17 @@ public:
     TImageWriter& operator=(const TImageWriter&) = delete;
 
     // Creates `path` (it must not exist yet; mode 0600, since an image holds every file of the volume).
-    // `workers` zstd threads (0 compresses on the calling thread).
+    // `workers` compression threads; 0 compresses on the calling thread.
     bool Open(const QString& path, quint64 volumeSize, int workers, int level = 3);
-    // Stores volume bytes [offset, offset + size). Extents must come in rising order without overlap.
-    bool AddExtent(quint64 offset, const char* data, std::size_t size);
-    // Writes the END record with the volume's digest, flushes the compressor and syncs the file.
+    // A buffer of ImageFormat::kChunkSize bytes for the next chunk; it waits for a free buffer and
+    // writes finished frames meanwhile. nullptr after a failure.
+    char* NextBuffer();
+    // Hands over the buffer from NextBuffer, filled with volume bytes [offset, offset + length).
+    // Chunks come in rising order; chunks that are wholly zero (holes) may be left out.
+    bool Submit(quint64 offset, std::size_t length);
+    // Writes the remaining frames and the END record with the volume's digest, then syncs the file.
     bool Finish(const QByteArray& sha256);
-    // Closes and deletes an unfinished file.
+    // Stops the workers, closes and deletes an unfinished file.
     void Abort();
 
     // errno of the failure (ENOSPC when the storage is full), and its description.
@@ -36,21 +46,38 @@ public:
     quint64 StoredBytes() const { return storedBytes; }
 
 private:
-    bool Compress(const char* data, std::size_t size, bool end);
+    struct TSlot;
+    void WorkerLoop();
+    void Process(TSlot& slot, void* context);
+    // Writes finished frames in order; with `wait`, waits for the oldest pending one first.
+    bool WriteFinished(bool wait);
     bool WriteOut(const char* data, std::size_t size);
     bool Fail(int error, const QString& what, const QString& detail = {});
+    void StopWorkers();
     void Close();
 
-    ZSTD_CCtx_s* context = nullptr;
     int fd = -1;
     QString filePath;
-    quint64 volumeSize = 0;
-    quint64 nextOffset = 0;
-    quint64 dataBytes = 0;
-    quint64 storedBytes = 0;
-    std::vector<char> output;
     bool created = false;
     bool finished = false;
+    bool failed = false;
+    quint64 volumeSize = 0;
+    quint64 nextOffset = 0;
+    int level = 3;
+    quint64 dataBytes = 0;
+    quint64 storedBytes = 0;
     int lastErrno = 0;
     QString lastError;
+
+    std::vector<std::unique_ptr<TSlot>> slots;
+    quint64 submitted = 0; // chunks handed over
+    quint64 written = 0;   // chunks whose frame is in the file
+    bool bufferOut = false;
+    void* inlineContext = nullptr; // compressor of the calling thread when there are no workers
+    std::vector<std::thread> workers;
+    std::mutex mutex;
+    std::condition_variable jobQueued;
+    std::condition_variable jobDone;
+    std::deque<TSlot*> queue;
+    bool stopping = false;
 };

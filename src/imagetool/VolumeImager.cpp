@@ -13,11 +13,6 @@
 
 namespace {
 
-struct TFreeDeleter
-{
-    void operator()(char* p) const { std::free(p); }
-};
-
 // Reads exactly `size` bytes at `offset`; a short volume counts as a read error.
 bool readAt(int fd, char* buffer, std::size_t size, quint64 offset, int& error)
 {
@@ -72,8 +67,6 @@ TImagingResult TVolumeImager::Run(const QString& imagePath)
         return writeFailed();
 
     constexpr std::size_t chunk = ImageFormat::kChunkSize;
-    constexpr std::size_t block = ImageFormat::kBlockSize;
-    std::unique_ptr<char, TFreeDeleter> buffer(static_cast<char*>(std::aligned_alloc(4096, chunk)));
     ::posix_fadvise(sourceFd, 0, 0, POSIX_FADV_SEQUENTIAL);
     TSha256 hash;
     quint64 offset = 0;
@@ -87,8 +80,11 @@ TImagingResult TVolumeImager::Run(const QString& imagePath)
         if (isRegularFile && isHole(sourceFd, offset, length)) {
             hash.AddZeros(length);
         } else {
+            char* buffer = writer.NextBuffer();
+            if (!buffer)
+                return writeFailed();
             int error = 0;
-            if (!readAt(sourceFd, buffer.get(), length, offset, error)) {
+            if (!readAt(sourceFd, buffer, length, offset, error)) {
                 writer.Abort();
                 result.Status = TImagingStatus::isReadError;
                 result.Errno = error;
@@ -96,22 +92,8 @@ TImagingResult TVolumeImager::Run(const QString& imagePath)
                 result.Message = QString::fromLocal8Bit(std::strerror(error));
                 return result;
             }
-            hash.Add(buffer.get(), length);
-            // Store runs of consecutive non-zero blocks as one extent each.
-            std::size_t runStart = length;
-            for (std::size_t at = 0; at < length; at += block) {
-                const std::size_t blockSize = std::min(block, length - at);
-                const bool zero = ImageFormat::IsZeroBlock(buffer.get() + at, blockSize);
-                if (!zero && runStart == length)
-                    runStart = at;
-                if (zero && runStart != length) {
-                    if (!writer.AddExtent(offset + runStart, buffer.get() + runStart, at - runStart))
-                        return writeFailed();
-                    runStart = length;
-                }
-            }
-            if (runStart != length &&
-                !writer.AddExtent(offset + runStart, buffer.get() + runStart, length - runStart))
+            hash.Add(buffer, length);
+            if (!writer.Submit(offset, length))
                 return writeFailed();
         }
         offset += length;
