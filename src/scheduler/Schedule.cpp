@@ -81,15 +81,30 @@ std::optional<TScheduleMoment> NearestPastStart(const TSchedulingSettings& sched
     }
     if (times.isEmpty())
         return std::nullopt;
-    const bool everyDay = schedule.SchedulingType == stDisabled;
+    // Walks back one calendar day at a time, keeping the day of the week and of the month by
+    // arithmetic rather than converting every day into a date.
+    const QDate today = QDate::fromJulianDay(kEpochJulianDay + now.Day);
+    int weekDay = today.dayOfWeek();
+    int monthDay = today.day();
+    QDate month(today.year(), today.month(), 1);
     for (int j = 0; j <= kDaysLookedBack; ++j) {
         const qint64 day = now.Day - j;
-        if (!everyDay && !IsScheduledDay(schedule, day))
-            continue;
-        for (qsizetype k = times.size() - 1; k >= 0; --k) {
-            const TScheduleMoment candidate{day, times[k]};
-            if (candidate.totalMsecs() < now.totalMsecs())
-                return candidate;
+        bool scheduled = true;
+        if (schedule.SchedulingType == stDaysOfWeek)
+            scheduled = schedule.DaysOfWeek[std::size_t(weekDay)];
+        else if (schedule.SchedulingType == stDaysOfMonth)
+            scheduled = schedule.DaysOfMonth[std::size_t(monthDay)];
+        if (scheduled) {
+            for (qsizetype k = times.size() - 1; k >= 0; --k) {
+                const TScheduleMoment candidate{day, times[k]};
+                if (candidate.totalMsecs() < now.totalMsecs())
+                    return candidate;
+            }
+        }
+        weekDay = weekDay == 1 ? 7 : weekDay - 1;
+        if (--monthDay == 0) {
+            month = month.addMonths(-1);
+            monthDay = month.daysInMonth();
         }
     }
     return std::nullopt;

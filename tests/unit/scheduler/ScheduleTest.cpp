@@ -131,6 +131,9 @@ TEST_F(ScheduleTest, MonthDaysThatAMonthLacksAreNeverHit)
     EXPECT_FALSE(job.IsScheduledXDaysFromNow(1));
     EXPECT_EQ(job.GetDateTimeOfNearestPastTask(), value(at(2024, 3, 31, 20, 0)));
 
+    Clock::setTestTime(at(2024, 1, 15, 12, 0));
+    EXPECT_EQ(job.GetDateTimeOfNearestPastTask(), value(at(2023, 12, 31, 20, 0))) << "across the year's end";
+
     // April 30th evening: tomorrow is May 1st, not a 31st.
     Clock::setTestTime(at(2024, 4, 30, 21, 0));
     EXPECT_FALSE(job.IsScheduledXDaysFromNow(1));
