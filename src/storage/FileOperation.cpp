@@ -2,6 +2,7 @@
 #include "jobs/uJob.h"
 #include "platform/CopyFile.h"
 #include "platform/FileSystem.h"
+#include "platform/SmbPath.h"
 #include "storage/RunLog.h"
 #include "storage/StorageAccess.h"
 #include "storage/StorageError.h"
@@ -50,7 +51,13 @@ public:
             raise(error);
     }
 
-    TFileSystem& fs(const QString& path) { return access.fileSystemFor(ExtendedLengthPath(path, false)); }
+    TFileSystem& fs(const QString& path)
+    {
+        // A relative path names no volume; it must never land below the working folder.
+        if (!path.startsWith('/') && !IsSmbPath(path))
+            raise(EINVAL);
+        return access.fileSystemFor(ExtendedLengthPath(path, false));
+    }
 
     TCopyResult copy(TFileSystem& sourceFs, const QString& source, TFileSystem& targetFs,
                      const QString& target, bool overwrite = true)
