@@ -114,8 +114,13 @@ bool SmbServer::prepare()
     for (const char* sub : {"private", "lock", "state", "cache", "pid", "ncalrpc", "log", "share", "readonly",
                             "public", "denied"})
         QDir().mkpath(base + '/' + sub);
-    // Guests write into the public share as "nobody".
-    QFile::setPermissions(guestFolder(), QFileDevice::Permissions(0x7777));
+    // Guests reach the public share as "nobody": the folder must be open to them.
+    const auto open = QFileDevice::Permissions(0x7777);
+    const auto traversable = QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner |
+                             QFileDevice::ReadGroup | QFileDevice::ExeGroup | QFileDevice::ReadOther |
+                             QFileDevice::ExeOther;
+    QFile::setPermissions(base, traversable);
+    QFile::setPermissions(guestFolder(), open);
     serverPort = freePort();
     if (serverPort == 0) {
         error = QStringLiteral("no free port");
@@ -148,6 +153,8 @@ bool SmbServer::prepare()
                              "  disable spoolss = yes\n"
                              "  usershare path =\n"
                              "  kernel oplocks = no\n"
+                             // No RPC helper daemons: they would detach from the server's process group.
+                             "  rpc start on demand helpers = no\n"
                              // The read-only attribute is the owner's write bit of the file.
                              "  store dos attributes = no\n"
                              "  map readonly = yes\n"
