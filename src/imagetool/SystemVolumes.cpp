@@ -237,7 +237,8 @@ QString InUseReason(const QString& path, const TMountTable& mounts)
                 continue;
             const QString mounted = mountedReason(loop, mounts);
             if (!mounted.isEmpty())
-                return QStringLiteral("it is the backing file of /dev/%1, and %2").arg(name, mounted);
+                return QStringLiteral("it is the backing file of /dev/%1, which %2")
+                    .arg(name, mounted.mid(3));
         }
     }
     return {};
