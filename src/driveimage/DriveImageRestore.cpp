@@ -1,0 +1,60 @@
+#include "driveimage/DriveImageRestore.h"
+
+#include "engine/MessageText.h"
+#include "jobs/uJob_DriveImage.h"
+#include "logs/EventsLog.h"
+#include "options/AppState.h"
+#include "platform/ChildProcess.h"
+
+#include <atomic>
+
+namespace {
+std::atomic<TDriveImageRestoreView*> restoreView{nullptr};
+}
+
+void SetDriveImageRestoreView(TDriveImageRestoreView* view)
+{
+    restoreView = view;
+}
+
+void TJob_DriveImage::Restore()
+{
+    const qint32 errorsBefore = LastJobResult.ErrorsCount;
+    const QString result = ConnectToStorage();
+    TDriveImageRestoreView* view = restoreView.load();
+    if (result.startsWith(Translate(QStringLiteral("ERROR:")))) {
+        // A storage that cannot be reached is not an error of the job's backups.
+        LastJobResult.ErrorsCount = errorsBefore;
+        const QString cancelled =
+            FillPlaceholders(Translate(QStringLiteral("\"%s\" restore is cancelled.")), {stJobName});
+        AddEvent(result);
+        AddEvent(cancelled);
+        if (view)
+            view->ShowRestoreError(result + '\n' + cancelled);
+        return;
+    }
+    // The guidance stays open as long as the user reads it; no session to the storage is held for it.
+    DisconnectFromStorage();
+    if (!result.isEmpty() && view)
+        view->ShowRestoreGuidance(*this);
+}
+
+QStringList RestartIntoBootMenuCommand()
+{
+    return {QStringLiteral("/bin/sh"), QStringLiteral("-c"),
+            QStringLiteral("systemctl reboot --boot-loader-menu=0 || systemctl reboot")};
+}
+
+void RestartComputerForRecovery(const TCommandStarter& start)
+{
+    AppTerminating = true;
+    const QStringList command = RestartIntoBootMenuCommand();
+    start(command.first(), command.mid(1));
+}
+
+void RestartComputerForRecovery()
+{
+    RestartComputerForRecovery([](const QString& program, const QStringList& arguments) {
+        return TChildProcess::StartDetached(program, arguments);
+    });
+}

@@ -1,0 +1,207 @@
+#include "driveimage/DriveImageRun.h"
+
+#include "driveimage/ElevatedToolCommand.h"
+#include "driveimage/ImageToolCommandLine.h"
+#include "driveimage/ImageToolOutput.h"
+#include "engine/MessageText.h"
+#include "logs/EventsLog.h"
+#include "logs/JobPaths.h"
+#include "logs/RunLog.h"
+#include "options/AppState.h"
+#include "platform/ChildProcess.h"
+#include "platform/Clock.h"
+
+#include <QDeadlineTimer>
+#include <QDir>
+
+#include <cstring>
+
+namespace {
+const QString kSeparatorLine = QStringLiteral("-----------------------------");
+}
+
+void TDriveImageRun::Run()
+{
+    startTime = Clock::currentDateTime();
+    job.AddEventtoBackupHistory(T("Starting the backup."), false);
+    const QString connected = job.ConnectToStorage();
+    QString errorText;
+    if (connected.startsWith(T("ERROR:")))
+        errorText = connected;
+    else
+        storageFolder = connected;
+    EnsureJobLogFolder(job, T("Unable to create a folder for the log files:"));
+    if (storageFolder.isEmpty()) {
+        connectionFailedEnding(errorText);
+        return;
+    }
+    runConnected();
+}
+
+void TDriveImageRun::runConnected()
+{
+    job.DeleteTempFiles();
+    QDir().mkpath(JobTempFolder(job));
+    job.CurrentBackupSize = 0;
+    job.CurrentBackupFilesProcessed = 0;
+    job.CurrentFileOperationProgress = 0;
+    job.CurrentFileOperationPath.clear();
+    LogPlain(job, kSeparatorLine);
+    if (isCancelling()) {
+        cancelledEnding();
+    } else {
+        runTool();
+        afterTool();
+    }
+    closeConnectedRun();
+}
+
+void TDriveImageRun::runTool()
+{
+    using namespace ImageToolCommandLine;
+    const QStringList arguments = WithCommand("start", "backup", BackupArguments(job));
+    const QHash<QString, QString> variables = ToolEnvironment(job);
+    // A password of this program's own environment never reaches a tool that was not meant to get one.
+    const QStringList unset =
+        variables.isEmpty() ? QStringList{QString::fromLatin1(kPasswordVariable)} : QStringList();
+    job.CurrentFileOperationType = atNone;
+
+    TChildProcess tool;
+    if (tool.openPipe() != 0)
+        return;
+    int error = 0;
+    for (const QString& variant : ToolVariants()) {
+        error = tool.start(variant, arguments, variables, unset);
+        if (error == 0) {
+            startedVariant = variant;
+            break;
+        }
+    }
+    if (startedVariant.isEmpty()) {
+        job.JobStatus = jsCancelling;
+        LogLine(job, T("ERROR:") + QString::fromLocal8Bit(std::strerror(error)));
+        return;
+    }
+    TImageToolOutputReader output(job);
+    const qint32 errorsBefore = job.LastJobResult.ErrorsCount;
+    watchTool(tool, output);
+    if (isCancelling())
+        stopTool(tool);
+    else
+        checkToolEnding(tool, errorsBefore);
+}
+
+void TDriveImageRun::watchTool(TChildProcess& tool, TImageToolOutputReader& output)
+{
+    auto readWaiting = [&] {
+        // Reads only what is waiting, so that the loop never blocks on a quiet tool.
+        while (tool.bytesAvailable() > 0) {
+            const QByteArray chunk = tool.read(TImageToolOutputReader::kChunkSize);
+            if (chunk.isEmpty())
+                break;
+            output.HandleChunk(chunk);
+        }
+    };
+    for (;;) {
+        const bool ended = tool.waitForFinished(kPollMsecs);
+        readWaiting();
+        if (ended) {
+            // What the tool wrote right before it ended is in the pipe by now: its last lines count too.
+            readWaiting();
+            output.Finish();
+            return;
+        }
+        if (isCancelling())
+            return;
+    }
+}
+
+void TDriveImageRun::stopTool(TChildProcess& tool)
+{
+    if (tool.hasFinished())
+        return;
+    ElevatedToolCommand::Start(startedVariant,
+                               ImageToolCommandLine::WithCommand("stop", "job", {QStringLiteral("-quiet")}));
+    // The tool is this run's own child: it is also asked directly, so that it stops even when the
+    // elevated command is refused, and the run waits until the tool has removed its unfinished version.
+    tool.terminate();
+    QDeadlineTimer deadline(kStopWaitMsecs);
+    while (!tool.waitForFinished(kPollMsecs) && !deadline.hasExpired())
+        while (tool.bytesAvailable() > 0 && !tool.read(TImageToolOutputReader::kChunkSize).isEmpty()) {
+        }
+}
+
+void TDriveImageRun::checkToolEnding(const TChildProcess& tool, qint32 errorsBefore)
+{
+    // A tool that failed without saying so in its output (it crashed, or was stopped from outside)
+    // made no backup: the run must not pass for a clean one.
+    if (!tool.hasFinished() || (tool.exitedNormally() && tool.exitCode() == 0) ||
+        job.LastJobResult.ErrorsCount > errorsBefore)
+        return;
+    const QString code = tool.exitedNormally()
+                             ? QString::number(tool.exitCode())
+                             : QStringLiteral("signal ") + QString::number(tool.exitSignal());
+    LogError(job, FillPlaceholders(T("The backup tool ended without completing the backup (exit code %s)."),
+                                   {code}));
+}
+
+void TDriveImageRun::afterTool()
+{
+    using namespace ImageToolCommandLine;
+    if (isCancelling()) {
+        cancelledEnding();
+        return;
+    }
+    if (job.Settings.AutocleanOldBackups && job.LastJobResult.ErrorsCount == 0 && !startedVariant.isEmpty())
+        ElevatedToolCommand::Start(
+            startedVariant,
+            WithCommand("delete", "backup", DeleteArguments(job, job.Settings.NumberOfBackupVersionsToKeep)),
+            ToolEnvironment(job));
+    const QString localJobFile = JobTempRemoteJobFile(job);
+    job.SaveRemoteJobFile(localJobFile);
+    if (!isCancelling() &&
+        job.FileOperation(atCopyFromLocalToRemoteFile, localJobFile, storageFolder + QStringLiteral(".kxj"),
+                          job.JobOptions.Processing.IfDestinationNotAvailable_Retry_Times, true) != orSuccess)
+        job.JobStatus = jsCancelling;
+}
+
+void TDriveImageRun::cancelledEnding()
+{
+    closingLine = RunLogLine(T("Backup is cancelled."));
+    AddEvent(FillPlaceholders(T("\"%s\" backup is cancelled."), {job.stJobName}));
+    job.AddEventtoBackupHistory(T("Backup is cancelled."), false);
+    job.LastJobResult.Cancelled = true;
+}
+
+void TDriveImageRun::closeConnectedRun()
+{
+    LogPlain(job, closingLine);
+    LogLine(job, T("Removing the temporary files."));
+    job.DeleteTempFiles();
+    job.DisconnectFromStorage();
+    SaveRunLogAndPrune(job, startTime);
+    finishJob();
+}
+
+void TDriveImageRun::connectionFailedEnding(const QString& errorText)
+{
+    LogLine(job, T("Backup is cancelled."));
+    job.AddEventtoBackupHistory(T("Backup is cancelled.") + ' ' + errorText, false);
+    AddEvent(FillPlaceholders(T("\"%s\" backup is cancelled:"), {job.stJobName}) + ' ' + errorText);
+    SaveRunLogAndPrune(job, startTime);
+    job.LastJobResult.Cancelled = true;
+    finishJob();
+}
+
+void TDriveImageRun::finishJob()
+{
+    job.CurrentFileOperationProgress = 0;
+    job.CurrentFileOperationPath.clear();
+    job.LastJobResult.EndTime = Now();
+    if (!AppTerminating)
+        job.SaveLocalJobFile(LocalJobFilePath(job.stJobName));
+    if (beforeIdle)
+        beforeIdle();
+    // The last act of the run: from here on the job may be edited, started again or deleted.
+    job.JobStatus = jsNone;
+}

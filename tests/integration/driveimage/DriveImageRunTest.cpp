@@ -1,0 +1,230 @@
+// Drive image runs end to end: the job starts the real image tool on file-backed volumes, reads its
+// output, cleans up versions, stops it on cancel, and writes its logs and files.
+#include "DriveImageTestSupport.h"
+
+#include "logs/EventsLog.h"
+#include "logs/JobPaths.h"
+#include "support/TestEnvironment.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+
+#include <unistd.h>
+
+using namespace TestEnvironment;
+
+namespace {
+
+const QString kTool = QStringLiteral(ZORVAN_BIN_DIR "/zorvan-imagetool");
+
+// Lets other users pass through the test's private folders down to `folder`.
+void openFoldersDownTo(const QString& folder)
+{
+    const QString top = QDir(ZORVAN_TEST_WORK_DIR).canonicalPath();
+    for (QString at = QDir(folder).canonicalPath(); at.startsWith(top + '/'); at = QFileInfo(at).path())
+        QFile::setPermissions(at, QFile::permissions(at) | QFile::ExeOther);
+}
+
+QStringList errorLines(const QStringList& log)
+{
+    return log.filter("ERROR");
+}
+
+} // namespace
+
+TEST_F(DriveImageTest, TwoBackupsKeepTheNewestVersionWhichRecoversByteForByte)
+{
+    const QString first = makeVolume("first.img", 6 << 20, 1);
+    const QString second = makeVolume("second volume.img", 3 << 20, 2);
+    job->Settings.SourceDrivesList = {first, second};
+    job->Settings.AutocleanOldBackups = true;
+    job->Settings.NumberOfBackupVersionsToKeep = "1";
+    EventsQueue().takeAll();
+
+    runBackup();
+    EXPECT_EQ(job->LastJobResult.ErrorsCount, 0) << logLines().join('\n').toStdString();
+    EXPECT_FALSE(job->LastJobResult.Cancelled);
+    const QStringList firstVersions = versionsOn(drive);
+    ASSERT_EQ(firstVersions.size(), 1) << logLines().join(QChar(10)).toStdString();
+    // The clean-up went through the elevation command, with the variant that ran the backup.
+    const QString deleteCommand = kTool + " delete backup -backuptarget:" + drive + " -keepversions:1 -quiet";
+    ASSERT_TRUE(waitFor([&] { return !elevatedCommands().filter(deleteCommand).isEmpty(); }));
+    EXPECT_TRUE(elevatedCommands().first().endsWith(deleteCommand));
+    // The run's own files: the remote job file beside the backups, the log file, the history.
+    EXPECT_TRUE(QFileInfo::exists(drive + "/Backups/Image job.kxj"));
+    const QStringList logFiles = QDir(JobLogFolder(*job)).entryList({"*.txt"});
+    ASSERT_EQ(logFiles.size(), 1);
+    EXPECT_EQ(job->LogList.snapshot(), QStringList{logFiles.first().chopped(4)});
+    EXPECT_TRUE(QFileInfo::exists(LocalJobFilePath("Image job")));
+    EXPECT_TRUE(job->BackupHistory.last().endsWith("Starting the backup."));
+    const QStringList events = EventsQueue().takeAll();
+    ASSERT_EQ(events.size(), 1);
+    EXPECT_TRUE(events.first().endsWith("Starting the \"Image job\" backup."));
+    // The log: separator, the tool's status lines as they stand, no banner, no progress, an empty closing
+    // line.
+    const QStringList log = logLines();
+    EXPECT_TRUE(log.contains("-----------------------------"));
+    EXPECT_TRUE(log.filter("Copyright").isEmpty());
+    EXPECT_TRUE(log.filter(", copied (").isEmpty());
+    EXPECT_TRUE(log.contains("The backup operation successfully completed."));
+    EXPECT_TRUE(log.contains(QString()));
+    EXPECT_TRUE(errorLines(log).isEmpty());
+
+    scribble(first, 1 << 20, 4096, 9); // into the hole: the second version differs
+    runBackup();
+    EXPECT_EQ(job->LastJobResult.ErrorsCount, 0) << logLines().join('\n').toStdString();
+    ASSERT_TRUE(waitFor([&] { return elevatedCommands().size() == 2 && versionsOn(drive).size() == 1; }))
+        << versionsOn(drive).join(", ").toStdString();
+    const QString newest = versionsOn(drive).first();
+    EXPECT_GT(newest, firstVersions.first());
+
+    for (const QString& volume : {first, second}) {
+        SCOPED_TRACE(volume.toStdString());
+        const QString recovered = volumes + "/recovered.img";
+        QFile::remove(recovered);
+        const ToolResult recovery =
+            runTool({"start", "recovery", "-version:" + newest, "-items:" + volume, "-backupTarget:" + drive,
+                     "-recoveryTarget:" + recovered, "-quiet"});
+        ASSERT_EQ(recovery.exitCode, 0) << recovery.output.toStdString();
+        EXPECT_TRUE(readFile(recovered) == readFile(volume));
+    }
+}
+
+TEST_F(DriveImageTest, CancelInTheMiddleStopsTheToolAndLeavesNoVersion)
+{
+    // Large enough that the tool is still at work when the run is cancelled.
+    const QString volume = volumes + "/large.img";
+    {
+        QFile file(volume);
+        ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+    }
+    scribble(volume, 0, 768 << 20, 3);
+    job->Settings.SourceDrivesList = {volume};
+    job->Settings.AutocleanOldBackups = true;
+    EventsQueue().takeAll();
+
+    ASSERT_TRUE(job->Backup());
+    ASSERT_TRUE(waitFor([&] {
+        const int progress = job->CurrentFileOperationProgress;
+        return progress > 0 && progress < 100;
+    })) << logLines().join('\n').toStdString();
+    EXPECT_EQ(job->CurrentFileOperationPath.get(), "Creating a backup of volume " + volume);
+    job->Cancel();
+    waitUntilIdle();
+
+    EXPECT_TRUE(job->LastJobResult.Cancelled);
+    const QStringList commands = elevatedCommands();
+    ASSERT_EQ(commands.size(), 1);
+    EXPECT_TRUE(commands.first().endsWith(kTool + " stop job -quiet"));
+    // The run waited for the tool: the unfinished version is gone, and nothing was cleaned up.
+    EXPECT_TRUE(versionsOn(drive).isEmpty());
+    EXPECT_TRUE(partialVersionsOn(drive).isEmpty());
+    EXPECT_FALSE(QFileInfo::exists(drive + "/Backups/Image job.kxj"));
+    EXPECT_EQ(logLinesWith("Backup is cancelled.").size(), 1);
+    EXPECT_TRUE(job->BackupHistory.last().endsWith("Backup is cancelled."));
+    EXPECT_FALSE(EventsQueue().takeAll().filter("\"Image job\" backup is cancelled.").isEmpty());
+    EXPECT_EQ(QDir(JobLogFolder(*job)).entryList({"*.txt"}).size(), 1);
+}
+
+TEST_F(DriveImageTest, RunCancelledBeforeTheToolStartsSendsNoStopCommand)
+{
+    job->Settings.SourceDrivesList = {makeVolume("a.img", 1 << 20, 4)};
+    job->OptionsToJobOptions();
+    job->JobStatus = jsCancelling;
+    job->BackupInThread();
+
+    EXPECT_TRUE(job->isIdle());
+    EXPECT_TRUE(job->LastJobResult.Cancelled);
+    EXPECT_TRUE(elevatedCommands().isEmpty());
+    EXPECT_TRUE(versionsOn(drive).isEmpty());
+    EXPECT_EQ(QDir(JobLogFolder(*job)).entryList({"*.txt"}).size(), 1);
+}
+
+TEST_F(DriveImageTest, TargetTooSmallIsOneCountedErrorAndNoCleanUp)
+{
+    const QString small = mountDrive("small drive", 1);
+    ASSERT_FALSE(small.isEmpty());
+    job->DestinationPath = small;
+    const QString volume = volumes + "/random.img";
+    {
+        QFile file(volume);
+        ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+    }
+    scribble(volume, 0, 3 << 20, 5);
+    job->Settings.SourceDrivesList = {volume};
+    job->Settings.AutocleanOldBackups = true;
+
+    runBackup();
+    EXPECT_EQ(job->LastJobResult.ErrorsCount, 1);
+    EXPECT_FALSE(job->LastJobResult.Cancelled);
+    const QStringList errors = errorLines(logLines());
+    ASSERT_EQ(errors.size(), 1) << logLines().join('\n').toStdString();
+    EXPECT_TRUE(
+        errors.first().contains(": ERROR:There is not enough free space on the backup storage location"));
+    EXPECT_TRUE(elevatedCommands().isEmpty()); // an error holds the clean-up back
+    EXPECT_TRUE(versionsOn(small).isEmpty());
+    EXPECT_TRUE(partialVersionsOn(small).isEmpty());
+}
+
+TEST_F(DriveImageTest, UnreadableVolumeGivesExactlyOneErrorLine)
+{
+    const QString volume = makeVolume("secret.img", 1 << 20, 6);
+    QFile::setPermissions(volume, QFile::ReadOwner | QFile::WriteOwner);
+    if (::geteuid() == 0) {
+        // Root reads every file: the tool found first in PATH runs it without rights.
+        openFoldersDownTo(drive);
+        openFoldersDownTo(volumes);
+        const QString wrapperFolder = makeFolder("unprivileged tool");
+        const QString wrapper = wrapperFolder + "/zorvan-imagetool";
+        writeFile(wrapper, "#!/bin/sh\nexec setpriv --reuid=65534 --regid=65534 --clear-groups '" +
+                               kTool.toUtf8() + "' \"$@\"\n");
+        QFile::setPermissions(wrapper, QFile::ReadOwner | QFile::ExeOwner);
+        qputenv("PATH", (wrapperFolder + ':' + qEnvironmentVariable("PATH")).toUtf8());
+    }
+    job->Settings.SourceDrivesList = {volume};
+
+    runBackup();
+    if (::geteuid() == 0)
+        qputenv("PATH", qEnvironmentVariable("PATH").section(':', 1).toUtf8());
+    EXPECT_EQ(job->LastJobResult.ErrorsCount, 1);
+    const QStringList errors = errorLines(logLines());
+    ASSERT_EQ(errors.size(), 1) << logLines().join('\n').toStdString();
+    EXPECT_TRUE(errors.first().endsWith(": ERROR: For system backup you must run the application as admin."))
+        << logLines().join(QChar(10)).toStdString();
+    EXPECT_TRUE(logLines().filter("Access denied").isEmpty());
+    EXPECT_TRUE(versionsOn(drive).isEmpty());
+}
+
+TEST_F(DriveImageTest, RemoveHandsTheDeletionOfEveryVersionToTheTool)
+{
+    job->Settings.SourceDrivesList = {makeVolume("a.img", 1 << 20, 7)};
+    job->Settings.AutocleanOldBackups = true;
+    job->Settings.NumberOfBackupVersionsToKeep = "5";
+    runBackup();
+    runBackup();
+    ASSERT_EQ(versionsOn(drive).size(), 2);
+    ASSERT_TRUE(waitFor([&] { return elevatedCommands().size() == 2; }));
+
+    EXPECT_TRUE(job->Remove());
+    EXPECT_EQ(job->JobOperation.load(), joRemove);
+    EXPECT_FALSE(QFileInfo::exists(drive + "/Backups/Image job.kxj"));
+    EXPECT_TRUE(waitFor([&] { return versionsOn(drive).isEmpty(); }));
+    EXPECT_TRUE(elevatedCommands().last().endsWith(kTool + " delete backup -backuptarget:" + drive +
+                                                   " -keepversions:0 -quiet"));
+}
+
+TEST_F(DriveImageTest, UnreachableStorageEndsTheRunAsCancelledWithoutStartingTheTool)
+{
+    job->DestinationPath = drive + "/missing folder";
+    job->Settings.SourceDrivesList = {makeVolume("a.img", 1 << 20, 8)};
+    EventsQueue().takeAll();
+    runBackup();
+
+    EXPECT_TRUE(job->LastJobResult.Cancelled);
+    EXPECT_TRUE(versionsOn(drive).isEmpty());
+    EXPECT_TRUE(
+        job->BackupHistory.last().contains("Backup is cancelled. ERROR: The directory does not exist:"));
+    EXPECT_FALSE(EventsQueue().takeAll().filter("\"Image job\" backup is cancelled: ERROR:").isEmpty());
+    EXPECT_EQ(QDir(JobLogFolder(*job)).entryList({"*.txt"}).size(), 1);
+}

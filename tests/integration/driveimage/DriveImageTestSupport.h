@@ -1,0 +1,63 @@
+#pragma once
+// Drive image runs against the real image tool: file-backed volumes with known content and holes, an
+// "external drive" that is a tmpfs mounted for the test (the tool writes to the mount point that holds
+// the destination), and an elevation command that records what it runs and then runs it.
+#include "jobs/uJob_DriveImage.h"
+#include "unit/driveimage/QtPrinters.h"
+
+#include <gtest/gtest.h>
+#include <QByteArray>
+#include <QString>
+#include <QStringList>
+
+#include <functional>
+#include <memory>
+
+struct ToolResult
+{
+    int exitCode = -1;
+    QString output;
+};
+
+class DriveImageTest : public ::testing::Test
+{
+protected:
+    void SetUp() override;
+    void TearDown() override;
+
+    // Mounts a tmpfs of `megabytes` at a new folder; empty (and the test is to be skipped) when this
+    // process may not mount.
+    QString mountDrive(const QString& hint, int megabytes);
+    // A file-backed volume of `size` bytes: pseudo-random data from `seed` in some ranges, holes and
+    // written zeros in others.
+    QString makeVolume(const QString& name, qint64 size, quint32 seed);
+    // Writes pseudo-random bytes into an existing volume.
+    static void scribble(const QString& volume, qint64 offset, qint64 size, quint32 seed);
+
+    // Starts a backup as the program does and waits until the job is idle; the clock then moves on a
+    // minute so that the next run gets its own log file.
+    void runBackup();
+    void waitUntilIdle();
+    static bool waitFor(const std::function<bool()>& condition, int timeoutMs = 60000);
+
+    // Runs the tool itself (for recovery and listings) and waits for it.
+    static ToolResult runTool(const QStringList& arguments, const QHash<QString, QString>& environment = {});
+    static QString toolPath() { return QStringLiteral(ZORVAN_BIN_DIR "/zorvan-imagetool"); }
+
+    // The complete and the unfinished version folders of this computer on `drive`.
+    static QStringList versionsOn(const QString& drive);
+    static QStringList partialVersionsOn(const QString& drive);
+    // The command lines the elevation command was asked to run, one per line.
+    QStringList elevatedCommands() const;
+
+    QStringList logLines() const { return job->LastJobResult.Log.snapshot(); }
+    QStringList logLinesWith(const QString& text) const;
+
+    QString drive;       // mount point of the "external drive"
+    QString volumes;     // folder of the volume files
+    QString elevatedLog; // what the elevation command ran
+    std::unique_ptr<TJob_DriveImage> job;
+
+private:
+    QStringList mounted;
+};
