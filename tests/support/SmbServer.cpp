@@ -1,4 +1,4 @@
-#include "support/SmbServer.h"
+#include "SmbServer.h"
 
 #include <QDir>
 #include <QElapsedTimer>
@@ -70,7 +70,7 @@ QString smbpasswdProgram()
 
 } // namespace
 
-SmbServer::SmbServer() = default;
+SmbServer::SmbServer(const QString& parentFolder) : parent(parentFolder) {}
 
 SmbServer::~SmbServer()
 {
@@ -103,8 +103,8 @@ bool SmbServer::prepare()
         error = QStringLiteral("smbd needs root and the samba package");
         return false;
     }
-    QDir().mkpath(QStringLiteral(ZORVAN_TEST_WORK_DIR));
-    QTemporaryDir folder(QStringLiteral(ZORVAN_TEST_WORK_DIR "/smbd-XXXXXX"));
+    QDir().mkpath(parent);
+    QTemporaryDir folder(parent + QStringLiteral("/smbd-XXXXXX"));
     folder.setAutoRemove(false);
     if (!folder.isValid()) {
         error = QStringLiteral("cannot create the server folder");

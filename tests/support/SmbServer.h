@@ -19,7 +19,8 @@ class QProcess;
 class SmbServer
 {
 public:
-    SmbServer();
+    // The server's files go into a new folder below `parentFolder` (default: the build's test-work folder).
+    explicit SmbServer(const QString& parentFolder = QStringLiteral(ZORVAN_TEST_WORK_DIR));
     ~SmbServer();
     SmbServer(const SmbServer&) = delete;
     SmbServer& operator=(const SmbServer&) = delete;
@@ -57,6 +58,7 @@ private:
     bool prepare();
     bool waitUntilListening(int timeoutMs) const;
 
+    QString parent;
     QString base;
     QString error;
     int serverPort = 0;
