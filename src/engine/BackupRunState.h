@@ -1,0 +1,47 @@
+#pragma once
+// The working state of one files-and-folders backup run: what the previous run recorded, what this run
+// sees, copies, creates and finds removed, and what it could not look at.
+#include "engine/FileStamp.h"
+#include "engine/PathList.h"
+#include "jobs/uJob_FilesAndFolders.h"
+
+#include <QSet>
+#include <QStringList>
+
+#include <vector>
+
+struct TBackupRunState
+{
+    TBackupType RunKind = btSync;
+    QString TargetFolder;
+    QString BackupRoot;
+
+    TPathList PreviousLocalFilesList;
+    TStampList PreviousLocalFilesTimeList;
+    TPathList PreviousLocalDirsList;
+
+    QStringList LocalFilesList;
+    TStampList LocalFilesTimeList;
+    QStringList LocalDirsList;
+    QStringList CopiedFilesList;
+    QStringList CreatedDirsList;
+    QStringList RemovedFilesList;
+    QStringList RemovedDirsList;
+    QSet<QString> TargetDirsList;
+
+    // Which entries of the previous lists (by the index of their first occurrence) this run has seen,
+    // so that the removal pass needs no lookup in this run's lists.
+    std::vector<bool> PreviousFileSeen;
+    std::vector<bool> PreviousDirSeen;
+    // What this run could not look at: relative folders (a missing source, a folder that cannot be
+    // listed) and files that exist but could not be read. Their previous entries are carried over.
+    QSet<QString> UnknownFolders;
+    QSet<QString> UnknownFiles;
+
+    // Fills the previous lists from the remote job file's lists.
+    void setPrevious(QStringList files, const QStringList& stamps, QStringList dirs);
+    // Empties the previous lists (a full copy copies everything).
+    void clearPrevious();
+    // The stamp the previous run recorded for the file at `index`, kNoStamp when there is none.
+    TFileStamp previousStamp(qsizetype index) const;
+};

@@ -1,0 +1,447 @@
+#include "engine/FilesBackupRun.h"
+
+#include "engine/CatalogFile.h"
+#include "engine/MessageText.h"
+#include "engine/SourceWalker.h"
+#include "logs/EventsLog.h"
+#include "logs/JobPaths.h"
+#include "logs/RunLog.h"
+#include "options/AppState.h"
+#include "platform/Clock.h"
+
+#include <QDir>
+#include <QFileInfo>
+#include <QLocale>
+
+#include <cmath>
+
+namespace {
+const QString kSeparatorLine = QStringLiteral("-----------------------------");
+const QString kStartFlagName = QStringLiteral("_startflag.obl");
+const QString kFullMarker = QStringLiteral("Full)");
+const QString kIncrementalMarker = QStringLiteral("Incremental)");
+const QString kMirrorMarker = QStringLiteral("Syncronization)");
+
+// The restore point names a full copy: its first "Full)" is at its very end.
+bool isFullEntry(const QString& entry)
+{
+    const qsizetype at = entry.indexOf(kFullMarker);
+    return at >= 0 && at == entry.size() - kFullMarker.size();
+}
+
+TBackupType storedBackupType(const QString& marker)
+{
+    if (marker == kFullMarker)
+        return btFull;
+    if (marker == kIncrementalMarker)
+        return btInc;
+    return btSync;
+}
+
+QString markerOf(TBackupType type)
+{
+    switch (type) {
+    case btFull:
+        return kFullMarker;
+    case btInc:
+        return kIncrementalMarker;
+    case btSync:
+        break;
+    }
+    return kMirrorMarker;
+}
+} // namespace
+
+QString FormatByteSize(qint64 bytes)
+{
+    static const char* const units[] = {"", "KB", "MB", "GB", "TB", "PB", "EB", "ZB", "YB"};
+    int e = 1;
+    while (e < 8 && double(bytes) > std::pow(1024.0, e + 1))
+        ++e;
+    QLocale locale = QLocale::system();
+    locale.setNumberOptions(QLocale::OmitGroupSeparator);
+    QString text = locale.toString(double(bytes) / std::pow(1024.0, e), 'f', 2);
+    const QString point = locale.decimalPoint();
+    if (text.contains(point)) {
+        while (text.endsWith('0'))
+            text.chop(1);
+        if (text.endsWith(point))
+            text.chop(point.size());
+    }
+    return text + ' ' + QLatin1String(units[e]);
+}
+
+QString TFilesBackupRun::startFlagPath() const
+{
+    return JoinPath(backupRoot, kStartFlagName);
+}
+
+void TFilesBackupRun::Run()
+{
+    startTime = Clock::currentDateTime();
+    job.AddEventtoBackupHistory(T("Starting the backup."), false);
+    const QString connected = job.ConnectToStorage();
+    QString errorText;
+    if (connected.startsWith(T("ERROR:")))
+        errorText = connected;
+    else
+        backupRoot = connected;
+    EnsureJobLogFolder(job, T("Unable to create a folder for the log files:"));
+    if (backupRoot.isEmpty()) {
+        connectionFailedEnding(errorText);
+        return;
+    }
+    runConnected();
+}
+
+void TFilesBackupRun::runConnected()
+{
+    job.DeleteTempFiles();
+    QDir().mkpath(JobTempFolder(job));
+    job.CurrentBackupSize = 0;
+    job.CurrentBackupFilesProcessed = 0;
+    try {
+        if (!isCancelling())
+            fetchRemoteJobFile();
+        if (!isCancelling())
+            prepareTarget();
+        if (!isCancelling())
+            walkAndStore();
+    } catch (const std::exception& error) {
+        // Nothing in a run is meant to throw; if something does, the run ends as cancelled.
+        AddEvent(job.stJobName + ": " + QString::fromLocal8Bit(error.what()));
+        job.JobStatus = jsCancelling;
+    }
+    closeConnectedRun();
+}
+
+void TFilesBackupRun::logDatabaseHeader(const char* text)
+{
+    if (job.JobOptions.Logging.DontLogCopyingInternalFiles)
+        return;
+    LogPlain(job, kSeparatorLine);
+    LogLine(job, T(text));
+}
+
+void TFilesBackupRun::fetchRemoteJobFile()
+{
+    logDatabaseHeader("Copying database files.");
+    remoteJobFileLoaded = job.FileOperation(atCopyFromRemoteToLocalFile, JobTempRemoteJobFile(job),
+                                            remoteJobFilePath(), 0, false) == orSuccess;
+}
+
+bool TFilesBackupRun::readPreviousState()
+{
+    TRemoteBookkeeping stored;
+    try {
+        job.LoadRemoteJobFile(JobTempRemoteJobFile(job), false, stored);
+    } catch (const TJobFileError&) {
+        // The backups stay where they are; this run starts over as on a first run.
+        LogError(job, T("The job file on the storage cannot be read:") + ' ' + remoteJobFilePath());
+        remoteJobFileLoaded = false;
+        return false;
+    }
+    state.setPrevious(std::move(stored.PreviousLocalFilesList), stored.PreviousLocalFilesTimeList,
+                      std::move(stored.PreviousLocalDirsList));
+    bookkeeping.MainBackupList = std::move(stored.MainBackupList);
+    bookkeeping.SizeOfLastFullBackup = stored.SizeOfLastFullBackup;
+    bookkeeping.SizeOfAllIncrementsOrLastDifferentialCopy = stored.SizeOfAllIncrementsOrLastDifferentialCopy;
+    return true;
+}
+
+void TFilesBackupRun::prepareTarget()
+{
+    removalNeeded = false;
+    bool typeChanged = false;
+    cancelledSubfolder.clear();
+    const TBackupType type = job.Settings.Backup.BackupType;
+    if (remoteJobFileLoaded && QFileInfo::exists(JobTempRemoteJobFile(job)) && readPreviousState() &&
+        !bookkeeping.MainBackupList.isEmpty() &&
+        storedBackupType(bookkeeping.MainBackupList.first()) != type) {
+        LogWarning(job, T("Backup type has been changed in the settings.") + ' ' +
+                            T("Going to remove existing backup before to run this job."));
+        typeChanged = true;
+    }
+    handleUnfinishedRun(typeChanged);
+    startFlagList.clear();
+    if (typeChanged) {
+        // The whole backup goes, whatever an unfinished run left in it.
+        cancelledSubfolder.clear();
+        removalNeeded = true;
+    }
+    if (removalNeeded)
+        removeExistingBackup();
+    if (isCancelling())
+        return;
+
+    int incrementsSinceFull = -1;
+    const QStringList& list = bookkeeping.MainBackupList;
+    for (qsizetype i = list.size() - 1; i >= 1; --i) {
+        if (isFullEntry(list.at(i))) {
+            incrementsSinceFull = int(list.size() - 1 - i);
+            break;
+        }
+    }
+    chooseRunKind(incrementsSinceFull);
+    state.TargetFolder = JoinPath(backupRoot, subfolderName);
+    state.BackupRoot = backupRoot;
+    if (bookkeeping.MainBackupList.isEmpty())
+        bookkeeping.MainBackupList.append(markerOf(type));
+    if (type != btSync) {
+        bookkeeping.MainBackupList.append(subfolderName);
+        startFlagList.append(subfolderName);
+    }
+    if (state.RunKind == btFull)
+        state.clearPrevious();
+    applyRetention();
+    createTargetAndStartFlag();
+}
+
+void TFilesBackupRun::handleUnfinishedRun(bool typeChanged)
+{
+    const QString localFlag = JoinPath(JobTempFolder(job), kStartFlagName);
+    if (job.FileOperation(atCopyFromRemoteToLocalFile, localFlag, startFlagPath(), 0, false) != orSuccess)
+        return;
+    LogWarning(job, T("The previous backup has been cancelled and the backup files may be corrupted."));
+    previousRunCancelled = true;
+    QStringList lines;
+    if (ReadCatalogFile(localFlag, lines) && !lines.isEmpty())
+        cancelledSubfolder = lines.first();
+    if (job.JobOptions.Processing.RemovePreviousBackupIfCancelled ||
+        job.Settings.Backup.BackupType == btSync) {
+        LogPlain(job, T("We have to remove the previous backup."));
+        removalNeeded = true;
+    } else if (!typeChanged && !cancelledSubfolder.isEmpty()) {
+        // An empty flag comes from a mirror run: there is no subfolder to rename.
+        const QString folder = JoinPath(backupRoot, cancelledSubfolder);
+        job.FileOperation(atRenameRemoteFolder, folder + QStringLiteral(" CANCELED"), folder, 0, true);
+        LogPlain(job, QString());
+    }
+}
+
+void TFilesBackupRun::removeExistingBackup()
+{
+    if (job.FileOperation(atRemoveRemoteNotEmptyFolder, QString(), JoinPath(backupRoot, cancelledSubfolder),
+                          0, true) != orSuccess)
+        job.JobStatus = jsCancelling;
+    if (!isCancelling() && cancelledSubfolder.isEmpty()) {
+        // Without a remote job file on the storage (a first run that never finished) there is none to remove.
+        if (remoteJobFileLoaded &&
+            job.FileOperation(atRemoveRemoteFile, QString(), remoteJobFilePath(), 0, true) != orSuccess) {
+            job.JobStatus = jsCancelling;
+        } else {
+            remoteJobFileLoaded = false;
+            bookkeeping = TRemoteBookkeeping();
+            state.clearPrevious();
+        }
+    }
+    LogPlain(job, QString());
+}
+
+void TFilesBackupRun::chooseRunKind(int incrementsSinceFull)
+{
+    const QString stamp = FormatRunStamp(startTime) + QStringLiteral(" (");
+    const TBackupType type = job.Settings.Backup.BackupType;
+    bool full = type == btFull;
+    if (type == btInc) {
+        const qint32 every = job.Settings.Backup.PerformFullBackup_EveryCopies;
+        full = incrementsSinceFull == -1 || incrementsSinceFull >= every;
+        if (incrementsSinceFull != -1 && incrementsSinceFull >= every)
+            LogLine(job, FillPlaceholders(
+                             T("The number of incremental copies (%s) has reached the specified value "
+                               "(%s). We need to perform a full backup."),
+                             {QString::number(incrementsSinceFull), QString::number(every)}));
+    }
+    if (type == btSync) {
+        state.RunKind = btSync;
+        subfolderName.clear();
+    } else if (full) {
+        state.RunKind = btFull;
+        subfolderName = stamp + kFullMarker;
+        LogLine(job, T("Target: full copy of the source. Subdirectory:") + ' ' + subfolderName);
+        job.AddEventtoBackupHistory(T("Target: full copy of the source."), true);
+    } else {
+        state.RunKind = btInc;
+        subfolderName = stamp + kIncrementalMarker;
+        LogLine(job, T("Target: incremental copy of the source. Subdirectory:") + ' ' + subfolderName);
+        job.AddEventtoBackupHistory(T("Target: incremental copy of the source."), true);
+    }
+}
+
+void TFilesBackupRun::applyRetention()
+{
+    const qint32 keep = job.Settings.Backup.NumberFullCopiesToKeep;
+    if (job.Settings.Backup.BackupType == btSync || keep <= 0)
+        return;
+    QStringList& list = bookkeeping.MainBackupList;
+    int fulls = 0;
+    for (qsizetype i = list.size() - 1; i >= 1; --i) {
+        if (fulls == keep)
+            oldBackupsList.append(list.takeAt(i));
+        else if (isFullEntry(list.at(i)))
+            ++fulls;
+    }
+    if (job.Settings.Backup.RemoveOldBackupsBeforeStartingNewBackup)
+        removeOldBackups(true);
+}
+
+void TFilesBackupRun::createTargetAndStartFlag()
+{
+    if (!remoteJobFileLoaded)
+        job.FileOperation(atCreateRemoteFolder, QString(), backupRoot, 0, false);
+    if (state.TargetFolder != backupRoot &&
+        job.FileOperation(atCreateRemoteFolder, QString(), state.TargetFolder, 0, true) ==
+            orERROR_RemoteAccess) {
+        state.TargetFolder.clear();
+        job.JobStatus = jsCancelling;
+    }
+    if (isCancelling())
+        return;
+    const QString localFlag = JoinPath(JobTempFolder(job), kStartFlagName);
+    WriteCatalogFile(localFlag, startFlagList);
+    if (job.FileOperation(atCopyFromLocalToRemoteFile, localFlag, startFlagPath(), retries(), true) !=
+        orSuccess)
+        job.JobStatus = jsCancelling;
+}
+
+void TFilesBackupRun::walkAndStore()
+{
+    TSourceWalker walker(job, state);
+    walker.BackupSources();
+    if (!isCancelling())
+        walker.ProcessRemovedItems();
+    if (isCancelling())
+        return;
+    const qint64 size = job.CurrentBackupSize;
+    if (state.RunKind == btInc) {
+        bookkeeping.SizeOfAllIncrementsOrLastDifferentialCopy += size;
+    } else {
+        bookkeeping.SizeOfAllIncrementsOrLastDifferentialCopy = 0;
+        bookkeeping.SizeOfLastFullBackup = size;
+    }
+    storeDatabase();
+}
+
+void TFilesBackupRun::storeDatabase()
+{
+    // The previous lists are done with; freeing them first keeps the peak memory of a run down.
+    state.clearPrevious();
+    {
+        TRemoteBookkeeping stored;
+        stored.MainBackupList = bookkeeping.MainBackupList;
+        stored.PreviousLocalFilesList = state.LocalFilesList;
+        stored.PreviousLocalFilesTimeList = FormatStamps(state.LocalFilesTimeList);
+        stored.PreviousLocalDirsList = state.LocalDirsList;
+        stored.SizeOfLastFullBackup = bookkeeping.SizeOfLastFullBackup;
+        stored.SizeOfAllIncrementsOrLastDifferentialCopy =
+            bookkeeping.SizeOfAllIncrementsOrLastDifferentialCopy;
+        job.SaveRemoteJobFile(JobTempRemoteJobFile(job), stored);
+    }
+    const QString temp = JobTempFolder(job);
+    const struct
+    {
+        const char* name;
+        const QStringList& list;
+    } catalogs[] = {{"_rrd.obl", state.RemovedDirsList},
+                    {"_rf.obl", state.CopiedFilesList},
+                    {"_rd.obl", state.CreatedDirsList},
+                    {"_rrf.obl", state.RemovedFilesList}};
+    for (const auto& catalog : catalogs)
+        WriteCatalogFile(JoinPath(temp, QLatin1String(catalog.name)), catalog.list);
+    if (job.Settings.Backup.BackupType != btSync) {
+        logDatabaseHeader("Copying the database files.");
+        for (const auto& catalog : catalogs) {
+            const QString name = QLatin1String(catalog.name);
+            if (job.FileOperation(atCopyFromLocalToRemoteFile, JoinPath(temp, name),
+                                  JoinPath(state.TargetFolder, name), retries(), true) != orSuccess) {
+                job.JobStatus = jsCancelling;
+                break;
+            }
+        }
+    }
+    if (!isCancelling() && job.FileOperation(atCopyFromLocalToRemoteFile, JobTempRemoteJobFile(job),
+                                             remoteJobFilePath(), retries(), true) != orSuccess)
+        job.JobStatus = jsCancelling;
+    if (!isCancelling())
+        job.FileOperation(atRemoveRemoteFile, QString(), startFlagPath(), 0, false);
+    if (!isCancelling() && !job.Settings.Backup.RemoveOldBackupsBeforeStartingNewBackup)
+        removeOldBackups(false);
+}
+
+void TFilesBackupRun::removeOldBackups(bool beforeVariant)
+{
+    if (oldBackupsList.isEmpty())
+        return;
+    LogPlain(job, kSeparatorLine);
+    LogLine(job, T("Removing the old backups."));
+    for (const QString& entry : std::as_const(oldBackupsList)) {
+        const QString folder = JoinPath(backupRoot, entry);
+        if (job.FileOperation(atRemoveRemoteNotEmptyFolder, QString(), folder, retries(), false) == orSuccess)
+            continue;
+        if (!(beforeVariant && previousRunCancelled))
+            LogError(job, T("Unable to remove the directory. Please remove it manually: ") + ' ' + folder);
+    }
+    oldBackupsList.clear();
+}
+
+void TFilesBackupRun::closeConnectedRun()
+{
+    job.CurrentFileOperationProgress = 0;
+    job.CurrentFileOperationPath.clear();
+    LogPlain(job, kSeparatorLine);
+    QString closingLine;
+    if (isCancelling()) {
+        closingLine = RunLogLine(T("Backup is cancelled."));
+        AddEvent(FillPlaceholders(T("\"%s\" backup is cancelled."), {job.stJobName}));
+        job.AddEventtoBackupHistory(T("Backup is cancelled."), false);
+        job.LastJobResult.Cancelled = true;
+    } else {
+        const qint64 processed = job.CurrentBackupFilesProcessed;
+        const QString sizeText =
+            processed > 0 ? ' ' + T("Total size of the files:") + ' ' + FormatByteSize(job.CurrentBackupSize)
+                          : QString();
+        const char* message = "Backup job \"%s\" is finished. Files copied: %s.";
+        const char* history = "Backup job is finished.";
+        if (job.LastJobResult.ErrorsCount >= 1) {
+            message = "Backup job \"%s\" is finished with errors. Files copied: %s.";
+            history = "Backup job is finished with errors.";
+        } else if (job.LastJobResult.WarningsCount >= 1) {
+            message = "Backup job \"%s\" is finished with warnings. Files copied: %s.";
+            history = "Backup job is finished with warnings.";
+        }
+        const QString text =
+            FillPlaceholders(T(message) + sizeText, {job.stJobName, QString::number(processed)});
+        closingLine = RunLogLine(text);
+        AddEvent(text);
+        job.AddEventtoBackupHistory(T(history), false);
+    }
+    LogPlain(job, closingLine);
+    LogLine(job, T("Removing the temporary files."));
+    job.DeleteTempFiles();
+    job.DisconnectFromStorage();
+    SaveRunLogAndPrune(job, startTime);
+    state = TBackupRunState();
+    bookkeeping = TRemoteBookkeeping();
+    finishJob();
+}
+
+void TFilesBackupRun::connectionFailedEnding(const QString& errorText)
+{
+    LogLine(job, T("Backup is cancelled."));
+    job.AddEventtoBackupHistory(T("Backup is cancelled.") + ' ' + errorText, false);
+    AddEvent(FillPlaceholders(T("\"%s\" backup is cancelled:"), {job.stJobName}) + ' ' + errorText);
+    SaveRunLogAndPrune(job, startTime);
+    job.LastJobResult.Cancelled = true;
+    finishJob();
+}
+
+void TFilesBackupRun::finishJob()
+{
+    job.LastJobResult.EndTime = Now();
+    if (!AppTerminating)
+        job.SaveLocalJobFile(LocalJobFilePath(job.stJobName));
+    if (beforeIdle)
+        beforeIdle();
+    // The last act of the run: from here on the job may be edited, started again or deleted.
+    job.JobStatus = jsNone;
+}

@@ -1,0 +1,64 @@
+#pragma once
+// One backup run of a files-and-folders job, from connecting to the storage to saving the job file.
+// It runs on the job's worker thread and reports only through the job's fields and the events log.
+#include "engine/BackupRunState.h"
+#include "jobs/uJob_FilesAndFolders.h"
+
+#include <QDateTime>
+#include <QStringList>
+
+#include <functional>
+
+class TFilesBackupRun
+{
+public:
+    explicit TFilesBackupRun(TJob_FilesAndFolders& job) : job(job) {}
+    TFilesBackupRun(const TFilesBackupRun&) = delete;
+    TFilesBackupRun& operator=(const TFilesBackupRun&) = delete;
+
+    // The whole run (BackupInThread); ends with the job idle.
+    void Run();
+    // Called right before the job goes idle (the front end releases the job's run lock there).
+    void setBeforeIdle(std::function<void()> hook) { beforeIdle = std::move(hook); }
+
+private:
+    void runConnected();
+    void fetchRemoteJobFile();
+    void prepareTarget();
+    bool readPreviousState();
+    void handleUnfinishedRun(bool typeChanged);
+    void removeExistingBackup();
+    void chooseRunKind(int incrementsSinceFull);
+    void applyRetention();
+    void createTargetAndStartFlag();
+    void walkAndStore();
+    void storeDatabase();
+    void removeOldBackups(bool beforeVariant);
+    void closeConnectedRun();
+    void connectionFailedEnding(const QString& errorText);
+    void finishJob();
+    void logDatabaseHeader(const char* text);
+
+    bool isCancelling() const { return job.JobStatus.load() == jsCancelling; }
+    QString T(const char* text) const { return job.Translate(QString::fromUtf8(text)); }
+    qint32 retries() const { return job.JobOptions.Processing.IfDestinationNotAvailable_Retry_Times; }
+    QString startFlagPath() const;
+    QString remoteJobFilePath() const { return backupRoot + QStringLiteral(".kxj"); }
+
+    TJob_FilesAndFolders& job;
+    QDateTime startTime;
+    QString backupRoot;
+    QString subfolderName;
+    bool remoteJobFileLoaded = false;
+    bool previousRunCancelled = false;
+    bool removalNeeded = false;
+    QString cancelledSubfolder;
+    TRemoteBookkeeping bookkeeping; // MainBackupList and the two sizes; the path lists live in `state`
+    TBackupRunState state;
+    QStringList startFlagList;
+    QStringList oldBackupsList;
+    std::function<void()> beforeIdle;
+};
+
+// "###0.##" of the size in the largest unit that keeps it above 1 (at least KB), then the unit.
+QString FormatByteSize(qint64 bytes);

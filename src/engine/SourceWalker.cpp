@@ -1,0 +1,435 @@
+#include "engine/SourceWalker.h"
+
+#include "engine/StorageProbe.h"
+#include "logs/JobPaths.h"
+#include "logs/RunLog.h"
+#include "platform/DirectoryListing.h"
+
+#include <QDir>
+
+#include <chrono>
+#include <thread>
+
+namespace {
+const QString kSeparatorLine = QStringLiteral("-----------------------------");
+const QString kAnyPath = QStringLiteral("%anypath%/");
+
+// Names that are never backed up from a folder source (compared in lower case).
+bool isFixedSkipName(const QString& lowerName)
+{
+    static const QSet<QString> names{"dumpstack.log.tmp", "pagefile.sys",    "swapfile.sys",   "ntuser.dat",
+                                     "hiberfil.sys",      "ntuser.dat.log1", "ntuser.dat.log2"};
+    return names.contains(lowerName);
+}
+
+QString withoutTrailingSlash(QString path)
+{
+    while (path.size() > 1 && path.endsWith('/'))
+        path.chop(1);
+    return path;
+}
+
+QString lastComponent(const QString& folder)
+{
+    const qsizetype slash = folder.lastIndexOf('/');
+    return slash < 0 ? folder : folder.mid(slash + 1);
+}
+} // namespace
+
+TSourceWalker::TSourceWalker(TJob_FilesAndFolders& job, TBackupRunState& state) : job(job), state(state)
+{
+    for (QString entry : job.JobOptions.ExcludedDirs) {
+        entry = entry.toLower().replace('\\', '/');
+        if (entry.startsWith(kAnyPath))
+            excludedAnyPath.insert(withoutTrailingSlash(entry.mid(kAnyPath.size())));
+        else if (!entry.isEmpty())
+            excludedDirs.insert(withoutTrailingSlash(entry));
+    }
+    if (!job.JobOptions.General.PathForTempFiles.isEmpty())
+        tempFolderLower =
+            withoutTrailingSlash(QDir::cleanPath(job.JobOptions.General.PathForTempFiles)).toLower();
+    if (state.BackupRoot.startsWith('/') && !state.BackupRoot.startsWith(QLatin1String("//")))
+        backupRootPath = withoutTrailingSlash(QDir::cleanPath(state.BackupRoot));
+    extensionsPattern = ';' + job.Settings.Sources.Extensions.toLower() + ';';
+}
+
+void TSourceWalker::WaitWhilePaused(TJob& job)
+{
+    while (job.JobStatus.load() == jsPaused)
+        std::this_thread::sleep_for(std::chrono::milliseconds(1000));
+}
+
+bool TSourceWalker::ApplyRefusalRule()
+{
+    if (job.JobOptions.Processing.IfDestinationNotAvailable_Then == 1) {
+        TJobStatus status = job.JobStatus.load();
+        while (status != jsCancelling) {
+            job.CurrentFileOperationType = atNone_WaitingForReconnection;
+            // A cancel that arrives meanwhile wins over the pause.
+            if (job.JobStatus.compare_exchange_weak(status, jsPaused)) {
+                WaitWhilePaused(job);
+                return !isCancelling();
+            }
+        }
+    }
+    if (!isCancelling()) {
+        LogPlain(job, QString());
+        const QString crlf = QStringLiteral("\r\n");
+        LogWarning(
+            job, job.Translate("The job will be cancelled because destination is not accepting the file.") +
+                     crlf +
+                     job.Translate("Possible reasons: device is disconnected; device is corrupted; network "
+                                   "issues; transfer is blocked by antivirus.") +
+                     crlf +
+                     job.Translate("If you do not want to cancel the job next time, please open the General "
+                                   "Options, the tab \"Backup\".") +
+                     crlf + job.Translate("Select the option \"Pause the job and wait for your action\"."));
+    }
+    job.JobStatus = jsCancelling;
+    return false;
+}
+
+void TSourceWalker::BackupSources()
+{
+    const QStringList sources = job.Settings.Sources.List;
+    for (const QString& entry : sources) {
+        if (isCancelling())
+            return;
+        if (entry.endsWith('*')) {
+            QString folder = entry;
+            folder.chop(entry.endsWith(QLatin1String("/*")) ? 2 : 1);
+            if (folder.isEmpty())
+                folder = QStringLiteral("/");
+            const QString name = folder == QLatin1String("/") ? QString() : lastComponent(folder);
+            LogPlain(job, kSeparatorLine);
+            if (!SourceFolderExists(folder)) {
+                LogWarning(job, job.Translate("The source does not exist:") + ' ' + folder);
+                state.UnknownFolders.insert(name);
+                continue;
+            }
+            LogLine(job, job.Translate("Starting the directory backup:") + ' ' + folder);
+            const qsizetype previous = state.PreviousLocalDirsList.indexOf(name);
+            bool ok = true;
+            if (previous < 0) {
+                ok = CreateTargetSubfolders(name);
+                if (ok)
+                    state.CreatedDirsList.append(name);
+            }
+            if (!ok) {
+                // The failed creation has logged its error; what is stored under it stays as it was.
+                state.UnknownFolders.insert(name);
+                continue;
+            }
+            state.LocalDirsList.append(previous >= 0 ? state.PreviousLocalDirsList.at(previous) : name);
+            if (previous >= 0)
+                state.PreviousDirSeen[size_t(previous)] = true;
+            BackupDirectory(folder, name);
+        } else {
+            LogPlain(job, kSeparatorLine);
+            if (!SourceFileExists(entry)) {
+                LogWarning(job, job.Translate("The source does not exist:") + ' ' + entry);
+                state.UnknownFiles.insert(lastComponent(entry));
+                continue;
+            }
+            LogLine(job, job.Translate("Starting the file backup:") + ' ' + entry);
+            BackupSingleFile(entry, lastComponent(entry));
+        }
+    }
+}
+
+bool TSourceWalker::isExcludedFolder(const QString& path, const QString& name) const
+{
+    const QString lowerPath = path.toLower();
+    if (excludedDirs.contains(lowerPath) || excludedAnyPath.contains(name.toLower()))
+        return true;
+    if (!tempFolderLower.isEmpty() && lowerPath == tempFolderLower)
+        return true;
+    return !backupRootPath.isEmpty() && path == backupRootPath;
+}
+
+bool TSourceWalker::passesExtensionFilter(const QString& name) const
+{
+    const TFilterType filter = job.Settings.Sources.FilterType;
+    if (filter == ftNoFilters)
+        return true;
+    const qsizetype dot = name.lastIndexOf('.');
+    const QString ext = dot < 0 ? QString() : name.mid(dot + 1).toLower();
+    const bool listed = extensionsPattern.contains(';' + ext + ';');
+    return filter == ftIncludeOnly ? listed : !listed;
+}
+
+void TSourceWalker::BackupDirectory(const QString& sourceDirIn, const QString& relativeDirIn)
+{
+    WaitWhilePaused(job);
+    if (isCancelling())
+        return;
+    const QString sourceDir = sourceDirIn.endsWith('/') ? sourceDirIn : sourceDirIn + '/';
+    const QString relativeDir =
+        relativeDirIn.isEmpty() || relativeDirIn.endsWith('/') ? relativeDirIn : relativeDirIn + '/';
+    TDirectoryListing listing;
+    if (!listing.open(sourceDir)) {
+        state.UnknownFolders.insert(relativeDirIn);
+        return;
+    }
+    const bool skipHidden = job.JobOptions.Processing.SkipHiddenSystemFiles;
+    TDirectoryEntry entry;
+    while (listing.next(entry)) {
+        WaitWhilePaused(job);
+        if (isCancelling())
+            return;
+        if (entry.kind == TDirectoryEntry::ekOther || entry.kind == TDirectoryEntry::ekLinkToFolder)
+            continue; // never read sockets, FIFOs, devices; never enter a link to a folder
+        if (skipHidden && entry.name.startsWith('.'))
+            continue;
+        const bool isFolder = entry.kind == TDirectoryEntry::ekFolder ||
+                              (entry.kind == TDirectoryEntry::ekVanished && entry.wasListedAsFolder);
+        if (isFolder) {
+            if (!SourceFolderExists(sourceDir)) {
+                LogWarning(job, job.Translate("The directory does not exist:") + ' ' + sourceDir);
+                state.UnknownFolders.insert(relativeDirIn);
+                continue;
+            }
+            if (entry.kind == TDirectoryEntry::ekVanished)
+                continue; // gone between the listing and now: the removal pass deals with it
+            const QString path = sourceDir + entry.name;
+            if (isExcludedFolder(path, entry.name))
+                continue;
+            const QString rel = relativeDir + entry.name;
+            const qsizetype previous = state.PreviousLocalDirsList.indexOf(rel);
+            state.LocalDirsList.append(previous >= 0 ? state.PreviousLocalDirsList.at(previous) : rel);
+            if (previous >= 0) {
+                state.PreviousDirSeen[size_t(previous)] = true;
+            } else {
+                if (!ClearMirrorKindChange(rel, true))
+                    return;
+                for (;;) {
+                    WaitWhilePaused(job);
+                    if (isCancelling())
+                        return;
+                    const bool ok = state.RunKind == btInc
+                                        ? CreateTargetSubfolders(rel)
+                                        : job.FileOperation(atCreateRemoteFolder, QString(),
+                                                            JoinPath(state.TargetFolder, rel), retries(),
+                                                            true) == orSuccess;
+                    if (ok) {
+                        state.CreatedDirsList.append(rel);
+                        break;
+                    }
+                    if (!ApplyRefusalRule())
+                        return;
+                }
+            }
+            BackupDirectory(path, rel);
+            continue;
+        }
+        if (entry.kind == TDirectoryEntry::ekVanished) {
+            LogWarning(job, job.Translate("The file does not exist:") + ' ' + sourceDir + entry.name);
+            continue;
+        }
+        if (!passesExtensionFilter(entry.name) || isFixedSkipName(entry.name.toLower()))
+            continue;
+        if (!BackupFile(sourceDir + entry.name, relativeDir, entry.name, entry.mtimeMsecs, true))
+            return;
+    }
+}
+
+void TSourceWalker::BackupSingleFile(const QString& sourceFile, const QString& name)
+{
+    WaitWhilePaused(job);
+    if (isCancelling())
+        return;
+    TDirectoryEntry entry;
+    if (!StatSourcePath(sourceFile, entry) || entry.kind != TDirectoryEntry::ekFile)
+        return;
+    BackupFile(sourceFile, QString(), name, entry.mtimeMsecs, false);
+}
+
+bool TSourceWalker::BackupFile(const QString& sourcePath, const QString& relativeDir, const QString& name,
+                               qint64 mtimeMsecs, bool createFolders)
+{
+    const QString rel = relativeDir + name;
+    const qsizetype previous = state.PreviousLocalFilesList.indexOf(rel);
+    const TFileStamp stamp = StampFromMsecsSinceEpoch(mtimeMsecs);
+    // An unchanged file shares the previous run's string: one copy of each path in memory.
+    state.LocalFilesList.append(previous >= 0 ? state.PreviousLocalFilesList.at(previous) : rel);
+    state.LocalFilesTimeList.push_back(stamp);
+    for (;;) {
+        WaitWhilePaused(job);
+        if (isCancelling())
+            return false;
+        if (previous >= 0 && state.previousStamp(previous) == stamp)
+            break;
+        if (state.RunKind == btInc && createFolders && !CreateTargetSubfolders(relativeDir)) {
+            if (!ApplyRefusalRule())
+                return false;
+            continue;
+        }
+        if (previous < 0 && !ClearMirrorKindChange(rel, false))
+            return false;
+        const TOperationResult result =
+            job.FileOperation(atCopyFromLocalToRemoteFileThroughTempFolder, sourcePath,
+                              JoinPath(state.TargetFolder, rel), retries(), true);
+        if (result == orSuccess) {
+            state.CopiedFilesList.append(rel);
+            ++job.CurrentBackupFilesProcessed;
+            break;
+        }
+        if (result == orERROR_LocalAccess) {
+            // Seen but unreadable: absent from this run's state, yet kept out of the removal pass.
+            state.LocalFilesList.removeLast();
+            state.LocalFilesTimeList.pop_back();
+            state.UnknownFiles.insert(rel);
+            return true;
+        }
+        if (!ApplyRefusalRule())
+            return false;
+    }
+    if (previous >= 0)
+        state.PreviousFileSeen[size_t(previous)] = true;
+    return true;
+}
+
+bool TSourceWalker::ClearMirrorKindChange(const QString& rel, bool becomesFolder)
+{
+    if (state.RunKind != btSync)
+        return true;
+    const bool storedAsOtherKind = becomesFolder ? state.PreviousLocalFilesList.contains(rel)
+                                                 : state.PreviousLocalDirsList.contains(rel);
+    if (!storedAsOtherKind)
+        return true;
+    const TFileOperationType removal = becomesFolder ? atRemoveRemoteFile : atRemoveRemoteNotEmptyFolder;
+    for (;;) {
+        WaitWhilePaused(job);
+        if (isCancelling())
+            return false;
+        if (job.FileOperation(removal, QString(), JoinPath(state.TargetFolder, rel), retries(), true) ==
+            orSuccess)
+            break;
+        if (!ApplyRefusalRule())
+            return false;
+    }
+    // What was just removed is done with: the removal pass must not remove it again.
+    if (becomesFolder) {
+        state.PreviousFileSeen[size_t(state.PreviousLocalFilesList.indexOf(rel))] = true;
+        return true;
+    }
+    state.PreviousDirSeen[size_t(state.PreviousLocalDirsList.indexOf(rel))] = true;
+    const QString below = rel + '/';
+    for (qsizetype i = 0; i < state.PreviousLocalFilesList.size(); ++i) {
+        if (state.PreviousLocalFilesList.at(i).startsWith(below))
+            state.PreviousFileSeen[size_t(i)] = true;
+    }
+    for (qsizetype i = 0; i < state.PreviousLocalDirsList.size(); ++i) {
+        if (state.PreviousLocalDirsList.at(i).startsWith(below))
+            state.PreviousDirSeen[size_t(i)] = true;
+    }
+    return true;
+}
+
+bool TSourceWalker::CreateTargetSubfolders(const QString& relativePath)
+{
+    if (relativePath.isEmpty())
+        return true;
+    const QString path = relativePath.endsWith('/') ? relativePath.chopped(1) : relativePath;
+    for (qsizetype end = path.indexOf('/');; end = path.indexOf('/', end + 1)) {
+        const QString prefix = end < 0 ? path : path.left(end);
+        if (!state.TargetDirsList.contains(prefix)) {
+            if (job.FileOperation(atCreateRemoteFolder, QString(), JoinPath(state.TargetFolder, prefix),
+                                  retries(), true) != orSuccess)
+                return false;
+            state.TargetDirsList.insert(prefix);
+        }
+        if (end < 0)
+            return true;
+    }
+}
+
+bool TSourceWalker::isUnderUnknownFolder(const QString& path, bool includeSelf) const
+{
+    if (state.UnknownFolders.isEmpty())
+        return false;
+    // A drive root's relative folder is the empty name: everything lies below it.
+    if (state.UnknownFolders.contains(QString()))
+        return true;
+    for (qsizetype slash = path.indexOf('/'); slash >= 0; slash = path.indexOf('/', slash + 1)) {
+        if (state.UnknownFolders.contains(path.left(slash)))
+            return true;
+    }
+    return includeSelf && state.UnknownFolders.contains(path);
+}
+
+void TSourceWalker::CarryUnknownItems()
+{
+    if (state.UnknownFolders.isEmpty() && state.UnknownFiles.isEmpty())
+        return;
+    const TPathList& files = state.PreviousLocalFilesList;
+    for (qsizetype i = 0; i < files.size(); ++i) {
+        if (state.PreviousFileSeen[size_t(i)] || files.indexOf(files.at(i)) != i)
+            continue;
+        if (state.UnknownFiles.contains(files.at(i)) || isUnderUnknownFolder(files.at(i), false)) {
+            state.LocalFilesList.append(files.at(i));
+            state.LocalFilesTimeList.push_back(state.previousStamp(i));
+            state.PreviousFileSeen[size_t(i)] = true;
+        }
+    }
+    const TPathList& dirs = state.PreviousLocalDirsList;
+    for (qsizetype i = 0; i < dirs.size(); ++i) {
+        if (state.PreviousDirSeen[size_t(i)] || dirs.indexOf(dirs.at(i)) != i)
+            continue;
+        if (isUnderUnknownFolder(dirs.at(i), true)) {
+            state.LocalDirsList.append(dirs.at(i));
+            state.PreviousDirSeen[size_t(i)] = true;
+        }
+    }
+}
+
+void TSourceWalker::ProcessRemovedItems()
+{
+    WaitWhilePaused(job);
+    if (isCancelling())
+        return;
+    CarryUnknownItems();
+    const bool mirror = state.RunKind == btSync;
+    const TPathList& files = state.PreviousLocalFilesList;
+    for (qsizetype i = 0; i < files.size(); ++i) {
+        // A path listed twice (two sources with one name) is dealt with once.
+        if (state.PreviousFileSeen[size_t(i)] || files.indexOf(files.at(i)) != i)
+            continue;
+        if (!mirror) {
+            state.RemovedFilesList.append(files.at(i));
+            continue;
+        }
+        // Already gone from the mirror (deleted by hand): nothing to delete.
+        if (StoragePathIsMissing(job, JoinPath(state.TargetFolder, files.at(i))))
+            continue;
+        for (;;) {
+            WaitWhilePaused(job);
+            if (isCancelling())
+                return;
+            if (job.FileOperation(atRemoveRemoteFile, QString(), JoinPath(state.TargetFolder, files.at(i)),
+                                  retries(), true) == orSuccess)
+                break;
+            if (!ApplyRefusalRule())
+                return;
+        }
+    }
+    const TPathList& dirs = state.PreviousLocalDirsList;
+    for (qsizetype i = dirs.size() - 1; i >= 0; --i) {
+        if (state.PreviousDirSeen[size_t(i)] || dirs.indexOf(dirs.at(i)) != i)
+            continue;
+        if (!mirror) {
+            state.RemovedDirsList.append(dirs.at(i));
+            continue;
+        }
+        for (;;) {
+            WaitWhilePaused(job);
+            if (isCancelling())
+                return;
+            if (job.FileOperation(atRemoveRemoteEmptyFolder, QString(),
+                                  JoinPath(state.TargetFolder, dirs.at(i)), retries(), true) == orSuccess)
+                break;
+            if (!ApplyRefusalRule())
+                return;
+        }
+    }
+}
