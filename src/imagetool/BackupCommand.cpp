@@ -5,6 +5,7 @@
 #include "imagetool/OperationLock.h"
 #include "imagetool/StopRequest.h"
 #include "imagetool/SystemVolumes.h"
+#include "imagetool/TargetFileSystem.h"
 #include "imagetool/ToolConsole.h"
 #include "imagetool/ToolResults.h"
 #include "imagetool/VolumeImager.h"
@@ -57,16 +58,10 @@ TBackupCommand::TBackupCommand(const TImageToolCommand& command, TToolConsole& c
 
 int TBackupCommand::Run()
 {
-    const QString target = command.BackupTarget;
-    if (IsNetworkTarget(target)) {
-        console.Error(ToolTexts::NetworkTargetNotSupported(target));
+    TTargetFileSystem targetFileSystem;
+    if (!targetFileSystem.OpenBackupTarget(command, console))
         return ecFailed;
-    }
-    if (!QFileInfo(target).isDir()) {
-        console.Error(
-            QStringLiteral("The backup storage location %1 does not exist or is not a folder.").arg(target));
-        return ecFailed;
-    }
+    const QString target = targetFileSystem.Path();
 
     console.Line(QStringLiteral("Retrieving volume information..."));
     const TMountTable mounts = TMountTable::FromSystem();
@@ -121,7 +116,8 @@ int TBackupCommand::Run()
             struct stat info;
             opened.Size = ::fstat(opened.Fd, &info) == 0 ? quint64(info.st_size) : 0;
         }
-        if (volume.Source.IsBlockDevice && SystemVolumes::FolderIsOnDevice(target, volume.Source.Device)) {
+        if (volume.Source.IsBlockDevice && targetFileSystem.IsLocal() &&
+            SystemVolumes::FolderIsOnDevice(target, volume.Source.Device)) {
             console.Error(
                 QStringLiteral("The backup storage location %1 is on volume %2, which is included in "
                                "the backup. Choose a location on another volume.")
@@ -153,7 +149,7 @@ int TBackupCommand::Run()
             }
     }
 
-    TBackupStore store(target, host);
+    TBackupStore store(target, host, &targetFileSystem.FileSystem());
     QString versionName;
     QString partialFolder;
     if (const int error =
@@ -166,7 +162,7 @@ int TBackupCommand::Run()
         return isNoSpace(error) ? ecNoSpace : ecFailed;
     }
     auto abandon = [&](int exitCode) {
-        TBackupStore::RemoveFolder(partialFolder);
+        store.RemoveFolder(partialFolder);
         return exitCode;
     };
     console.Line(QStringLiteral("Creating backup version %1 on %2.").arg(versionName, target));
@@ -181,6 +177,7 @@ int TBackupCommand::Run()
         console.Progress(subject, QStringLiteral("copied"), 0);
         TVolumeImager imager(volume.Fd, volume.Size, !volume.Source.IsBlockDevice);
         imager.CompressionWorkers = workers;
+        imager.TargetFileSystem = &targetFileSystem.FileSystem();
         imager.StopRequested = &StopRequest::Requested;
         imager.OnProgress = [&](quint64 done, quint64 total) {
             console.Progress(subject, QStringLiteral("copied"), total == 0 ? 100 : int(done * 100 / total));

@@ -2,23 +2,78 @@
 
 #include "imagetool/DurableFile.h"
 #include "imagetool/SystemVolumes.h"
+#include "platform/FileSystem.h"
+#include "platform/FileSystemLocal.h"
+#include "storage/StorageError.h"
+#include "storage/uForceDeleteShell.h"
 
-#include <QDir>
-#include <QDirIterator>
-#include <QFile>
-#include <QFileInfo>
 #include <QRegularExpression>
 
 #include <algorithm>
 #include <cerrno>
-#include <sys/stat.h>
 
 namespace {
 const QString kNameFormat = QStringLiteral("yyyy-MM-dd hh;mm;ss");
+// A manifest is a few kilobytes; anything far larger is not one.
+constexpr qint64 kMaxManifestSize = 16 << 20;
+
+QDateTime lastWriteOf(const TFileStat& stat)
+{
+    return QDateTime::fromMSecsSinceEpoch(qint64(stat.lastWrite.tv_sec) * 1000 +
+                                          stat.lastWrite.tv_nsec / 1000000);
 }
 
-TBackupStore::TBackupStore(const QString& target, const QString& host)
-    : target(target), host(SystemVolumes::SafeFileName(host))
+// 0 or errno.
+int readSmallFile(TFileSystem& fileSystem, const QString& path, QByteArray& content)
+{
+    std::unique_ptr<TFileHandle> file;
+    if (const int error = fileSystem.openRead(path, file, TOpenOptions()))
+        return error;
+    content.clear();
+    char buffer[65536];
+    for (;;) {
+        const qint64 n = file->read(buffer, sizeof buffer);
+        if (n < 0)
+            return int(-n);
+        if (n == 0)
+            return 0;
+        content.append(buffer, n);
+        if (content.size() > kMaxManifestSize)
+            return EFBIG;
+    }
+}
+
+// Writes `content` to a temporary file beside `path` and renames it over `path`. 0 or errno.
+int writeReplacing(TFileSystem& fileSystem, const QString& path, const QByteArray& content)
+{
+    const QString temporary = path + QStringLiteral(".tmp");
+    std::unique_ptr<TFileHandle> file;
+    TOpenOptions options;
+    options.mode = 0644;
+    if (const int error = fileSystem.openWrite(temporary, file, options))
+        return error;
+    qint64 done = 0;
+    int error = 0;
+    while (done < content.size() && error == 0) {
+        const qint64 n = file->write(content.constData() + done, content.size() - done);
+        if (n < 0)
+            error = int(-n);
+        else
+            done += n;
+    }
+    if (const int closing = file->close(); error == 0)
+        error = closing;
+    if (error == 0)
+        error = fileSystem.rename(temporary, path, true);
+    if (error != 0)
+        fileSystem.removeFile(temporary);
+    return error;
+}
+} // namespace
+
+TBackupStore::TBackupStore(const QString& target, const QString& host, TFileSystem* fileSystem)
+    : target(target), host(SystemVolumes::SafeFileName(host)),
+      fileSystem(fileSystem ? fileSystem : &TLocalFileSystem::instance())
 {
 }
 
@@ -39,19 +94,20 @@ bool TBackupStore::FindVersion(const QString& name, TStoredVersion& version) con
         return false;
     version.Name = name;
     version.Folder = HostFolder() + '/' + name;
-    QFile file(version.Folder + '/' + QLatin1String(kManifestName));
-    if (!file.open(QIODevice::ReadOnly))
+    QByteArray manifest;
+    if (readSmallFile(*fileSystem, version.Folder + '/' + QLatin1String(kManifestName), manifest) != 0)
         return false;
-    return TVersionManifest::FromJson(file.readAll(), version.Manifest);
+    return TVersionManifest::FromJson(manifest, version.Manifest);
 }
 
 QList<TStoredVersion> TBackupStore::Versions() const
 {
     QList<TStoredVersion> versions;
-    const QDir folder(HostFolder());
-    for (const QString& name : folder.entryList(QDir::Dirs | QDir::NoDotAndDotDot)) {
+    QList<TDirEntry> entries;
+    fileSystem->list(HostFolder(), entries);
+    for (const TDirEntry& entry : std::as_const(entries)) {
         TStoredVersion version;
-        if (FindVersion(name, version))
+        if (entry.stat.isFolder && FindVersion(entry.name, version))
             versions.append(version);
     }
     // By the moment of creation: names are local times, which repeat when clocks go back.
@@ -65,22 +121,20 @@ QList<TStoredVersion> TBackupStore::Versions() const
 
 int TBackupStore::CreatePartialVersion(const QDateTime& when, QString& name, QString& partialFolder)
 {
-    const QString root = target + '/' + QLatin1String(kRootFolderName);
-    if (int error = DurableFile::MakeFolder(root))
-        return error;
-    if (int error = DurableFile::MakeFolder(HostFolder()))
-        return error;
+    for (const QString& folder : {target + '/' + QLatin1String(kRootFolderName), HostFolder()})
+        if (const int error = fileSystem->makeFolder(folder); error != 0 && error != EEXIST)
+            return error;
     QDateTime moment = when;
     for (;;) {
         name = moment.toString(kNameFormat);
         const QString finalFolder = HostFolder() + '/' + name;
         partialFolder = finalFolder + QLatin1String(kPartialSuffix);
-        if (!QFileInfo::exists(finalFolder) && !QFileInfo::exists(partialFolder)) {
-            const QByteArray path = QFile::encodeName(partialFolder);
-            if (::mkdir(path.constData(), 0755) == 0)
+        if (!fileSystem->exists(finalFolder) && !fileSystem->exists(partialFolder)) {
+            const int error = fileSystem->makeFolder(partialFolder);
+            if (error == 0)
                 return 0;
-            if (errno != EEXIST)
-                return errno;
+            if (error != EEXIST)
+                return error;
         }
         moment = moment.addSecs(1);
     }
@@ -89,40 +143,49 @@ int TBackupStore::CreatePartialVersion(const QDateTime& when, QString& name, QSt
 int TBackupStore::CompleteVersion(const QString& partialFolder, const QString& name,
                                   const TVersionManifest& manifest)
 {
-    if (int error =
-            DurableFile::Write(partialFolder + '/' + QLatin1String(kManifestName), manifest.ToJson(), 0644))
+    const QString manifestPath = partialFolder + '/' + QLatin1String(kManifestName);
+    // A local version is synced to the disk before it is named complete; a share does its own flushing.
+    if (fileSystem->isLocal()) {
+        if (int error = DurableFile::Write(manifestPath, manifest.ToJson(), 0644))
+            return error;
+        if (int error = DurableFile::SyncFolder(partialFolder))
+            return error;
+    } else if (int error = writeReplacing(*fileSystem, manifestPath, manifest.ToJson())) {
         return error;
-    if (int error = DurableFile::SyncFolder(partialFolder))
+    }
+    if (int error = fileSystem->rename(partialFolder, HostFolder() + '/' + name, false))
         return error;
-    const QByteArray from = QFile::encodeName(partialFolder);
-    const QByteArray to = QFile::encodeName(HostFolder() + '/' + name);
-    if (::rename(from.constData(), to.constData()) != 0)
-        return errno;
     // The version is complete from here on; a failed sync only weakens its durability.
-    DurableFile::SyncFolder(HostFolder());
+    if (fileSystem->isLocal())
+        DurableFile::SyncFolder(HostFolder());
     return 0;
 }
 
 QStringList TBackupStore::StalePartialFolders(const QDateTime& now) const
 {
     QStringList stale;
-    const QDir folder(HostFolder());
-    for (const QString& entry :
-         folder.entryList({QStringLiteral("*.partial")}, QDir::Dirs | QDir::NoDotAndDotDot)) {
-        const QString path = folder.filePath(entry);
-        QDateTime newest = QFileInfo(path).lastModified();
-        QDirIterator files(path, QDir::Files | QDir::Hidden);
-        while (files.hasNext()) {
-            files.next();
-            newest = std::max(newest, files.fileInfo().lastModified());
-        }
+    QList<TDirEntry> entries;
+    fileSystem->list(HostFolder(), entries);
+    for (const TDirEntry& entry : std::as_const(entries)) {
+        if (!entry.stat.isFolder || !entry.name.endsWith(QLatin1String(kPartialSuffix)))
+            continue;
+        const QString path = HostFolder() + '/' + entry.name;
+        QDateTime newest = lastWriteOf(entry.stat);
+        QList<TDirEntry> files;
+        fileSystem->list(path, files);
+        for (const TDirEntry& file : std::as_const(files))
+            newest = std::max(newest, lastWriteOf(file.stat));
         if (newest.secsTo(now) >= kStalePartialSeconds)
             stale.append(path);
     }
     return stale;
 }
 
-bool TBackupStore::RemoveFolder(const QString& folder)
+bool TBackupStore::RemoveFolder(const QString& folder) const
 {
-    return QDir(folder).removeRecursively();
+    try {
+        return ShellDeleteItem(*fileSystem, folder);
+    } catch (const TStorageError&) {
+        return !fileSystem->exists(folder);
+    }
 }

@@ -9,6 +9,8 @@
 #include <QList>
 #include <QString>
 
+class TFileSystem;
+
 struct TStoredVersion
 {
     QString Name;
@@ -25,7 +27,8 @@ public:
     // An unfinished version folder untouched for this long is left over from a crash.
     static constexpr qint64 kStalePartialSeconds = 24 * 3600;
 
-    TBackupStore(const QString& target, const QString& host);
+    // The store on `fileSystem` (the local one when null), which must outlive it.
+    TBackupStore(const QString& target, const QString& host, TFileSystem* fileSystem = nullptr);
 
     QString Target() const { return target; }
     QString HostFolder() const;
@@ -40,10 +43,13 @@ public:
     int CompleteVersion(const QString& partialFolder, const QString& name, const TVersionManifest& manifest);
     // Unfinished version folders whose newest file is older than kStalePartialSeconds.
     QStringList StalePartialFolders(const QDateTime& now) const;
-    static bool RemoveFolder(const QString& folder);
+    // Removes a folder with everything in it; true when it is gone.
+    bool RemoveFolder(const QString& folder) const;
+    TFileSystem& FileSystem() const { return *fileSystem; }
     static bool IsVersionName(const QString& name);
 
 private:
     QString target;
     QString host;
+    TFileSystem* fileSystem;
 };

@@ -1,15 +1,14 @@
 #include "imagetool/DeleteCommand.h"
 
 #include "imagetool/BackupStore.h"
+#include "imagetool/TargetFileSystem.h"
 #include "imagetool/ToolConsole.h"
 #include "imagetool/ToolResults.h"
 
-#include <QDateTime>
-#include <QDir>
-#include <QFile>
-#include <QFileInfo>
+#include "platform/FileSystem.h"
 
-#include <cstdio>
+#include <QDateTime>
+#include <QFileInfo>
 
 namespace {
 const QString kDeletingSuffix = QStringLiteral(".deleting");
@@ -22,25 +21,21 @@ TDeleteCommand::TDeleteCommand(const TImageToolCommand& command, TToolConsole& c
 
 int TDeleteCommand::Run()
 {
-    const QString target = command.BackupTarget;
-    if (IsNetworkTarget(target)) {
-        console.Error(ToolTexts::NetworkTargetNotSupported(target));
+    TTargetFileSystem targetFileSystem;
+    if (!targetFileSystem.OpenBackupTarget(command, console))
         return ecFailed;
-    }
-    if (!QFileInfo(target).isDir()) {
-        console.Error(
-            QStringLiteral("The backup storage location %1 does not exist or is not a folder.").arg(target));
-        return ecFailed;
-    }
-    const TBackupStore store(target, host);
+    const QString target = targetFileSystem.Path();
+    const TBackupStore store(target, host, &targetFileSystem.FileSystem());
+    TFileSystem& fileSystem = targetFileSystem.FileSystem();
     const QList<TStoredVersion> versions = store.Versions();
     const qsizetype surplus = versions.size() - command.KeepVersions;
     QStringList leftovers = store.StalePartialFolders(QDateTime::currentDateTime());
     // Folders of an earlier deletion that did not finish.
-    const QDir hostFolder(store.HostFolder());
-    for (const QString& name :
-         hostFolder.entryList({'*' + kDeletingSuffix}, QDir::Dirs | QDir::NoDotAndDotDot))
-        leftovers.append(hostFolder.filePath(name));
+    QList<TDirEntry> entries;
+    fileSystem.list(store.HostFolder(), entries);
+    for (const TDirEntry& entry : std::as_const(entries))
+        if (entry.stat.isFolder && entry.name.endsWith(kDeletingSuffix))
+            leftovers.append(store.HostFolder() + '/' + entry.name);
 
     if (surplus <= 0 && leftovers.isEmpty()) {
         console.Line(QStringLiteral("There are no backup versions to delete; %1 version(s) are kept.")
@@ -60,16 +55,14 @@ int TDeleteCommand::Run()
         console.Line(QStringLiteral("Deleting the backup version %1.").arg(version.Name));
         // Renamed first, so that a deletion cut short never leaves something that looks complete.
         const QString doomed = version.Folder + kDeletingSuffix;
-        if (std::rename(QFile::encodeName(version.Folder).constData(),
-                        QFile::encodeName(doomed).constData()) != 0 ||
-            !TBackupStore::RemoveFolder(doomed)) {
+        if (fileSystem.rename(version.Folder, doomed, false) != 0 || !store.RemoveFolder(doomed)) {
             console.Error(QStringLiteral("The backup version %1 could not be deleted.").arg(version.Name));
             ++failures;
         }
     }
     for (const QString& folder : leftovers) {
         console.Line(QStringLiteral("Removing the unfinished backup %1.").arg(QFileInfo(folder).fileName()));
-        if (!TBackupStore::RemoveFolder(folder)) {
+        if (!store.RemoveFolder(folder)) {
             console.Error(QStringLiteral("The unfinished backup %1 could not be removed.").arg(folder));
             ++failures;
         }

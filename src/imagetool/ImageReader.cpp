@@ -1,6 +1,7 @@
 #include "imagetool/ImageReader.h"
 
-#include <QFile>
+#include "platform/FileSystem.h"
+#include "platform/FileSystemLocal.h"
 
 #include <zstd.h>
 
@@ -20,62 +21,66 @@ struct TDStreamFree
     void operator()(ZSTD_DStream* stream) const { ZSTD_freeDStream(stream); }
 };
 
-QString errnoText()
+QString errorText(int error)
 {
-    return QString::fromLocal8Bit(std::strerror(errno));
+    return QString::fromLocal8Bit(std::strerror(error));
 }
 
-bool readFully(int fd, char* buffer, std::size_t size, std::size_t& got)
+// 0 or errno.
+int readFully(TFileHandle& file, char* buffer, std::size_t size, std::size_t& got)
 {
     got = 0;
     while (got < size) {
-        const ssize_t n = ::read(fd, buffer + got, size - got);
-        if (n < 0) {
-            if (errno == EINTR)
-                continue;
-            return false;
-        }
+        const qint64 n = file.read(buffer + got, qint64(size - got));
+        if (n < 0)
+            return int(-n);
         if (n == 0)
             break;
         got += std::size_t(n);
     }
-    return true;
+    return 0;
 }
 } // namespace
 
-TImageReader::TImageReader() = default;
-
-TImageReader::~TImageReader()
+TImageReader::TImageReader(TFileSystem* fileSystem)
+    : fileSystem(fileSystem ? fileSystem : &TLocalFileSystem::instance())
 {
-    if (fd >= 0)
-        ::close(fd);
 }
 
-bool TImageReader::Open(const QString& path)
+TImageReader::~TImageReader() = default;
+
+// Opens the image and reads its header; the stream of records follows.
+bool TImageReader::OpenFile()
 {
-    if (fd >= 0)
-        ::close(fd);
-    fd = ::open(QFile::encodeName(path).constData(), O_RDONLY | O_CLOEXEC);
-    if (fd < 0)
-        return Fail(QStringLiteral("cannot open the image: ") + errnoText());
-    ::posix_fadvise(fd, 0, 0, POSIX_FADV_SEQUENTIAL);
+    file.reset();
+    if (const int error = fileSystem->openRead(path, file, TOpenOptions()))
+        return Fail(QStringLiteral("cannot open the image: ") + errorText(error));
+    if (file->descriptor() >= 0)
+        ::posix_fadvise(file->descriptor(), 0, 0, POSIX_FADV_SEQUENTIAL);
     char bytes[ImageFormat::kHeaderSize];
     std::size_t got = 0;
-    if (!readFully(fd, bytes, sizeof bytes, got))
-        return Fail(QStringLiteral("cannot read the image: ") + errnoText());
+    if (const int error = readFully(*file, bytes, sizeof bytes, got))
+        return Fail(QStringLiteral("cannot read the image: ") + errorText(error));
     if (got != sizeof bytes || !ImageFormat::DecodeHeader(bytes, header))
         return Fail(QStringLiteral("the file is not an image of this tool"));
     return true;
+}
+
+bool TImageReader::Open(const QString& imagePath)
+{
+    path = imagePath;
+    return OpenFile();
 }
 
 bool TImageReader::ReadAll(TImageSink& sink, const std::function<bool()>& stopRequested)
 {
     stopped = false;
     digest.clear();
-    if (fd < 0)
+    if (!file)
         return Fail(QStringLiteral("the image is not open"));
-    if (::lseek(fd, off_t(ImageFormat::kHeaderSize), SEEK_SET) < 0)
-        return Fail(QStringLiteral("cannot read the image: ") + errnoText());
+    // Each pass reads the file from its start: a file on a share cannot be sought.
+    if (!OpenFile())
+        return false;
     std::unique_ptr<ZSTD_DStream, TDStreamFree> stream(ZSTD_createDStream());
     if (!stream)
         return Fail(QStringLiteral("cannot create the decompressor"));
@@ -90,8 +95,8 @@ bool TImageReader::ReadAll(TImageSink& sink, const std::function<bool()>& stopRe
             return false;
         }
         std::size_t got = 0;
-        if (!readFully(fd, input.data(), input.size(), got))
-            return Fail(QStringLiteral("cannot read the image: ") + errnoText());
+        if (const int error = readFully(*file, input.data(), input.size(), got))
+            return Fail(QStringLiteral("cannot read the image: ") + errorText(error));
         if (got == 0)
             break;
         ZSTD_inBuffer in{input.data(), got, 0};

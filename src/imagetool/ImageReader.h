@@ -7,11 +7,16 @@
 #include <QString>
 
 #include <functional>
+#include <memory>
+
+class TFileHandle;
+class TFileSystem;
 
 class TImageReader
 {
 public:
-    TImageReader();
+    // Reads from `fileSystem`, the local one when null.
+    explicit TImageReader(TFileSystem* fileSystem = nullptr);
     ~TImageReader();
     TImageReader(const TImageReader&) = delete;
     TImageReader& operator=(const TImageReader&) = delete;
@@ -28,8 +33,11 @@ public:
 
 private:
     bool Fail(const QString& message);
+    bool OpenFile();
 
-    int fd = -1;
+    TFileSystem* fileSystem;
+    QString path;
+    std::unique_ptr<TFileHandle> file;
     ImageFormat::TImageHeader header;
     QByteArray digest;
     QString lastError;

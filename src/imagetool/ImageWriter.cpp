@@ -1,6 +1,7 @@
 #include "imagetool/ImageWriter.h"
 
-#include <QFile>
+#include "platform/FileSystem.h"
+#include "platform/FileSystemLocal.h"
 
 #include <zstd.h>
 
@@ -46,14 +47,18 @@ TImageWriter::~TImageWriter()
     Close();
 }
 
-bool TImageWriter::Open(const QString& path, quint64 size, int workerCount, int compressionLevel)
+bool TImageWriter::Open(const QString& path, quint64 size, int workerCount, int compressionLevel,
+                        TFileSystem* target)
 {
     filePath = path;
     volumeSize = size;
     level = compressionLevel;
-    fd = ::open(QFile::encodeName(path).constData(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0600);
-    if (fd < 0)
-        return Fail(errno, QStringLiteral("cannot create the file"));
+    fileSystem = target ? target : &TLocalFileSystem::instance();
+    TOpenOptions options;
+    options.exclusive = true;
+    options.mode = 0600;
+    if (const int error = fileSystem->openWrite(path, file, options))
+        return Fail(error, QStringLiteral("cannot create the file"));
     created = true;
     const int slotCount = std::max(workerCount, 1) + 2;
     for (int i = 0; i < slotCount; ++i)
@@ -70,7 +75,7 @@ bool TImageWriter::Open(const QString& path, quint64 size, int workerCount, int 
 
 char* TImageWriter::NextBuffer()
 {
-    if (failed || fd < 0)
+    if (failed || !file)
         return nullptr;
     // The slot of this chunk was last used `slots.size()` chunks ago: its frame must be written first.
     while (submitted - written >= slots.size())
@@ -127,12 +132,12 @@ bool TImageWriter::Finish(const QByteArray& sha256)
         return Fail(EIO, QStringLiteral("compression failed"));
     if (!WriteOut(frame.data(), frameSize))
         return false;
-    if (::fsync(fd) != 0)
+    // A share flushes on close; a local file is synced first.
+    if (file->descriptor() >= 0 && ::fsync(file->descriptor()) != 0)
         return Fail(errno, QStringLiteral("cannot flush the file"));
-    const int closing = fd;
-    fd = -1;
-    if (::close(closing) != 0)
-        return Fail(errno, QStringLiteral("cannot close the file"));
+    const std::unique_ptr<TFileHandle> closing = std::move(file);
+    if (const int error = closing->close())
+        return Fail(error, QStringLiteral("cannot close the file"));
     finished = true;
     Close();
     return true;
@@ -142,7 +147,7 @@ void TImageWriter::Abort()
 {
     Close();
     if (created && !finished)
-        ::unlink(QFile::encodeName(filePath).constData());
+        fileSystem->removeFile(filePath);
     created = false;
 }
 
@@ -237,12 +242,9 @@ bool TImageWriter::WriteFinished(bool wait)
 bool TImageWriter::WriteOut(const char* data, std::size_t size)
 {
     while (size > 0) {
-        const ssize_t count = ::write(fd, data, size);
-        if (count < 0) {
-            if (errno == EINTR)
-                continue;
-            return Fail(errno, QStringLiteral("cannot write the file"));
-        }
+        const qint64 count = file->write(data, qint64(size));
+        if (count < 0)
+            return Fail(int(-count), QStringLiteral("cannot write the file"));
         data += count;
         size -= std::size_t(count);
         storedBytes += quint64(count);
@@ -278,8 +280,5 @@ void TImageWriter::Close()
     ZSTD_freeCCtx(static_cast<ZSTD_CCtx*>(inlineContext));
     inlineContext = nullptr;
     slots.clear();
-    if (fd >= 0) {
-        ::close(fd);
-        fd = -1;
-    }
+    file.reset();
 }

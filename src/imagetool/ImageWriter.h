@@ -8,6 +8,9 @@
 
 #include <QString>
 
+class TFileHandle;
+class TFileSystem;
+
 #include <condition_variable>
 #include <cstddef>
 #include <deque>
@@ -24,9 +27,11 @@ public:
     TImageWriter(const TImageWriter&) = delete;
     TImageWriter& operator=(const TImageWriter&) = delete;
 
-    // Creates `path` (it must not exist yet; mode 0600, since an image holds every file of the volume).
-    // `workers` compression threads; 0 compresses on the calling thread.
-    bool Open(const QString& path, quint64 volumeSize, int workers, int level = 3);
+    // Creates `path` (it must not exist yet; mode 0600, since an image holds every file of the volume)
+    // on `fileSystem` (the local one when null). `workers` compression threads; 0 compresses on the
+    // calling thread. The file is written on the calling thread only.
+    bool Open(const QString& path, quint64 volumeSize, int workers, int level = 3,
+              TFileSystem* fileSystem = nullptr);
     // A buffer of ImageFormat::kChunkSize bytes for the next chunk; it waits for a free buffer and
     // writes finished frames meanwhile. nullptr after a failure.
     char* NextBuffer();
@@ -56,7 +61,8 @@ private:
     void StopWorkers();
     void Close();
 
-    int fd = -1;
+    TFileSystem* fileSystem = nullptr;
+    std::unique_ptr<TFileHandle> file;
     QString filePath;
     bool created = false;
     bool finished = false;

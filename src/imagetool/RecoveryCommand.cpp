@@ -6,6 +6,7 @@
 #include "imagetool/OperationLock.h"
 #include "imagetool/StopRequest.h"
 #include "imagetool/SystemVolumes.h"
+#include "imagetool/TargetFileSystem.h"
 #include "imagetool/ToolConsole.h"
 #include "imagetool/ToolResults.h"
 #include "imagetool/VolumeRestorer.h"
@@ -26,14 +27,17 @@ TRecoveryCommand::TRecoveryCommand(const TImageToolCommand& command, TToolConsol
 
 int TRecoveryCommand::Run()
 {
-    const QString source = command.BackupTarget;
     const QString target = command.RecoveryTarget;
     const QString item = command.Items;
-    if (IsNetworkTarget(source)) {
-        console.Error(ToolTexts::NetworkTargetNotSupported(source));
+    TTargetFileSystem sourceFileSystem;
+    QString connectError;
+    if (!sourceFileSystem.Open(command.BackupTarget, command.User, command.Password, connectError)) {
+        console.Error(QStringLiteral("The backup storage location %1 cannot be reached: %2")
+                          .arg(command.BackupTarget, connectError));
         return ecFailed;
     }
-    TBackupStore store(source, host);
+    const QString source = sourceFileSystem.Path();
+    TBackupStore store(source, host, &sourceFileSystem.FileSystem());
     TStoredVersion version;
     if (!store.FindVersion(command.Version, version)) {
         console.Error(
@@ -46,7 +50,7 @@ int TRecoveryCommand::Run()
         return ecFailed;
     }
     const QString imagePath = version.Folder + '/' + image->File;
-    TImageReader probe;
+    TImageReader probe(&sourceFileSystem.FileSystem());
     if (!probe.Open(imagePath) || probe.Header().VolumeSize != image->Size) {
         console.Error(QStringLiteral("The backup of volume %1 cannot be used: %2.")
                           .arg(item, probe.LastError().isEmpty()
@@ -68,7 +72,7 @@ int TRecoveryCommand::Run()
             return ecFailed;
         }
         struct stat imageInfo;
-        if (::stat(QFile::encodeName(imagePath).constData(), &imageInfo) == 0 &&
+        if (sourceFileSystem.IsLocal() && ::stat(QFile::encodeName(imagePath).constData(), &imageInfo) == 0 &&
             imageInfo.st_dev == info.st_dev && imageInfo.st_ino == info.st_ino) {
             console.Error(QStringLiteral("The recovery target %1 is the backup image itself.").arg(target));
             return ecFailed;
@@ -98,7 +102,7 @@ int TRecoveryCommand::Run()
         }
     }
 
-    TVolumeRestorer restorer(imagePath);
+    TVolumeRestorer restorer(imagePath, &sourceFileSystem.FileSystem());
     restorer.StopRequested = &StopRequest::Requested;
     QString subject = QStringLiteral("Verifying the backup of volume %1").arg(item);
     QString verb = QStringLiteral("checked");

@@ -33,11 +33,4 @@ inline QString Busy()
                           "finished.");
 }
 
-inline QString NetworkTargetNotSupported(const QString& target)
-{
-    return QStringLiteral("The backup storage location %1 is a network share; SMB network targets are not "
-                          "supported yet. Use a local folder or a mounted share.")
-        .arg(target);
-}
-
 } // namespace ToolTexts

@@ -1,6 +1,7 @@
 #include "imagetool/VersionsCommand.h"
 
 #include "imagetool/BackupStore.h"
+#include "imagetool/TargetFileSystem.h"
 #include "imagetool/ToolConsole.h"
 #include "imagetool/ToolResults.h"
 
@@ -15,17 +16,12 @@ TVersionsCommand::TVersionsCommand(const TImageToolCommand& command, TToolConsol
 
 int TVersionsCommand::Run()
 {
-    const QString target = command.BackupTarget;
-    if (IsNetworkTarget(target)) {
-        console.Error(ToolTexts::NetworkTargetNotSupported(target));
+    TTargetFileSystem targetFileSystem;
+    if (!targetFileSystem.OpenBackupTarget(command, console))
         return ecFailed;
-    }
-    if (!QFileInfo(target).isDir()) {
-        console.Error(
-            QStringLiteral("The backup storage location %1 does not exist or is not a folder.").arg(target));
-        return ecFailed;
-    }
-    const QList<TStoredVersion> versions = TBackupStore(target, host).Versions();
+    const QString target = targetFileSystem.Path();
+    const QList<TStoredVersion> versions =
+        TBackupStore(target, host, &targetFileSystem.FileSystem()).Versions();
     if (versions.isEmpty()) {
         console.Line(QStringLiteral("There are no backup versions of this computer on %1.").arg(target));
         return ecSuccess;

@@ -63,7 +63,7 @@ TImagingResult TVolumeImager::Run(const QString& imagePath)
         writer.Abort();
         return result;
     };
-    if (!writer.Open(imagePath, size, CompressionWorkers))
+    if (!writer.Open(imagePath, size, CompressionWorkers, 3, TargetFileSystem))
         return writeFailed();
 
     constexpr std::size_t chunk = ImageFormat::kChunkSize;

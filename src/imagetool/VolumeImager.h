@@ -27,6 +27,8 @@ struct TImagingResult
     quint64 StoredBytes = 0; // size of the image file
 };
 
+class TFileSystem;
+
 class TVolumeImager
 {
 public:
@@ -39,6 +41,8 @@ public:
     std::function<bool()> StopRequested;
     // zstd worker threads (0: compress on the calling thread).
     int CompressionWorkers = 0;
+    // Where the image is written; the local file system when null.
+    TFileSystem* TargetFileSystem = nullptr;
 
     // Writes the image to `imagePath` (a new file). An unfinished image file is deleted.
     TImagingResult Run(const QString& imagePath);

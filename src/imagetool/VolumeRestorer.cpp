@@ -115,7 +115,10 @@ private:
 
 } // namespace
 
-TVolumeRestorer::TVolumeRestorer(const QString& imagePath) : imagePath(imagePath) {}
+TVolumeRestorer::TVolumeRestorer(const QString& imagePath, TFileSystem* fileSystem)
+    : imagePath(imagePath), fileSystem(fileSystem)
+{
+}
 
 TRestoreResult TVolumeRestorer::Verify(const QByteArray& expectedSha256)
 {
@@ -137,7 +140,7 @@ TRestoreResult TVolumeRestorer::Write(int targetFd, bool targetIsBlockDevice,
 TRestoreResult TVolumeRestorer::Pass(int targetFd, bool targetIsBlockDevice, const QByteArray& expectedSha256)
 {
     TRestoreResult result;
-    TImageReader reader;
+    TImageReader reader(fileSystem);
     if (!reader.Open(imagePath)) {
         result.Status = TRestoreStatus::rsImageDamaged;
         result.Message = reader.LastError();

@@ -7,6 +7,8 @@
 
 #include <functional>
 
+class TFileSystem;
+
 enum class TRestoreStatus
 {
     rsDone,
@@ -27,7 +29,8 @@ struct TRestoreResult
 class TVolumeRestorer
 {
 public:
-    explicit TVolumeRestorer(const QString& imagePath);
+    // The image is read from `fileSystem`, the local one when null.
+    explicit TVolumeRestorer(const QString& imagePath, TFileSystem* fileSystem = nullptr);
 
     std::function<void(quint64 done, quint64 total)> OnProgress;
     std::function<bool()> StopRequested;
@@ -43,4 +46,5 @@ private:
     TRestoreResult Pass(int targetFd, bool targetIsBlockDevice, const QByteArray& expectedSha256);
 
     QString imagePath;
+    TFileSystem* fileSystem;
 };
