@@ -19,6 +19,7 @@
 #include <QThread>
 
 #include <cstdlib>
+#include <memory>
 
 namespace {
 
@@ -51,13 +52,21 @@ int CliSchedulerCommand::run(const QStringList& args)
     // Without a desktop there is no one to answer an elevation prompt: drive image jobs run in this
     // process with its own rights (run it as root when they need them).
     ElevatedInstance.store(true);
-    TSleepInhibitorDBus systemSleep;
-    TPowerControlLogind systemPower;
-    TElevationCommand systemElevation;
-    TSleepInhibitor& sleep = services.Sleep ? *services.Sleep : systemSleep;
-    TPowerControl& power = services.Power ? *services.Power : systemPower;
-    TElevation& elevation = services.Elevation ? *services.Elevation : systemElevation;
-    TScheduler scheduler(jobs, *services.Runs, sleep, elevation, power);
+    // The system's services, for those the caller did not give.
+    TSchedulerCommandServices used = services;
+    std::unique_ptr<TSleepInhibitorDBus> systemSleep;
+    std::unique_ptr<TPowerControlLogind> systemPower;
+    std::unique_ptr<TElevationCommand> systemElevation;
+    if (!used.Sleep)
+        used.Sleep = (systemSleep = std::make_unique<TSleepInhibitorDBus>()).get();
+    if (!used.Power)
+        used.Power = (systemPower = std::make_unique<TPowerControlLogind>()).get();
+    if (!used.Elevation)
+        used.Elevation = (systemElevation = std::make_unique<TElevationCommand>()).get();
+    TSleepInhibitor& sleep = *used.Sleep;
+    TPowerControl& power = *used.Power;
+    TElevation& elevation = *used.Elevation;
+    TScheduler scheduler(jobs, *used.Runs, sleep, elevation, power);
 
     QTextStream& out = cli.out;
     auto printEvents = [&out] {

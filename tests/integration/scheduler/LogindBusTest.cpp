@@ -114,6 +114,10 @@ class LogindBusTest : public testing::Test
 protected:
     void SetUp() override
     {
+#if defined(__SANITIZE_THREAD__)
+        // Qt's D-Bus thread lives in uninstrumented Qt and glib code whose locks ThreadSanitizer cannot see.
+        GTEST_SKIP() << "Qt D-Bus internals are not instrumented";
+#endif
         const QString daemon = QStandardPaths::findExecutable(QStringLiteral("dbus-daemon"));
         if (daemon.isEmpty())
             GTEST_SKIP() << "dbus-daemon is not installed";

@@ -18,6 +18,14 @@
 
 namespace {
 
+// Qt's D-Bus connection thread lives in uninstrumented Qt and glib code whose locks ThreadSanitizer
+// cannot see; it reports their own handover as races.
+#if defined(__SANITIZE_THREAD__)
+#define SKIP_UNDER_THREAD_SANITIZER() GTEST_SKIP() << "Qt D-Bus internals are not instrumented"
+#else
+#define SKIP_UNDER_THREAD_SANITIZER() (void)0
+#endif
+
 // A bus address where nothing listens: the system bus of a machine without D-Bus.
 const QString kNoBus = QStringLiteral("unix:path=/nonexistent/zorvan-test-bus");
 
@@ -161,6 +169,7 @@ TEST(InstanceLockTest, LockLeftByADeadProcessIsTakenOver)
 
 TEST(PowerControlTest, WithoutLogindTheFallbackCommandDecides)
 {
+    SKIP_UNDER_THREAD_SANITIZER();
     const QString folder = TestEnvironment::makeFolder("power");
     const QString marker = folder + "/powered-off";
     TPowerControlLogind accepted(kNoBus, {"sh", "-c", "echo poweroff > '" + marker + "'"});
@@ -178,6 +187,7 @@ TEST(PowerControlTest, WithoutLogindTheFallbackCommandDecides)
 
 TEST(SleepInhibitorTest, WithoutABusRequestsDoNothing)
 {
+    SKIP_UNDER_THREAD_SANITIZER();
     TSleepInhibitorDBus inhibitor(kNoBus);
     QList<bool> answers;
     QObject::connect(&inhibitor, &TSleepInhibitorDBus::busyRequestFinished,
