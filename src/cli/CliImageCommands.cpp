@@ -8,10 +8,10 @@
 
 #include <QCoreApplication>
 #include <QDir>
+#include <QFile>
 #include <QTextStream>
 
 #include <chrono>
-#include <cstdio>
 #include <memory>
 #include <thread>
 
@@ -28,10 +28,18 @@ int resultCode(const TJob& job)
     return CliApp::kOk;
 }
 
-QString readPasswordLine()
+// The first line of `file` ("-": standard input).
+bool readPassword(const QString& file, QString& password)
 {
-    QTextStream in(stdin);
-    return in.readLine();
+    QFile in;
+    const bool opened = file == QLatin1String("-") ? in.open(stdin, QIODevice::ReadOnly)
+                                                   : (in.setFileName(file), in.open(QIODevice::ReadOnly));
+    if (!opened)
+        return false;
+    password = QString::fromUtf8(in.readLine());
+    while (password.endsWith('\n') || password.endsWith('\r'))
+        password.chop(1);
+    return true;
 }
 
 } // namespace
@@ -51,13 +59,13 @@ int RunCreateImageJob(CliApp& app, const QStringList& args)
     QString user;
     QString keepVersions;
     QStringList volumes;
-    bool passwordFromInput = false;
+    QString passwordFile;
     for (qsizetype i = 0; i < args.size(); ++i) {
         const QString& arg = args.at(i);
         const bool hasValue = i + 1 < args.size();
         if (arg == "--kind" && hasValue && args.at(i + 1) == "image") {
             ++i;
-        } else if (arg == "--destination" && hasValue && destination.isEmpty()) {
+        } else if (arg == "--dest" && hasValue && destination.isEmpty()) {
             destination = args.at(++i);
         } else if (arg == "--volume" && hasValue) {
             volumes.append(args.at(++i));
@@ -65,8 +73,8 @@ int RunCreateImageJob(CliApp& app, const QStringList& args)
             keepVersions = args.at(++i);
         } else if (arg == "--user" && hasValue && user.isEmpty()) {
             user = args.at(++i);
-        } else if (arg == "--password-stdin") {
-            passwordFromInput = true;
+        } else if (arg == "--password-file" && hasValue && passwordFile.isEmpty()) {
+            passwordFile = args.at(++i);
         } else if (name.isEmpty() && !arg.startsWith("--")) {
             name = arg;
         } else {
@@ -74,8 +82,8 @@ int RunCreateImageJob(CliApp& app, const QStringList& args)
         }
     }
     if (name.isEmpty() || destination.isEmpty() || volumes.isEmpty())
-        return app.usageError(QStringLiteral(
-            "create: a drive image job needs a name, --destination and at least one --volume"));
+        return app.usageError(
+            QStringLiteral("create: a drive image job needs a name, --dest and at least one --volume"));
     if (!IsValidJobName(name))
         return app.usageError(QStringLiteral("create: \"%1\" is not a valid job name").arg(name));
     bool number = false;
@@ -83,9 +91,13 @@ int RunCreateImageJob(CliApp& app, const QStringList& args)
     if (!keepVersions.isEmpty() && (keepVersions.toInt(&number) < 1 || !number))
         return app.usageError(QStringLiteral("create: --keep-versions takes a number of 1 or more"));
     const bool network = IsSmbPath(destination);
-    if (!network && (!user.isEmpty() || passwordFromInput))
-        return app.usageError(
-            QStringLiteral("create: --user and --password-stdin are for network destinations"));
+    if (!network && !user.isEmpty())
+        return app.usageError(QStringLiteral("create: --user applies to network destinations only"));
+    if (user.isEmpty() != passwordFile.isEmpty())
+        return app.usageError(QStringLiteral("create: --user and --password-file go together"));
+    QString password;
+    if (!passwordFile.isEmpty() && !readPassword(passwordFile, password))
+        return app.usageError(QStringLiteral("create: cannot read the password file %1").arg(passwordFile));
     TJobCatalogue& jobs = app.catalogue();
     if (jobs.indexOfName(name) >= 0) {
         app.err << "zorvanbackup-cli: a job named \"" << name << "\" exists already\n";
@@ -97,8 +109,7 @@ int RunCreateImageJob(CliApp& app, const QStringList& args)
     job->DestinationPath =
         network ? NormaliseSmbPath(destination) : QDir::cleanPath(QDir(destination).absolutePath());
     job->Destination_NetworkUsername = user;
-    if (passwordFromInput)
-        job->Destination_NetworkPassword = readPasswordLine();
+    job->Destination_NetworkPassword = password;
     for (const QString& volume : std::as_const(volumes))
         job->Settings.SourceDrivesList.append(volume.startsWith('/') ? QDir::cleanPath(volume) : volume);
     if (!keepVersions.isEmpty()) {

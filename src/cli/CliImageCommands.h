@@ -10,10 +10,10 @@ namespace CliImageCommands {
 
 // True when the arguments of `create` ask for a drive image job ("--kind image").
 bool IsImageCreate(const QStringList& args);
-// create NAME --kind image --destination PATH [--user U [--password-stdin]] --volume V [--volume V...]
-//        [--keep-versions N]
+// create NAME --kind image --dest PATH --volume V [--volume V...] [--keep-versions N]
+//        [--user U --password-file FILE]
 // A destination in a network form (//server/share/..., smb://...) is a share; the password of its
-// user is read from the first line of standard input, never from the command line.
+// user is the first line of FILE ("-" for standard input), never a word of the command line.
 int RunCreateImageJob(CliApp& app, const QStringList& args);
 // backup of a drive image job in the foreground, its log printed as it grows; Ctrl-C cancels it.
 int RunImageJobBackup(CliApp& app, TJob_DriveImage& job);

@@ -16,7 +16,7 @@ TEST_F(DriveImageTest, CommandLineCreatesAnImageJobAndRunsItsBackup)
     QString outText, errText;
     QTextStream out(&outText), err(&errText);
     CliApp cli(out, err);
-    ASSERT_EQ(CliImageCommands::RunCreateImageJob(cli, {"Nightly image", "--kind", "image", "--destination",
+    ASSERT_EQ(CliImageCommands::RunCreateImageJob(cli, {"Nightly image", "--kind", "image", "--dest",
                                                         job->DestinationPath, "--volume", volume,
                                                         "--keep-versions", "3"}),
               CliApp::kOk)

@@ -6,6 +6,7 @@
 #include "logs/EventsLog.h"
 #include "platform/StandardFolders.h"
 #include "QtPrinters.h"
+#include "support/TestEnvironment.h"
 
 #include <gtest/gtest.h>
 #include <QDir>
@@ -60,8 +61,8 @@ TEST_F(CliImageCreateTest, ImageJobWithVolumesAndVersionsJoinsTheCatalogue)
     EXPECT_TRUE(CliImageCommands::IsImageCreate({"System", "--kind", "image"}));
     EXPECT_FALSE(CliImageCommands::IsImageCreate({"Docs", "--kind", "files"}));
 
-    const CliRun run = create({"System", "--kind", "image", "--destination", "/media/usb/Backups/",
-                               "--volume", "/", "--volume", "/home/", "--keep-versions", "2"});
+    const CliRun run = create({"System", "--kind", "image", "--dest", "/media/usb/Backups/", "--volume", "/",
+                               "--volume", "/home/", "--keep-versions", "2"});
     ASSERT_EQ(run.code, CliApp::kOk) << run.err.toStdString();
     const auto job = storedJob("System");
     ASSERT_TRUE(job);
@@ -71,8 +72,10 @@ TEST_F(CliImageCreateTest, ImageJobWithVolumesAndVersionsJoinsTheCatalogue)
     EXPECT_TRUE(job->Settings.AutocleanOldBackups);
     EXPECT_EQ(job->Settings.NumberOfBackupVersionsToKeep, "2");
 
-    ASSERT_EQ(create({"Share", "--kind", "image", "--destination", "\\\\nas\\images", "--user", "ann",
-                      "--volume", "/dev/sda1"})
+    const QString passwordFile = TestEnvironment::makeFolder("password") + "/password.txt";
+    TestEnvironment::writeFile(passwordFile, "s3cret\n");
+    ASSERT_EQ(create({"Share", "--kind", "image", "--dest", "\\\\nas\\images", "--user", "ann",
+                      "--password-file", passwordFile, "--volume", "/dev/sda1"})
                   .code,
               CliApp::kOk);
     const auto share = storedJob("Share");
@@ -80,22 +83,24 @@ TEST_F(CliImageCreateTest, ImageJobWithVolumesAndVersionsJoinsTheCatalogue)
     EXPECT_EQ(share->DestinationType, dtNetwork);
     EXPECT_EQ(share->DestinationPath, "//nas/images");
     EXPECT_EQ(share->Destination_NetworkUsername, "ann");
+    EXPECT_EQ(share->Destination_NetworkPassword, "s3cret");
     EXPECT_FALSE(share->Settings.AutocleanOldBackups);
 }
 
 TEST_F(CliImageCreateTest, RefusedCommandLines)
 {
-    ASSERT_EQ(create({"Taken", "--kind", "image", "--destination", "/media/usb", "--volume", "/"}).code,
+    ASSERT_EQ(create({"Taken", "--kind", "image", "--dest", "/media/usb", "--volume", "/"}).code,
               CliApp::kOk);
     const QList<QStringList> refused = {
-        {"NoVolume", "--kind", "image", "--destination", "/media/usb"},
+        {"NoVolume", "--kind", "image", "--dest", "/media/usb"},
         {"NoDestination", "--kind", "image", "--volume", "/"},
-        {"Bad:Name", "--kind", "image", "--destination", "/media/usb", "--volume", "/"},
-        {"Zero", "--kind", "image", "--destination", "/media/usb", "--volume", "/", "--keep-versions", "0"},
-        {"Word", "--kind", "image", "--destination", "/media/usb", "--volume", "/", "--keep-versions", "two"},
-        {"LocalUser", "--kind", "image", "--destination", "/media/usb", "--volume", "/", "--user", "ann"},
-        {"taken", "--kind", "image", "--destination", "/media/usb", "--volume", "/"},
-        {"Odd", "--kind", "image", "--destination", "/media/usb", "--volume", "/", "--schedule"},
+        {"Bad:Name", "--kind", "image", "--dest", "/media/usb", "--volume", "/"},
+        {"Zero", "--kind", "image", "--dest", "/media/usb", "--volume", "/", "--keep-versions", "0"},
+        {"Word", "--kind", "image", "--dest", "/media/usb", "--volume", "/", "--keep-versions", "two"},
+        {"LocalUser", "--kind", "image", "--dest", "/media/usb", "--volume", "/", "--user", "ann"},
+        {"NoPassword", "--kind", "image", "--dest", "//nas/images", "--volume", "/", "--user", "ann"},
+        {"taken", "--kind", "image", "--dest", "/media/usb", "--volume", "/"},
+        {"Odd", "--kind", "image", "--dest", "/media/usb", "--volume", "/", "--schedule"},
     };
     for (const QStringList& args : refused) {
         const CliRun run = create(args);
