@@ -1,0 +1,335 @@
+#include "engine/RestoreRun.h"
+
+#include "engine/CatalogFile.h"
+#include "engine/MessageText.h"
+#include "engine/RestorePoints.h"
+#include "logs/EventsLog.h"
+#include "logs/JobPaths.h"
+#include "logs/RunLog.h"
+#include "options/AppState.h"
+#include "platform/Clock.h"
+#include "platform/FileSystemLocal.h"
+#include "storage/StorageError.h"
+#include "storage/uForceDeleteShell.h"
+
+#include <QDir>
+
+#include <cerrno>
+#include <chrono>
+#include <thread>
+
+namespace {
+const QString kFolderSeparatorLine = QStringLiteral("-----------------------------------------------");
+const QString kRunSeparatorLine = QStringLiteral("-------------------------------------------------");
+
+TFileSystem& localFs()
+{
+    return TLocalFileSystem::instance();
+}
+} // namespace
+
+void TJob_FilesAndFolders::RestoreInThread(const QString& OutputPath, const QString& myZIPPassword,
+                                           qint32 ListInd)
+{
+    // The password of ZIP restore points is asked for but never needed: backups are plain copies.
+    Q_UNUSED(myZIPPassword);
+    TRestoreRun run(*this, OutputPath, ListInd);
+    run.Run();
+}
+
+QString TRestoreRun::outputPathOf(const QString& relative) const
+{
+    return JoinPath(output.path(), relative);
+}
+
+void TRestoreRun::waitWhilePaused() const
+{
+    while (job.JobStatus.load() == jsPaused)
+        std::this_thread::sleep_for(std::chrono::milliseconds(1000));
+}
+
+void TRestoreRun::Run()
+{
+    startTime = Clock::currentDateTime();
+    const QString starting =
+        FillPlaceholders(T("Starting the \"%s\" restore to directory:"), {job.stJobName}) + ' ' +
+        output.path();
+    LogLine(job, starting);
+    AddEvent(starting);
+    job.AddEventtoBackupHistory(T("Starting the restore to directory:") + ' ' + output.path(), false);
+    LogPlain(job, kRunSeparatorLine);
+    // A cancel that came in while the worker started is kept.
+    TJobStatus expected = jsNone;
+    job.JobStatus.compare_exchange_strong(expected, jsRunning);
+    job.JobOperation = joRestore;
+    EnsureJobLogFolder(job, T("Unable to create folder for log files:"));
+    const QString connected = job.ConnectToStorage();
+    if (connected.startsWith(T("ERROR:")))
+        AddEvent(connected);
+    else
+        backupRoot = connected;
+    if (backupRoot.isEmpty()) {
+        job.JobStatus = jsCancelling;
+    } else {
+        try {
+            runConnected();
+        } catch (const std::exception& error) {
+            // Nothing in a run is meant to throw; if something does, the run ends as cancelled.
+            AddEvent(job.stJobName + ": " + QString::fromLocal8Bit(error.what()));
+            job.JobStatus = jsCancelling;
+        }
+    }
+    closeRun();
+}
+
+void TRestoreRun::runConnected()
+{
+    if (!output.exists()) {
+        LogError(job, T("The directory does not exist:") + ' ' + output.path());
+        job.JobStatus = jsCancelling;
+        return;
+    }
+    try {
+        job.LoadRemoteJobFile(JobTempRemoteJobFile(job), false, bookkeeping);
+    } catch (const TJobFileError&) {
+        LogError(job, T("The job file on the storage cannot be read:") + ' ' + backupRoot +
+                          QStringLiteral(".kxj"));
+        job.JobStatus = jsCancelling;
+        return;
+    }
+    if (!bookkeeping.MainBackupList.isEmpty())
+        bookkeeping.MainBackupList.removeFirst();
+    if (job.Settings.Backup.BackupType == btSync) {
+        if (!RestoreBackupFolder(backupRoot))
+            job.JobStatus = jsCancelling;
+    } else {
+        restoreChain();
+    }
+    bookkeeping = TRemoteBookkeeping();
+}
+
+void TRestoreRun::restoreChain()
+{
+    const QStringList& points = bookkeeping.MainBackupList;
+    if (listIndex < 0 || listIndex >= points.size()) {
+        LogError(job, T("The restore point does not exist."));
+        job.JobStatus = jsCancelling;
+        return;
+    }
+    for (const QString& subfolder : RestoreChain(points, listIndex)) {
+        if (!IsSafeRestorePointName(subfolder)) {
+            LogError(job,
+                     T("The restore point is not a folder of the backup:") + ' ' + PrintableEntry(subfolder));
+            job.JobStatus = jsCancelling;
+        } else if (!RestoreBackupFolder(JoinPath(backupRoot, subfolder))) {
+            job.JobStatus = jsCancelling;
+        }
+        // A later point builds on this one: once it failed, the rest of the chain is left out.
+        if (isCancelling())
+            break;
+    }
+}
+
+bool TRestoreRun::RestoreBackupFolder(const QString& folder)
+{
+    bool ok = true;
+    try {
+        waitWhilePaused();
+        TFolderLists lists;
+        QDir().mkpath(JobTempFolder(job));
+        LogLine(job, T("Restoring the directory:") + ' ' + folder);
+        if (job.Settings.Backup.BackupType != btSync) {
+            if (!fetchCatalogs(folder, lists))
+                job.JobStatus = jsCancelling;
+        } else {
+            lists.Files = bookkeeping.PreviousLocalFilesList;
+            lists.Folders = bookkeeping.PreviousLocalDirsList;
+        }
+        // What the point recorded as gone goes first, so that a path that changed between a file and a
+        // folder is free again when the point's own folders and files arrive.
+        if (!isCancelling())
+            removeFiles(lists.RemovedFiles);
+        if (!isCancelling())
+            removeFolders(lists.RemovedFolders);
+        if (!isCancelling())
+            createFolders(lists.Folders);
+        if (!isCancelling())
+            copyFiles(folder, lists.Files);
+    } catch (const std::exception& error) {
+        AddEvent(job.stJobName + ": " + QString::fromLocal8Bit(error.what()));
+        ok = false;
+    }
+    LogPlain(job, kFolderSeparatorLine);
+    return ok;
+}
+
+bool TRestoreRun::fetchCatalogs(const QString& folder, TFolderLists& lists)
+{
+    const QString temp = JobTempFolder(job);
+    const struct
+    {
+        const char* name;
+        QStringList& list;
+    } catalogs[] = {{"_rf.obl", lists.Files},
+                    {"_rd.obl", lists.Folders},
+                    {"_rrd.obl", lists.RemovedFolders},
+                    {"_rrf.obl", lists.RemovedFiles}};
+    for (const auto& catalog : catalogs) {
+        const QString name = QLatin1String(catalog.name);
+        const QString local = JoinPath(temp, name);
+        if (job.FileOperation(atCopyFromRemoteToLocalFile, local, JoinPath(folder, name), 0, true) !=
+            orSuccess)
+            return false;
+        if (!ReadCatalogFile(local, catalog.list)) {
+            LogError(job, T("Unable to read the file:") + ' ' + local);
+            return false;
+        }
+    }
+    return true;
+}
+
+std::optional<QString> TRestoreRun::checkedEntry(const QString& entry, bool mayBeTheFolderItself)
+{
+    std::optional<QString> relative = output.relativePathOf(entry, mayBeTheFolderItself);
+    if (!relative)
+        LogError(job, T("The path leads outside the output directory and is skipped:") + ' ' +
+                          PrintableEntry(entry));
+    return relative;
+}
+
+void TRestoreRun::removeFiles(const QStringList& entries)
+{
+    for (const QString& entry : entries) {
+        waitWhilePaused();
+        if (isCancelling())
+            return;
+        const std::optional<QString> relative = checkedEntry(entry, false);
+        if (!relative)
+            continue;
+        const QString path = outputPathOf(*relative);
+        TFileStat st;
+        int error = localFs().stat(path, st, false);
+        if (error == 0 && !st.isSymlink && st.readOnly()) {
+            LogLine(job, T("Removing the read-only attribute:") + ' ' + path);
+            localFs().makeWritable(path);
+        }
+        if (error == 0) {
+            LogLine(job, T("Removing the file:") + ' ' + path);
+            error = st.isFolder && !st.isSymlink ? EISDIR : localFs().removeFile(path);
+        }
+        if (error != 0) {
+            LogError(job, WithoutLineBreaks(SystemErrorText(error, &job)) + ' ' + path);
+            job.JobStatus = jsCancelling;
+            return;
+        }
+    }
+}
+
+void TRestoreRun::removeFolders(const QStringList& entries)
+{
+    for (const QString& entry : entries) {
+        waitWhilePaused();
+        if (isCancelling())
+            return;
+        const std::optional<QString> relative = checkedEntry(entry, false);
+        if (!relative)
+            continue;
+        const QString path = outputPathOf(*relative);
+        LogLine(job, T("Removing the directory:") + ' ' + path);
+        localFs().removeFolder(path);
+        TFileStat st;
+        if (localFs().stat(path, st, false) == ENOENT)
+            continue;
+        // Whatever is still in it was not put there by the backup: restoring into a folder that holds
+        // other files leaves those alone.
+        QList<TDirEntry> inside;
+        if (!st.isFolder || st.isSymlink || localFs().list(path, inside) != 0 || !inside.isEmpty()) {
+            LogWarning(job, T("The directory is not empty and is left in place:") + ' ' + path);
+            continue;
+        }
+        if (!ShellDeleteItem(localFs(), path)) {
+            LogError(job, T("Unable to remove the directory.") + ' ' + path);
+            job.JobStatus = jsCancelling;
+            return;
+        }
+    }
+}
+
+void TRestoreRun::createFolders(const QStringList& entries)
+{
+    for (const QString& entry : entries) {
+        waitWhilePaused();
+        if (isCancelling())
+            return;
+        const std::optional<QString> relative = checkedEntry(entry, true);
+        if (!relative)
+            continue;
+        const QString path = outputPathOf(*relative);
+        TFileStat st;
+        if (localFs().stat(path, st, false) == 0)
+            continue;
+        LogLine(job, T("Creating the directory:") + ' ' + path);
+        const int error = localFs().makePath(path);
+        if (error != 0) {
+            LogError(job, WithoutLineBreaks(SystemErrorText(error, &job)));
+            job.JobStatus = jsCancelling;
+            return;
+        }
+    }
+}
+
+void TRestoreRun::copyFiles(const QString& folder, const QStringList& entries)
+{
+    const qint32 retries = job.JobOptions.Processing.IfDestinationNotAvailable_Retry_Times;
+    for (const QString& entry : entries) {
+        waitWhilePaused();
+        if (isCancelling())
+            return;
+        const std::optional<QString> relative = checkedEntry(entry, false);
+        if (!relative)
+            continue;
+        if (job.FileOperation(atCopyFromRemoteToLocalFile, outputPathOf(*relative),
+                              JoinPath(folder, *relative), retries, true) != orSuccess) {
+            job.JobStatus = jsCancelling;
+            return;
+        }
+    }
+}
+
+void TRestoreRun::closeRun()
+{
+    job.CurrentFileOperationProgress = 0;
+    job.CurrentFileOperationPath.clear();
+    job.CurrentFileOperationType = atNone;
+    if (isCancelling()) {
+        LogLine(job, T("Restore is cancelled."));
+        job.AddEventtoBackupHistory(T("Restore is cancelled."), false);
+        AddEvent(FillPlaceholders(T("\"%s\" restore is cancelled."), {job.stJobName}));
+        job.LastJobResult.Cancelled = true;
+    } else {
+        const char* message = "Restore job \"%s\" is finished.";
+        const char* history = "Restore job is finished.";
+        if (job.LastJobResult.ErrorsCount >= 1) {
+            message = "Restore job \"%s\" is finished with errors.";
+            history = "Restore job is finished with errors.";
+        } else if (job.LastJobResult.WarningsCount >= 1) {
+            message = "Restore job \"%s\" is finished with warnings.";
+            history = "Restore job is finished with warnings.";
+        }
+        const QString text = FillPlaceholders(T(message), {job.stJobName});
+        LogLine(job, text);
+        AddEvent(text);
+        job.AddEventtoBackupHistory(T(history), false);
+    }
+    LogLine(job, T("Removing the temporary files."));
+    job.DeleteTempFiles();
+    job.DisconnectFromStorage();
+    SaveRunLogAndPrune(job, startTime);
+    job.LastJobResult.EndTime = Now();
+    if (!AppTerminating)
+        job.SaveLocalJobFile(LocalJobFilePath(job.stJobName));
+    if (beforeIdle)
+        beforeIdle();
+    // The last act of the run: from here on the job may be edited, started again or deleted.
+    job.JobStatus = jsNone;
+}

@@ -1,0 +1,65 @@
+#pragma once
+// One restore run of a files-and-folders job: the restore points of the chain (or the mirror) applied
+// one after the other to the output folder, then the closing messages, the log file and the job file.
+// It runs on the job's worker thread and reports only through the job's fields and the events log.
+#include "engine/RestoreOutputFolder.h"
+#include "jobs/uJob_FilesAndFolders.h"
+
+#include <QDateTime>
+#include <QStringList>
+
+#include <functional>
+
+class TRestoreRun
+{
+public:
+    TRestoreRun(TJob_FilesAndFolders& job, const QString& outputPath, qint32 listIndex)
+        : job(job), output(outputPath), listIndex(listIndex)
+    {
+    }
+    TRestoreRun(const TRestoreRun&) = delete;
+    TRestoreRun& operator=(const TRestoreRun&) = delete;
+
+    // The whole run (RestoreInThread); ends with the job idle.
+    void Run();
+    // Called right before the job goes idle (the front end releases the job's run lock there).
+    void setBeforeIdle(std::function<void()> hook) { beforeIdle = std::move(hook); }
+
+    // Applies one storage folder (a backup subfolder, or BackupRoot for a mirror) to the output
+    // folder; false when an unexpected error ended it.
+    bool RestoreBackupFolder(const QString& folder);
+
+private:
+    // The lists one folder is applied from.
+    struct TFolderLists
+    {
+        QStringList Files;
+        QStringList Folders;
+        QStringList RemovedFiles;
+        QStringList RemovedFolders;
+    };
+
+    void runConnected();
+    void restoreChain();
+    bool fetchCatalogs(const QString& folder, TFolderLists& lists);
+    void removeFiles(const QStringList& entries);
+    void removeFolders(const QStringList& entries);
+    void createFolders(const QStringList& entries);
+    void copyFiles(const QString& folder, const QStringList& entries);
+    // The checked relative path of an entry, or nothing after an "ERROR:" line for a refused one.
+    std::optional<QString> checkedEntry(const QString& entry, bool mayBeTheFolderItself);
+    void closeRun();
+    void waitWhilePaused() const;
+
+    bool isCancelling() const { return job.JobStatus.load() == jsCancelling; }
+    QString T(const char* text) const { return job.Translate(QString::fromUtf8(text)); }
+    QString outputPathOf(const QString& relative) const;
+
+    TJob_FilesAndFolders& job;
+    TRestoreOutputFolder output;
+    qint32 listIndex;
+    QDateTime startTime;
+    QString backupRoot;
+    TRemoteBookkeeping bookkeeping;
+    std::function<void()> beforeIdle;
+};

@@ -1,0 +1,106 @@
+#include "jobs/JobImport.h"
+
+#include "i18n/Translate.h"
+#include "jobs/JobCatalogue.h"
+#include "jobs/JobFiles.h"
+#include "logs/EventsLog.h"
+#include "logs/JobPaths.h"
+#include "platform/FileSystem.h"
+#include "platform/SmbPath.h"
+
+#include <QDir>
+
+#include <memory>
+
+namespace {
+QString fillName(const QString& text, const QString& name)
+{
+    QString filled = text;
+    const qsizetype at = filled.indexOf(QLatin1String("%s"));
+    if (at >= 0)
+        filled.replace(at, 2, name);
+    return filled;
+}
+
+// The loaded job, or null when the file cannot be read as the kind it announces.
+std::unique_ptr<TJob> loadJob(int kind, const QString& name, const QString& file)
+{
+    try {
+        if (kind == kJobFileKindFilesAndFolders) {
+            auto job = std::make_unique<TJob_FilesAndFolders>(name);
+            TRemoteBookkeeping bookkeeping;
+            job->LoadRemoteJobFile(file, true, bookkeeping);
+            return job;
+        }
+        if (kind == kJobFileKindDriveImage) {
+            auto job = std::make_unique<TJob_DriveImage>(name);
+            job->LoadRemoteJobFile(file, true);
+            return job;
+        }
+    } catch (const TJobFileError&) {
+    }
+    return nullptr;
+}
+} // namespace
+
+QString ImportedJobName(const QString& path)
+{
+    return LastPathComponent(NormaliseSmbPath(path)).chopped(4);
+}
+
+TJobImportResult ImportJobFromStorage(TJobCatalogue& catalogue, const QString& path)
+{
+    TJobImportResult result;
+    const QString errorText = QStringLiteral("Unable to open the job file from the backup storage.");
+    const QString source = NormaliseSmbPath(path);
+    if (LastPathComponent(source).size() < 4) {
+        result.Status = TJobImportResult::irNotOpened;
+        result.ErrorMessage = Translate(errorText);
+        return result;
+    }
+    const QString name = ImportedJobName(source);
+    if (catalogue.indexOfName(name) >= 0) {
+        result.Status = TJobImportResult::irNameRefused;
+        result.ErrorMessage = fillName(
+            Translate(QStringLiteral("Job \"%s\" already exists. Please specify another name.")), name);
+        return result;
+    }
+    // The name comes from a file name, which may hold what a job name must not.
+    if (!IsValidJobName(name)) {
+        result.Status = TJobImportResult::irNameRefused;
+        result.ErrorMessage =
+            Translate(QStringLiteral("The following symbols are not allowed in the title:")) +
+            QStringLiteral("\r\n\r\n<>:\"/\\|?*");
+        if (name.trimmed().isEmpty() || name.trimmed() != name)
+            result.ErrorMessage = fillName(
+                Translate(QStringLiteral("The file name does not make a valid job name: \"%s\".")), name);
+        return result;
+    }
+
+    TJob_FilesAndFolders scratch(name);
+    scratch.OptionsToJobOptions();
+    QDir().mkpath(JobTempFolder(scratch));
+    const QString copy = JobTempRemoteJobFile(scratch);
+    if (scratch.FileOperation(atCopyFromRemoteToLocalFile, copy, source, 0, true) != orSuccess) {
+        result.ErrorMessage = Translate(errorText);
+    } else if (const int kind = GetJobFileKind(copy); kind == 0) {
+        result.Status = TJobImportResult::irUnknownKind;
+    } else {
+        std::unique_ptr<TJob> job = loadJob(kind, name, copy);
+        if (!job) {
+            result.ErrorMessage = Translate(errorText);
+        } else {
+            result.Status = TJobImportResult::irImported;
+            AddEvent(fillName(Translate(QStringLiteral("Job is open: \"%s\".")), name));
+            result.Job = job.get();
+            catalogue.append(std::move(job));
+            if (auto* files = dynamic_cast<TJob_FilesAndFolders*>(result.Job))
+                files->SaveLocalJobFile(LocalJobFilePath(name));
+            else if (auto* image = dynamic_cast<TJob_DriveImage*>(result.Job))
+                image->SaveLocalJobFile(LocalJobFilePath(name));
+            catalogue.SaveJobsList();
+        }
+    }
+    scratch.DeleteTempFiles();
+    return result;
+}

@@ -1,0 +1,189 @@
+#include "RestoreTestSupport.h"
+
+#include "engine/CatalogFile.h"
+#include "logs/EventsLog.h"
+#include "options/uOptions.h"
+#include "platform/Clock.h"
+#include "platform/StandardFolders.h"
+#include "support/TestEnvironment.h"
+
+#include <QDir>
+#include <QDirIterator>
+#include <QFileInfo>
+
+#include <chrono>
+#include <thread>
+
+using namespace TestEnvironment;
+
+std::unique_ptr<SmbServer> RestoreTest::smb;
+
+bool ScriptedRestoreUi::ChooseOutputFolder(QString& folder)
+{
+    ++folderAsked;
+    folder = outputFolder;
+    return !outputFolder.isEmpty();
+}
+
+bool ScriptedRestoreUi::ChooseRestorePoint(const QStringList& shown, qint32& index)
+{
+    chooserShown = true;
+    labels = shown;
+    if (point == kCancel)
+        return false;
+    index = point == kLatest ? qint32(shown.size() - 1) : point;
+    return index >= 0;
+}
+
+void RestoreTest::SetUp()
+{
+    Clock::setTestTime(QDateTime(QDate(2024, 7, 1), QTime(10, 0, 0)));
+    EventsQueue().takeAll();
+    destinationFolder = makeFolder("destination");
+    QDir().mkpath(StandardFolders::applicationDataFolder());
+    GlobalOptions = TOptions();
+    GlobalOptions.General.PathForTempFiles = makeFolder("tempfiles") + "/ZorvanBackupTmp";
+    logFolder = makeFolder("logs");
+    GlobalOptions.Logging.PathForLogFiles = logFolder;
+    GlobalOptions.Logging.MaxNumberOfLogsForEachJob = 50;
+    GlobalOptions.Logging.MaxNumberOfLinesInHistory = 500;
+    GlobalOptions.Processing.IfDestinationNotAvailable_Retry_Times = 0;
+    GlobalOptions.Processing.IfDestinationNotAvailable_Wait_Sec = 0;
+    job = std::make_unique<TJob_FilesAndFolders>("Docs job");
+    job->DestinationType = dtExternalDevice;
+    job->DestinationPath = destinationFolder;
+    job->Settings.Backup.BackupType = btInc;
+    QDir().mkpath(backupRoot());
+    ui.outputFolder = freshOutput();
+}
+
+void RestoreTest::TearDown()
+{
+    if (job && !job->isIdle()) {
+        job->Cancel();
+        waitUntilIdle();
+    }
+    Clock::resetTestTime();
+}
+
+bool RestoreTest::useSmbDestination()
+{
+    if (!SmbServer::available())
+        return false;
+    if (!smb) {
+        smb = std::make_unique<SmbServer>();
+        if (!smb->start()) {
+            ADD_FAILURE() << smb->errorText().toStdString();
+            smb.reset();
+            return false;
+        }
+    }
+    const QString name = QFileInfo(destinationFolder).fileName();
+    destinationFolder = smb->shareFolder() + '/' + name;
+    QDir().mkpath(backupRoot());
+    job->DestinationType = dtNetwork;
+    job->DestinationPath = smb->shareUrl() + '/' + name;
+    job->Destination_NetworkUsername = smb->user();
+    job->Destination_NetworkPassword = smb->password();
+    return true;
+}
+
+void RestoreTest::writePoint(const HandMadePoint& point)
+{
+    const QString folder = stored(point.name);
+    QDir().mkpath(folder);
+    for (const QString& dir : point.folders)
+        QDir().mkpath(folder + '/' + dir);
+    for (auto it = point.files.begin(); it != point.files.end(); ++it)
+        writeFile(folder + '/' + it.key(), it.value());
+    ASSERT_TRUE(WriteCatalogFile(folder + "/_rf.obl", point.files.keys()));
+    ASSERT_TRUE(WriteCatalogFile(folder + "/_rd.obl", point.folders));
+    ASSERT_TRUE(WriteCatalogFile(folder + "/_rrf.obl", point.removedFiles));
+    ASSERT_TRUE(WriteCatalogFile(folder + "/_rrd.obl", point.removedFolders));
+}
+
+void RestoreTest::writeRemoteJobFile(const QStringList& mainBackupList, const QStringList& files,
+                                     const QStringList& dirs)
+{
+    TRemoteBookkeeping bookkeeping;
+    bookkeeping.MainBackupList = mainBackupList;
+    bookkeeping.PreviousLocalFilesList = files;
+    for (qsizetype i = 0; i < files.size(); ++i)
+        bookkeeping.PreviousLocalFilesTimeList.append("2024-01-01 00:00:00:000");
+    bookkeeping.PreviousLocalDirsList = dirs;
+    job->SaveRemoteJobFile(backupRoot() + ".kxj", bookkeeping);
+    ASSERT_TRUE(QFileInfo::exists(backupRoot() + ".kxj"));
+}
+
+void RestoreTest::writeStartFlag(const QStringList& lines)
+{
+    ASSERT_TRUE(WriteCatalogFile(stored("_startflag.obl"), lines));
+}
+
+bool RestoreTest::WriteCatalogFileFor(const QString& point, const QString& catalog,
+                                      const QStringList& entries)
+{
+    return WriteCatalogFile(stored(point + '/' + catalog), entries);
+}
+
+void RestoreTest::waitUntilIdle()
+{
+    for (int i = 0; i < 6000 && !job->isIdle(); ++i)
+        std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    ASSERT_TRUE(job->isIdle()) << "the restore did not end";
+}
+
+void RestoreTest::restore()
+{
+    ASSERT_TRUE(job->isIdle());
+    ASSERT_TRUE(job->Restore(ui));
+    waitUntilIdle();
+    Clock::advanceTestTime(60 * 1000);
+}
+
+QString RestoreTest::freshOutput()
+{
+    return makeFolder("output");
+}
+
+QStringList RestoreTest::treeOf(const QString& folder)
+{
+    QStringList entries;
+    QDirIterator it(folder, QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden | QDir::System,
+                    QDirIterator::Subdirectories);
+    while (it.hasNext()) {
+        const QString path = it.next();
+        const QString rel = path.mid(folder.size() + 1);
+        entries.append(it.fileInfo().isDir() && !it.fileInfo().isSymLink() ? rel + '/' : rel);
+    }
+    entries.sort();
+    return entries;
+}
+
+bool RestoreTest::logHas(const QString& text) const
+{
+    return logCount(text) > 0;
+}
+
+int RestoreTest::logCount(const QString& text) const
+{
+    int count = 0;
+    for (const QString& line : logLines())
+        count += line.contains(text) ? 1 : 0;
+    return count;
+}
+
+QStringList RestoreTest::savedLogs() const
+{
+    return QDir(logFolder + '/' + job->stJobName).entryList(QDir::Files, QDir::Name);
+}
+
+bool RestoreTest::eventQueued(const QString& text)
+{
+    const QStringList events = EventsQueue().takeAll();
+    for (const QString& line : events) {
+        if (line.endsWith(": " + text))
+            return true;
+    }
+    return false;
+}
