@@ -1,5 +1,6 @@
 #include "jobs/BinaryStream.h"
 
+#include <QSysInfo>
 #include <QtEndian>
 
 #include <bit>
@@ -30,9 +31,14 @@ void TBinaryWriter::writeDouble(double value)
 void TBinaryWriter::writeString(const QString& value)
 {
     writeInt32(qint32(value.size()));
-    for (const QChar unit : value) {
-        const quint16 le = qToLittleEndian(unit.unicode());
-        buffer.append(reinterpret_cast<const char*>(&le), sizeof le);
+    if constexpr (QSysInfo::ByteOrder == QSysInfo::LittleEndian) {
+        // QString holds UTF-16 in the machine's order: on little-endian machines the units go out whole.
+        buffer.append(reinterpret_cast<const char*>(value.utf16()), value.size() * 2);
+    } else {
+        for (const QChar unit : value) {
+            const quint16 le = qToLittleEndian(unit.unicode());
+            buffer.append(reinterpret_cast<const char*>(&le), sizeof le);
+        }
     }
 }
 
