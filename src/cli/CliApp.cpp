@@ -2,7 +2,7 @@
 
 #include "app/core/AppStartup.h"
 #include "cli/CliJobFormat.h"
-#include "cli/CliRestoreCommands.h"
+#include "cli/CliSchedulerCommand.h"
 #include "jobs/JobCatalogue.h"
 #include "jobs/uJob.h"
 #include "logs/EventsLog.h"
@@ -30,12 +30,8 @@ int CliApp::run(const QStringList& arguments)
         code = runList(args);
     } else if (command == "show") {
         code = runShow(args);
-    } else if (command == "points") {
-        code = RunPointsCommand(*this, args);
-    } else if (command == "restore") {
-        code = RunRestoreCommand(*this, args);
-    } else if (command == "import") {
-        code = RunImportCommand(*this, args);
+    } else if (command == "scheduler") {
+        code = RunSchedulerCommand(*this, args);
     } else {
         code = usageError(QStringLiteral("unknown command: %1").arg(command));
     }
@@ -158,12 +154,8 @@ void CliApp::printHelp()
            "  list [--json]         every backup job in order: name, kind, destination, schedule, last "
            "result\n"
            "  show NAME [--json]    all settings of one job\n"
-           "  points NAME           the restore points of a job, with the index --point takes\n"
-           "  restore NAME --to DIR [--point N|--latest]\n"
-           "                        restores the job's sources into DIR (made when missing): the latest\n"
-           "                        point unless --point is given; a mirror job takes no point\n"
-           "  import FILE.kxj       adds the job kept beside its backups, with its schedule disabled\n"
-           "  --help                this text\n"
+        << SchedulerCommandHelp()
+        << "  --help                this text\n"
            "\n"
            "Jobs are read from the program's data folder ($XDG_DATA_HOME/Zorvan Backup).\n"
            "Exit codes: 0 done, 1 finished with warnings, 2 finished with errors, 3 cancelled or not\n"

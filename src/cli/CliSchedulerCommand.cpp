@@ -9,6 +9,7 @@
 #include "platform/PowerControlLogind.h"
 #include "platform/SleepInhibitorDBus.h"
 #include "platform/StopSignals.h"
+#include "scheduler/JobRunStarter.h"
 #include "scheduler/RunControl.h"
 #include "scheduler/Scheduler.h"
 #include "scheduler/ShutdownCountdown.h"
@@ -121,4 +122,18 @@ int CliSchedulerCommand::run(const QStringList& args)
     }
     out << "Stopped.\n";
     return CliApp::kOk;
+}
+
+int RunSchedulerCommand(CliApp& cli, const QStringList& args)
+{
+    TJobRunStarter runs;
+    return CliSchedulerCommand(cli, {&runs}).run(args);
+}
+
+QString SchedulerCommandHelp()
+{
+    return QStringLiteral(
+        "  scheduler             starts scheduled jobs as the program does, in the foreground, until\n"
+        "                        Ctrl-C or SIGTERM (running jobs are cancelled); exit code 75 when\n"
+        "                        the program or another scheduler already schedules the jobs\n");
 }

@@ -3,6 +3,7 @@
 // foreground, starts due jobs as the program would, prints the events lines, and stops cleanly on
 // SIGINT or SIGTERM (running jobs are cancelled and waited for at most 5 seconds). It holds the same
 // per-user instance lock as the program, so only one of them schedules at a time.
+#include <QString>
 #include <QStringList>
 
 class CliApp;
@@ -35,3 +36,8 @@ private:
     CliApp& cli;
     TSchedulerCommandServices services;
 };
+
+// The dispatch of `zorvanbackup-cli scheduler`, with the production services.
+int RunSchedulerCommand(CliApp& cli, const QStringList& args);
+// The command's lines of the help text.
+QString SchedulerCommandHelp();
