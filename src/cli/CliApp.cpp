@@ -3,6 +3,7 @@
 #include "app/core/AppStartup.h"
 #include "cli/CliJobFormat.h"
 #include "cli/CliSchedulerCommand.h"
+#include "cli/CliRestoreCommands.h"
 #include "jobs/JobCatalogue.h"
 #include "jobs/uJob.h"
 #include "logs/EventsLog.h"
@@ -30,6 +31,12 @@ int CliApp::run(const QStringList& arguments)
         code = runList(args);
     } else if (command == "show") {
         code = runShow(args);
+    } else if (command == "points") {
+        code = RunPointsCommand(*this, args);
+    } else if (command == "restore") {
+        code = RunRestoreCommand(*this, args);
+    } else if (command == "import") {
+        code = RunImportCommand(*this, args);
     } else if (command == "scheduler") {
         code = RunSchedulerCommand(*this, args);
     } else {
@@ -154,6 +161,11 @@ void CliApp::printHelp()
            "  list [--json]         every backup job in order: name, kind, destination, schedule, last "
            "result\n"
            "  show NAME [--json]    all settings of one job\n"
+           "  points NAME           the restore points of a job, with the index --point takes\n"
+           "  restore NAME --to DIR [--point N|--latest]\n"
+           "                        restores the job's sources into DIR (made when missing): the latest\n"
+           "                        point unless --point is given; a mirror job takes no point\n"
+           "  import FILE.kxj       adds the job kept beside its backups, with its schedule disabled\n"
         << SchedulerCommandHelp()
         << "  --help                this text\n"
            "\n"
