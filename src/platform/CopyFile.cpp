@@ -214,15 +214,6 @@ TCopyResult CopyFileWithProgress(TFileSystem& sourceFs, const QString& source, T
         result.error = EINVAL; // sockets, FIFOs and devices are never read
         return result;
     }
-    if (!options.overwrite) {
-        TFileStat existing;
-        const int error = targetFs.stat(target, existing);
-        if (error != ENOENT) {
-            result.error = error == 0 ? EEXIST : error;
-            return result;
-        }
-    }
-
     std::unique_ptr<TFileHandle> in;
     TOpenOptions readOptions;
     readOptions.unbuffered = options.unbuffered;
@@ -237,13 +228,21 @@ TCopyResult CopyFileWithProgress(TFileSystem& sourceFs, const QString& source, T
         return result;
     }
 
-    const QString temporary = temporaryNameBeside(target);
+    // A new file is written in place; an existing one is replaced only once its successor is complete,
+    // by a rename from a temporary name beside it. Either way a failure removes what was written.
     std::unique_ptr<TFileHandle> out;
     TOpenOptions writeOptions;
     writeOptions.unbuffered = options.unbuffered;
     writeOptions.exclusive = true;
     writeOptions.mode = sourceFs.isLocal() ? 0600 : 0666;
-    result.error = targetFs.openWrite(temporary, out, writeOptions);
+    QString written = target;
+    result.error = targetFs.openWrite(written, out, writeOptions);
+    if (result.error == EEXIST) {
+        if (!options.overwrite)
+            return result;
+        written = temporaryNameBeside(target);
+        result.error = targetFs.openWrite(written, out, writeOptions);
+    }
     if (result.error != 0)
         return result;
 
@@ -262,11 +261,11 @@ TCopyResult CopyFileWithProgress(TFileSystem& sourceFs, const QString& source, T
         error = closeError;
     in->close();
     if (error == 0 && !targetFs.isLocal())
-        error = targetFs.setLastWriteTime(temporary, sourceStat.lastWrite);
-    if (error == 0)
-        error = targetFs.rename(temporary, target, options.overwrite);
+        error = targetFs.setLastWriteTime(written, sourceStat.lastWrite);
+    if (error == 0 && written != target)
+        error = targetFs.rename(written, target, true);
     if (error != 0) {
-        targetFs.removeFile(temporary);
+        targetFs.removeFile(written);
         result.error = error;
         return result;
     }

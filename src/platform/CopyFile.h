@@ -1,8 +1,8 @@
 #pragma once
 // The copy routine of the storage: chunked, with progress after each chunk, a cancel flag polled
-// between chunks, an unbuffered mode, and the last-write time and permission bits kept. The data goes
-// to a temporary name beside the target and is renamed over it only when complete, so an interrupted
-// copy never leaves a file that looks complete.
+// between chunks, an unbuffered mode, and the last-write time and permission bits kept. A failed or
+// cancelled copy removes what it wrote; an existing target is replaced only by a complete copy (written
+// under a temporary name beside it, then renamed over it); the source's last-write time is set last.
 #include "platform/FileSystem.h"
 
 #include <atomic>

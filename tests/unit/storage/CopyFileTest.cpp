@@ -202,6 +202,14 @@ TEST(CopyFile, CancelBetweenChunksStopsTheCopy)
         EXPECT_EQ(copyLocal(folder + "/src", folder + "/dst", options).error, ECANCELED);
         EXPECT_EQ(copied, kCopyChunkSize) << "aborted within one chunk";
         EXPECT_EQ(strayEntries(folder, {"src"}), QStringList());
+
+        // An existing target keeps its old content until a complete copy replaces it.
+        TestEnvironment::writeFile(folder + "/old", "previous backup");
+        cancel = 0;
+        EXPECT_EQ(copyLocal(folder + "/src", folder + "/old", options).error, ECANCELED);
+        EXPECT_EQ(TestEnvironment::readFile(folder + "/old"), QByteArray("previous backup"));
+        EXPECT_EQ(strayEntries(folder, {"src", "old"}), QStringList());
+        QFile::remove(folder + "/old");
     }
 }
 
