@@ -141,12 +141,12 @@ int RunImageJobBackup(CliApp& app, TJob_DriveImage& job)
     }
     qsizetype printed = 0;
     bool cancelAsked = false;
+    // Line by line rather than through a snapshot: a snapshot shares the list's storage with the
+    // worker, which grows it in place as soon as the snapshot is dropped.
     auto printLog = [&] {
-        const QStringList lines = job.LastJobResult.Log.snapshot();
-        for (qsizetype i = printed; i < lines.size(); ++i)
-            app.out << lines.at(i) << "\n";
+        for (const qsizetype size = job.LastJobResult.Log.size(); printed < size; ++printed)
+            app.out << job.LastJobResult.Log.at(printed) << "\n";
         app.out.flush();
-        printed = qMax(printed, lines.size());
     };
     while (!job.isIdle()) {
         if (QCoreApplication::instance())
