@@ -127,6 +127,24 @@ bool SmbServer::prepare()
         return false;
     }
 
+    if (!writeConfig())
+        return false;
+
+    QProcess passwd;
+    passwd.start(smbpasswdProgram(), {QStringLiteral("-c"), base + QStringLiteral("/smb.conf"),
+                                      QStringLiteral("-a"), QStringLiteral("-s"), user()});
+    passwd.write((password() + '\n' + password() + '\n').toUtf8());
+    passwd.closeWriteChannel();
+    if (!passwd.waitForFinished(30000) || passwd.exitCode() != 0) {
+        error = QStringLiteral("smbpasswd failed: ") + QString::fromLocal8Bit(passwd.readAllStandardError());
+        return false;
+    }
+    prepared = true;
+    return true;
+}
+
+bool SmbServer::writeConfig()
+{
     QString config;
     config += QStringLiteral("[global]\n"
                              "  netbios name = ZORVANTEST\n"
@@ -167,22 +185,10 @@ bool SmbServer::prepare()
                              "[denied]\n  path = %1/denied\n  valid users = nobody\n")
                   .arg(base, user());
     QFile file(base + QStringLiteral("/smb.conf"));
-    if (!file.open(QIODevice::WriteOnly) || file.write(config.toUtf8()) < 0) {
+    if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate) || file.write(config.toUtf8()) < 0) {
         error = QStringLiteral("cannot write smb.conf");
         return false;
     }
-    file.close();
-
-    QProcess passwd;
-    passwd.start(smbpasswdProgram(), {QStringLiteral("-c"), base + QStringLiteral("/smb.conf"),
-                                      QStringLiteral("-a"), QStringLiteral("-s"), user()});
-    passwd.write((password() + '\n' + password() + '\n').toUtf8());
-    passwd.closeWriteChannel();
-    if (!passwd.waitForFinished(30000) || passwd.exitCode() != 0) {
-        error = QStringLiteral("smbpasswd failed: ") + QString::fromLocal8Bit(passwd.readAllStandardError());
-        return false;
-    }
-    prepared = true;
     return true;
 }
 
@@ -192,6 +198,21 @@ bool SmbServer::start()
         return true;
     if (!prepare())
         return false;
+    // A free port may be taken by someone else before smbd binds it: then try another one, unless
+    // clients already know this server's port.
+    for (int attempt = 1;; ++attempt) {
+        if (launch())
+            return true;
+        if (startedOnce || attempt == 3)
+            return false;
+        serverPort = freePort();
+        if (serverPort == 0 || !writeConfig())
+            return false;
+    }
+}
+
+bool SmbServer::launch()
+{
     process = std::make_unique<QProcess>();
     process->setProcessChannelMode(QProcess::MergedChannels);
     process->setStandardOutputFile(base + QStringLiteral("/log/smbd.out"), QIODevice::Append);
@@ -205,11 +226,18 @@ bool SmbServer::start()
         process.reset();
         return false;
     }
-    if (!waitUntilListening(30000)) {
+    // Still running a moment after the port answers: the port is this server's, not another one's.
+    bool listening = waitUntilListening(30000);
+    if (listening) {
+        QThread::msleep(300);
+        listening = isRunning() && canConnect(serverPort);
+    }
+    if (!listening) {
         error = QStringLiteral("smbd does not listen on port %1; see %2/log").arg(serverPort).arg(base);
         stop();
         return false;
     }
+    startedOnce = true;
     return true;
 }
 

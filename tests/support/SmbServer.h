@@ -56,6 +56,8 @@ public:
 
 private:
     bool prepare();
+    bool writeConfig();
+    bool launch();
     bool waitUntilListening(int timeoutMs) const;
 
     QString parent;
@@ -63,5 +65,6 @@ private:
     QString error;
     int serverPort = 0;
     bool prepared = false;
+    bool startedOnce = false;
     std::unique_ptr<QProcess> process;
 };
