@@ -167,7 +167,7 @@ TEST_F(BackupCycle, MissingVolumesAndTargetsFailWithOneErrorLine)
         {"start", "backup", "-backupTarget:" + target, "-include:" + folder + "/missing.raw", "-quiet"},
         {"start", "backup", "-backupTarget:" + folder + "/no-such-drive", "-include:" + volume, "-quiet"},
         {"start", "backup", "-backupTarget:" + target, "-include:" + folder, "-quiet"}, // a plain folder
-        {"start", "backup", "-backupTarget://nas/share", "-user:u", "-include:" + volume, "-quiet"},
+        {"start", "backup", "-backupTarget://127.0.0.1:1/share", "-user:u", "-include:" + volume, "-quiet"},
     };
     for (const QStringList& arguments : failing) {
         const TToolRun run = ToolRunner::Run(arguments);

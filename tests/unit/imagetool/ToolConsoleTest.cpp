@@ -47,15 +47,18 @@ TEST(ImageTool, BannerUsageAndCommandLineErrors)
 
 TEST(ImageTool, UnreachableNetworkTargetsGiveAnErrorLine)
 {
+    // Port 1 of this computer: nothing listens there, so the connection is refused at once.
     for (const QStringList& arguments :
-         {QStringList{"start", "backup", "-backupTarget://nas/images", "-user:anna", "-password:x",
+         {QStringList{"start", "backup", "-backupTarget://127.0.0.1:1/images", "-user:anna", "-password:x",
                       "-include:/a"},
-          QStringList{"delete", "backup", "-backupTarget:\"//nas/My Images\"", "-keepVersions:2", "-quiet"},
-          QStringList{"get", "versions", "-backupTarget:smb://nas/images"}}) {
+          QStringList{"delete", "backup", "-backupTarget:\"//127.0.0.1:1/My Images\"", "-keepVersions:2",
+                      "-quiet"},
+          QStringList{"get", "versions", "-backupTarget:smb://127.0.0.1:1/images"}}) {
         QByteArray output;
         TToolConsole console(&output);
         EXPECT_EQ(TImageTool(console, "pc").Run(arguments), ecFailed);
-        EXPECT_TRUE(output.contains("ERROR The backup storage location ") && output.contains("cannot be reached"))
+        EXPECT_TRUE(output.contains("ERROR The backup storage location ") &&
+                    output.contains("cannot be reached"))
             << output.toStdString();
     }
 }
