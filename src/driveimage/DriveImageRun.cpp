@@ -103,11 +103,11 @@ void TDriveImageRun::watchTool(TChildProcess& tool, TImageToolOutputReader& outp
         }
     };
     for (;;) {
+        // Once the tool has ended, everything it wrote is in the pipe: reading after the end of the
+        // wait takes its last lines too, which often say why it failed.
         const bool ended = tool.waitForFinished(kPollMsecs);
         readWaiting();
         if (ended) {
-            // What the tool wrote right before it ended is in the pipe by now: its last lines count too.
-            readWaiting();
             output.Finish();
             return;
         }

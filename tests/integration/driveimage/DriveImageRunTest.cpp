@@ -228,3 +228,42 @@ TEST_F(DriveImageTest, UnreachableStorageEndsTheRunAsCancelledWithoutStartingThe
     EXPECT_FALSE(EventsQueue().takeAll().filter("\"Image job\" backup is cancelled: ERROR:").isEmpty());
     EXPECT_EQ(QDir(JobLogFolder(*job)).entryList({"*.txt"}).size(), 1);
 }
+
+TEST_F(DriveImageTest, ToolThatFailsIsAnErrorWhetherOrNotItSaysSo)
+{
+    // Stand-ins found first in PATH for the two ways a tool can fail: with its error line as the very
+    // last thing it writes, and by being killed without a word.
+    struct Case
+    {
+        const char* name;
+        QByteArray script;
+        const char* errorLine;
+    };
+    const Case cases[] = {
+        {"last line",
+         "echo 'Retrieving volume information...'\necho 'ERROR The volume cannot be read.'\nexit 1\n",
+         ": ERROR: The volume cannot be read."},
+        {"killed", "echo 'Retrieving volume information...'\nkill -KILL $$\n",
+         ": ERROR: The backup tool ended without completing the backup (exit code signal 9)."},
+    };
+    const QString path = qEnvironmentVariable("PATH");
+    job->Settings.SourceDrivesList = {makeVolume("a.img", 1 << 20, 9)};
+    job->Settings.AutocleanOldBackups = true;
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        const QString folder = makeFolder("failing tool");
+        writeFile(folder + "/zorvan-imagetool", "#!/bin/sh\n" + c.script);
+        QFile::setPermissions(folder + "/zorvan-imagetool", QFile::ReadOwner | QFile::ExeOwner);
+        qputenv("PATH", (folder + ':' + path).toUtf8());
+        runBackup();
+        qputenv("PATH", path.toUtf8());
+
+        EXPECT_EQ(job->LastJobResult.ErrorsCount, 1);
+        EXPECT_FALSE(job->LastJobResult.Cancelled);
+        const QStringList errors = errorLines(logLines());
+        ASSERT_EQ(errors.size(), 1) << logLines().join('\n').toStdString();
+        EXPECT_TRUE(errors.first().endsWith(c.errorLine)) << errors.first().toStdString();
+        EXPECT_TRUE(logLines().contains("Retrieving volume information..."));
+        EXPECT_TRUE(elevatedCommands().isEmpty()); // no clean-up after a failed run
+    }
+}
