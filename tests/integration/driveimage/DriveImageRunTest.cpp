@@ -99,7 +99,7 @@ TEST_F(DriveImageTest, CancelInTheMiddleStopsTheToolAndLeavesNoVersion)
         QFile file(volume);
         ASSERT_TRUE(file.open(QIODevice::WriteOnly));
     }
-    scribble(volume, 0, 768 << 20, 3);
+    scribble(volume, 0, 512 << 20, 3);
     job->Settings.SourceDrivesList = {volume};
     job->Settings.AutocleanOldBackups = true;
     EventsQueue().takeAll();

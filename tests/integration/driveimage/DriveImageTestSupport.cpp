@@ -11,6 +11,8 @@
 #include <QRegularExpression>
 #include <QThread>
 
+#include <algorithm>
+#include <cstring>
 #include <random>
 #include <sys/mount.h>
 
@@ -74,15 +76,19 @@ QString DriveImageTest::mountDrive(const QString& hint, int megabytes)
 void DriveImageTest::scribble(const QString& volume, qint64 offset, qint64 size, quint32 seed)
 {
     std::mt19937_64 random(seed);
-    QByteArray bytes(size, Qt::Uninitialized);
-    for (qint64 i = 0; i + 8 <= size; i += 8) {
-        const quint64 value = random();
-        memcpy(bytes.data() + i, &value, 8);
-    }
     QFile file(volume);
     ASSERT_TRUE(file.open(QIODevice::ReadWrite));
     ASSERT_TRUE(file.seek(offset));
-    ASSERT_EQ(file.write(bytes), size);
+    // In pieces, so that a large volume never sits in memory as a whole.
+    QByteArray bytes;
+    for (qint64 done = 0; done < size; done += bytes.size()) {
+        bytes.resize(std::min<qint64>(size - done, 16 << 20));
+        for (qint64 i = 0; i + 8 <= bytes.size(); i += 8) {
+            const quint64 value = random();
+            memcpy(bytes.data() + i, &value, 8);
+        }
+        ASSERT_EQ(file.write(bytes), bytes.size());
+    }
 }
 
 QString DriveImageTest::makeVolume(const QString& name, qint64 size, quint32 seed)
