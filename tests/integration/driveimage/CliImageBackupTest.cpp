@@ -2,7 +2,6 @@
 #include "DriveImageTestSupport.h"
 
 #include "cli/CliApp.h"
-#include "cli/CliImageCommands.h"
 #include "jobs/JobCatalogue.h"
 #include "platform/StandardFolders.h"
 
@@ -16,15 +15,13 @@ TEST_F(DriveImageTest, CommandLineCreatesAnImageJobAndRunsItsBackup)
     QString outText, errText;
     QTextStream out(&outText), err(&errText);
     CliApp cli(out, err);
-    ASSERT_EQ(CliImageCommands::RunCreateImageJob(cli, {"Nightly image", "--kind", "image", "--dest",
-                                                        job->DestinationPath, "--volume", volume,
-                                                        "--keep-versions", "3"}),
+    ASSERT_EQ(cli.run({"create", "Nightly image", "--kind", "image", "--dest", job->DestinationPath,
+                       "--volume", volume, "--keep-versions", "3"}),
               CliApp::kOk)
         << errText.toStdString();
-    auto* created = dynamic_cast<TJob_DriveImage*>(cli.catalogue().findByName("Nightly image"));
-    ASSERT_TRUE(created);
+    ASSERT_TRUE(dynamic_cast<TJob_DriveImage*>(cli.catalogue().findByName("Nightly image")));
 
-    EXPECT_EQ(CliImageCommands::RunImageJobBackup(cli, *created), CliApp::kOk) << outText.toStdString();
+    EXPECT_EQ(cli.run({"backup", "Nightly image"}), CliApp::kOk) << outText.toStdString();
     EXPECT_TRUE(outText.contains("The backup operation successfully completed.")) << outText.toStdString();
     EXPECT_TRUE(errText.contains("Starting the \"Nightly image\" backup.")) << errText.toStdString();
     EXPECT_EQ(versionsOn(drive).size(), 1);
