@@ -33,35 +33,39 @@ for ((i = 0; i < size_mib / 4; i++)); do
 done >"$volume"
 cat "$volume" >/dev/null
 
-now() { date +%s.%N; }
-elapsed() { awk -v a="$1" -v b="$2" 'BEGIN { printf "%.3f", b - a }'; }
+# Runs a command and records its elapsed time and the processor time of it and its children.
+TIMEFORMAT='%R %U %S'
+measure() {
+    local result
+    result=$( { time "$@" >/dev/null 2>&1; } 2>&1)
+    read -r wall user system <<<"$result"
+    cpu=$(awk -v u="$user" -v s="$system" 'BEGIN { printf "%.2f", u + s }')
+}
 calc() { awk "BEGIN { printf \"%.6f\", $1 }"; }
 best() { printf '%s\n' "$@" | sort -g | head -1; }
 
 export ZORVAN_IMAGETOOL_CRITICAL_VOLUMES=
-tool_times=()
-plain_times=()
+tool_times=() tool_cpu=()
+plain_times=() plain_cpu=()
 synced_times=()
 for ((round = 1; round <= rounds; round++)); do
     rm -rf "$work/target" && mkdir "$work/target" && sync
-    start=$(now)
-    "$tool" start backup -backupTarget:"$work/target" -include:"$volume" -quiet >"$work/tool.log"
-    tool_times+=("$(elapsed "$start" "$(now)")")
+    measure "$tool" start backup -backupTarget:"$work/target" -include:"$volume" -quiet
+    tool_times+=("$wall") tool_cpu+=("$cpu")
     tool_bytes=$(find "$work/target" -name '*.img' -printf '%s\n')
+    [[ -n "$tool_bytes" ]] || { echo "zorvan-imagetool made no image" >&2; exit 1; }
     rm -rf "$work/target" && sync
 
-    start=$(now)
-    dd if="$volume" bs=4M status=none | zstd -q -3 -c >"$work/out.zst"
-    plain_times+=("$(elapsed "$start" "$(now)")")
+    measure sh -c 'dd if="$1" bs=4M status=none | zstd -q -3 -c >"$2"' sh "$volume" "$work/out.zst"
+    plain_times+=("$wall") plain_cpu+=("$cpu")
     zstd_bytes=$(stat -c %s "$work/out.zst")
     rm -f "$work/out.zst" && sync
 
-    start=$(now)
-    dd if="$volume" bs=4M status=none | zstd -q -3 -c >"$work/out.zst"
-    sync "$work/out.zst"
-    synced_times+=("$(elapsed "$start" "$(now)")")
+    measure sh -c 'dd if="$1" bs=4M status=none | zstd -q -3 -c >"$2" && sync "$2"' sh "$volume" "$work/out.zst"
+    synced_times+=("$wall")
     rm -f "$work/out.zst" && sync
-    echo "round $round: tool ${tool_times[-1]} s, dd|zstd ${plain_times[-1]} s, dd|zstd+sync ${synced_times[-1]} s"
+    echo "round $round: tool ${tool_times[-1]} s (cpu ${tool_cpu[-1]} s), dd|zstd ${plain_times[-1]} s" \
+         "(cpu ${plain_cpu[-1]} s), dd|zstd+sync ${synced_times[-1]} s"
 done
 
 tool_best=$(best "${tool_times[@]}")
@@ -76,11 +80,12 @@ fi
 rm -rf "$work/target"
 echo
 echo "volume:                 ${size_mib} MiB, half zero blocks"
-printf 'zorvan-imagetool:       %6.2f s  %5.0f MiB/s  image %d bytes  peak memory %s KiB\n' "$tool_best" \
+printf 'zorvan-imagetool:       %6.2f s  %5.0f MiB/s  image %s bytes  peak memory %s KiB\n' "$tool_best" \
     "$(calc "$size_mib / $tool_best")" "$tool_bytes" "$peak_kib"
-printf 'dd | zstd -3:           %6.2f s  %5.0f MiB/s  output %d bytes\n' "$plain_best" \
+printf 'dd | zstd -3:           %6.2f s  %5.0f MiB/s  output %s bytes\n' "$plain_best" \
     "$(calc "$size_mib / $plain_best")" "$zstd_bytes"
 printf 'dd | zstd -3 + sync:    %6.2f s  %5.0f MiB/s\n' "$synced_best" "$(calc "$size_mib / $synced_best")"
+printf 'processor time (best):  tool %.2f s, dd|zstd %.2f s\n' "$(best "${tool_cpu[@]}")" "$(best "${plain_cpu[@]}")"
 printf 'ratio tool / (dd|zstd):        %.2f\n' "$(calc "$tool_best / $plain_best")"
 printf 'ratio tool / (dd|zstd + sync): %.2f   (below 1: the tool is faster)\n' \
     "$(calc "$tool_best / $synced_best")"
