@@ -107,11 +107,12 @@ TJob_FilesAndFolders* filesJob(CliApp& app, const QString& command, const QStrin
 // Prints the run log lines from `printed` on and returns the new count.
 qsizetype printLogFrom(CliApp& app, const TJob& job, qsizetype printed)
 {
-    const QStringList lines = job.LastJobResult.Log.snapshot();
-    for (qsizetype i = printed; i < lines.size(); ++i)
-        app.out << lines.at(i) << "\n";
+    // Line by line: a copy of the whole list would share its storage with the worker's appends.
+    const qsizetype count = job.LastJobResult.Log.size();
+    for (qsizetype i = printed; i < count; ++i)
+        app.out << job.LastJobResult.Log.at(i) << "\n";
     app.out.flush();
-    return qMax(printed, lines.size());
+    return qMax(printed, count);
 }
 
 int resultCode(const TJob& job)

@@ -5,12 +5,16 @@
 #include "jobs/JobCatalogue.h"
 #include "jobs/JobFiles.h"
 #include "logs/EventsLog.h"
+#include "platform/Clock.h"
 #include "platform/JobRunLock.h"
 #include "support/TestEnvironment.h"
 
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+
+#include <chrono>
+#include <thread>
 
 #include <sys/stat.h>
 
@@ -395,6 +399,54 @@ TEST_F(RestoreTest, AJobThatRunsElsewhereIsNotRestored)
     ui.point = 0;
     restore();
     EXPECT_EQ(readFile(ui.outputFolder + "/a.txt"), "alpha");
+}
+
+TEST_F(RestoreTest, RunThatCannotConnectOrIsCancelledEndsCancelledWithItsLog)
+{
+    writePoint({F1, {{"a.txt", "alpha"}}, {}, {}, {}});
+    writeRemoteJobFile({"Full)", F1});
+    job->OptionsToJobOptions();
+
+    // The storage went away between the preparation and the run.
+    job->DestinationPath = destinationFolder + "/unplugged";
+    job->RestoreInThread(ui.outputFolder, QString(), 0);
+    EXPECT_TRUE(job->LastJobResult.Cancelled);
+    EXPECT_EQ(job->JobStatus, jsNone);
+    EXPECT_TRUE(logHas(": Restore is cancelled."));
+    EXPECT_EQ(savedLogs().size(), 1);
+    EXPECT_TRUE(eventQueued("\"Docs job\" restore is cancelled."));
+
+    // Cancelled before it applied anything: the folder's lists are passed over.
+    Clock::advanceTestTime(60 * 1000);
+    job->DestinationPath = destinationFolder;
+    job->LastJobResult.Log.clear();
+    job->JobStatus = jsCancelling;
+    job->RestoreInThread(ui.outputFolder, QString(), 0);
+    EXPECT_TRUE(job->LastJobResult.Cancelled);
+    EXPECT_TRUE(treeOf(ui.outputFolder).isEmpty());
+    EXPECT_TRUE(logHas(": Restore is cancelled."));
+    EXPECT_EQ(job->JobStatus, jsNone);
+    EXPECT_EQ(savedLogs().size(), 2);
+}
+
+TEST_F(RestoreTest, PausedRunWaitsUntilResumed)
+{
+    writePoint({F1, {{"a.txt", "alpha"}}, {}, {}, {}});
+    writeRemoteJobFile({"Full)", F1});
+    ui.point = 0;
+    job->OptionsToJobOptions();
+    // The run reads the remote job file that the preparation leaves in the temporary folder.
+    QDir().mkpath(GlobalOptions.General.PathForTempFiles);
+    ASSERT_TRUE(QFile::copy(backupRoot() + ".kxj", GlobalOptions.General.PathForTempFiles + "/Docs job.kxj"));
+    job->JobStatus = jsPaused;
+    std::thread worker([this] { job->RestoreInThread(ui.outputFolder, QString(), 0); });
+    std::this_thread::sleep_for(std::chrono::milliseconds(1500));
+    EXPECT_FALSE(QFileInfo::exists(ui.outputFolder + "/a.txt")) << "nothing is restored while paused";
+    EXPECT_FALSE(logHas("Restoring the directory:"));
+    job->JobStatus = jsRunning;
+    worker.join();
+    EXPECT_EQ(readFile(ui.outputFolder + "/a.txt"), "alpha");
+    EXPECT_FALSE(job->LastJobResult.Cancelled);
 }
 
 } // namespace
