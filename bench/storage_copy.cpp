@@ -123,6 +123,7 @@ void printRow(const char* what, double ours, double theirs, const char* theirNam
 int main(int argc, char** argv)
 {
     QCoreApplication app(argc, argv);
+    std::setvbuf(stdout, nullptr, _IOLBF, 0); // results appear as they come, also into a file
     int bigMiB = 1024, fileCount = 20000, runs = 3;
     QString work = QDir::tempPath() + QStringLiteral("/zorvan-bench-storage");
     const QStringList args = app.arguments();
