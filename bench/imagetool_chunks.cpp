@@ -72,7 +72,7 @@ void BM_ImageWriter(benchmark::State& state)
             std::memcpy(buffer, chunk.data(), chunk.size());
             writer.Submit(quint64(i) * chunk.size(), chunk.size());
         }
-        writer.Finish(QByteArray(32, '\0'));
+        writer.Finish();
         stored = writer.StoredBytes();
         QFile::remove(path);
     }

@@ -20,8 +20,10 @@ struct TImageWriter::TSlot
     // into a single record without moving.
     std::vector<char> buffer = std::vector<char>(kRecordHeaderSize + kChunkSize);
     std::vector<char> frame = std::vector<char>(ZSTD_compressBound(kRecordHeaderSize + kChunkSize));
+    quint64 sequence = 0;
     quint64 offset = 0;
     std::size_t length = 0;
+    bool hole = false;
     std::size_t frameSize = 0;
     quint64 dataBytes = 0;
     bool done = false;
@@ -60,6 +62,8 @@ bool TImageWriter::Open(const QString& path, quint64 size, int workerCount, int 
     if (const int error = fileSystem->openWrite(path, file, options))
         return Fail(error, QStringLiteral("cannot create the file"));
     created = true;
+    hash = std::make_unique<TSha256>();
+    hashed = 0;
     const int slotCount = std::max(workerCount, 1) + 2;
     for (int i = 0; i < slotCount; ++i)
         slots.push_back(std::make_unique<TSlot>());
@@ -75,6 +79,15 @@ bool TImageWriter::Open(const QString& path, quint64 size, int workerCount, int 
 
 char* TImageWriter::NextBuffer()
 {
+    TSlot* slot = AcquireSlot();
+    if (!slot)
+        return nullptr;
+    bufferOut = true;
+    return slot->buffer.data() + kRecordHeaderSize;
+}
+
+TImageWriter::TSlot* TImageWriter::AcquireSlot()
+{
     if (failed || !file)
         return nullptr;
     // The slot of this chunk was last used `slots.size()` chunks ago: its frame must be written first.
@@ -83,8 +96,7 @@ char* TImageWriter::NextBuffer()
             return nullptr;
     if (!WriteFinished(false))
         return nullptr;
-    bufferOut = true;
-    return slots[submitted % slots.size()]->buffer.data() + kRecordHeaderSize;
+    return slots[submitted % slots.size()].get();
 }
 
 bool TImageWriter::Submit(quint64 offset, std::size_t length)
@@ -92,12 +104,26 @@ bool TImageWriter::Submit(quint64 offset, std::size_t length)
     if (failed || !bufferOut)
         return false;
     bufferOut = false;
-    if (offset < nextOffset || length > kChunkSize || offset + length > volumeSize)
+    return Queue(*slots[submitted % slots.size()], offset, length, false);
+}
+
+bool TImageWriter::SubmitHole(quint64 offset, std::size_t length)
+{
+    if (bufferOut)
+        return false;
+    TSlot* slot = AcquireSlot();
+    return slot && Queue(*slot, offset, length, true);
+}
+
+bool TImageWriter::Queue(TSlot& slot, quint64 offset, std::size_t length, bool hole)
+{
+    if (offset != nextOffset || length > kChunkSize || offset + length > volumeSize)
         return Fail(EINVAL, QStringLiteral("chunk out of order"));
     nextOffset = offset + length;
-    TSlot& slot = *slots[submitted % slots.size()];
+    slot.sequence = submitted;
     slot.offset = offset;
     slot.length = length;
+    slot.hole = hole;
     slot.done = false;
     ++submitted;
     if (workers.empty()) {
@@ -112,12 +138,17 @@ bool TImageWriter::Submit(quint64 offset, std::size_t length)
     return true;
 }
 
-bool TImageWriter::Finish(const QByteArray& sha256)
+bool TImageWriter::Finish()
 {
+    if (!failed && nextOffset != volumeSize)
+        Fail(EINVAL, QStringLiteral("the chunks do not cover the volume"));
     while (written < submitted)
         if (!WriteFinished(true))
             return false;
+    if (failed)
+        return false;
     StopWorkers();
+    sha256 = hash->Result();
     // The END record and the digest make the last frame.
     std::vector<char> record(kRecordHeaderSize + std::size_t(sha256.size()));
     ImageFormat::EncodeRecordHeader({ImageFormat::kEndTag, volumeSize, dataBytes}, record.data());
@@ -174,15 +205,34 @@ void TImageWriter::WorkerLoop()
     ZSTD_freeCCtx(context);
 }
 
-// Packs the chunk's runs of non-zero blocks into DATA records in place (each dropped zero block
-// leaves more room than a record header takes) and compresses them into one frame.
+// Hashes the chunk in its turn, then packs its runs of non-zero blocks into DATA records in place
+// (each dropped zero block leaves more room than a record header takes) and compresses them into one
+// frame.
 void TImageWriter::Process(TSlot& slot, void* context)
 {
     char* const base = slot.buffer.data();
-    const char* const data = base + kRecordHeaderSize;
-    std::size_t packed = 0;
+    {
+        std::unique_lock<std::mutex> lock(mutex);
+        hashTurn.wait(lock, [&] { return hashed == slot.sequence || stopping; });
+        if (stopping)
+            return;
+    }
+    if (slot.hole)
+        hash->AddZeros(slot.length);
+    else
+        hash->Add(base + kRecordHeaderSize, slot.length);
+    {
+        std::lock_guard<std::mutex> lock(mutex);
+        ++hashed;
+    }
+    hashTurn.notify_all();
+    slot.frameSize = 0;
     slot.dataBytes = 0;
     slot.error.clear();
+    if (slot.hole)
+        return;
+    const char* const data = base + kRecordHeaderSize;
+    std::size_t packed = 0;
     auto addRecord = [&](std::size_t start, std::size_t end) {
         ImageFormat::EncodeRecordHeader({ImageFormat::kDataTag, slot.offset + start, end - start},
                                         base + packed);
@@ -203,7 +253,6 @@ void TImageWriter::Process(TSlot& slot, void* context)
     }
     if (runStart != slot.length)
         addRecord(runStart, slot.length);
-    slot.frameSize = 0;
     if (packed == 0)
         return;
     auto* compressor = static_cast<ZSTD_CCtx*>(context);
@@ -269,6 +318,7 @@ void TImageWriter::StopWorkers()
         queue.clear();
     }
     jobQueued.notify_all();
+    hashTurn.notify_all();
     for (std::thread& worker : workers)
         worker.join();
     workers.clear();

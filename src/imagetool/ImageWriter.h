@@ -1,10 +1,12 @@
 #pragma once
 // Writes one image file: the header, one zstd frame per chunk of the volume that holds any non-zero
 // block, and a last frame with the END record. The caller reads each chunk straight into a buffer of
-// the writer and hands it over; worker threads drop the chunk's zero blocks, pack the rest into
-// records and compress them, while the caller reads and hashes the next chunks. Frames are written
-// in volume order. Memory use is a fixed number of chunk buffers.
+// the writer and hands it over; worker threads hash it (SHA-256 of the raw volume, chunk after chunk
+// in volume order), drop its zero blocks, pack the rest into records and compress them, while the
+// caller reads the next chunks and writes finished frames in volume order. Memory use is a fixed
+// number of chunk buffers.
 #include "imagetool/ImageFormat.h"
+#include "imagetool/Sha256.h"
 
 #include <QString>
 
@@ -36,10 +38,15 @@ public:
     // writes finished frames meanwhile. nullptr after a failure.
     char* NextBuffer();
     // Hands over the buffer from NextBuffer, filled with volume bytes [offset, offset + length).
-    // Chunks come in rising order; chunks that are wholly zero (holes) may be left out.
+    // Chunks come in rising order and cover the volume without gaps (holes through SubmitHole).
     bool Submit(quint64 offset, std::size_t length);
+    // Volume bytes [offset, offset + length) are known to be zero (a hole of a sparse file) and were
+    // not read: they are only hashed.
+    bool SubmitHole(quint64 offset, std::size_t length);
     // Writes the remaining frames and the END record with the volume's digest, then syncs the file.
-    bool Finish(const QByteArray& sha256);
+    bool Finish();
+    // The SHA-256 of the raw volume, after Finish.
+    QByteArray Sha256() const { return sha256; }
     // Stops the workers, closes and deletes an unfinished file.
     void Abort();
 
@@ -52,6 +59,8 @@ public:
 
 private:
     struct TSlot;
+    TSlot* AcquireSlot();
+    bool Queue(TSlot& slot, quint64 offset, std::size_t length, bool hole);
     void WorkerLoop();
     void Process(TSlot& slot, void* context);
     // Writes finished frames in order; with `wait`, waits for the oldest pending one first.
@@ -86,4 +95,9 @@ private:
     std::condition_variable jobDone;
     std::deque<TSlot*> queue;
     bool stopping = false;
+    // Chunks are hashed strictly in order: a worker waits for its chunk's turn.
+    std::unique_ptr<TSha256> hash;
+    quint64 hashed = 0;
+    std::condition_variable hashTurn;
+    QByteArray sha256;
 };

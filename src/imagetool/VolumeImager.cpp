@@ -2,7 +2,6 @@
 
 #include "imagetool/ImageFormat.h"
 #include "imagetool/ImageWriter.h"
-#include "imagetool/Sha256.h"
 
 #include <algorithm>
 #include <cerrno>
@@ -68,7 +67,6 @@ TImagingResult TVolumeImager::Run(const QString& imagePath)
 
     constexpr std::size_t chunk = ImageFormat::kChunkSize;
     ::posix_fadvise(sourceFd, 0, 0, POSIX_FADV_SEQUENTIAL);
-    TSha256 hash;
     quint64 offset = 0;
     while (offset < size) {
         if (StopRequested && StopRequested()) {
@@ -78,7 +76,8 @@ TImagingResult TVolumeImager::Run(const QString& imagePath)
         }
         const std::size_t length = std::size_t(std::min<quint64>(chunk, size - offset));
         if (isRegularFile && isHole(sourceFd, offset, length)) {
-            hash.AddZeros(length);
+            if (!writer.SubmitHole(offset, length))
+                return writeFailed();
         } else {
             char* buffer = writer.NextBuffer();
             if (!buffer)
@@ -92,7 +91,6 @@ TImagingResult TVolumeImager::Run(const QString& imagePath)
                 result.Message = QString::fromLocal8Bit(std::strerror(error));
                 return result;
             }
-            hash.Add(buffer, length);
             if (!writer.Submit(offset, length))
                 return writeFailed();
         }
@@ -100,9 +98,9 @@ TImagingResult TVolumeImager::Run(const QString& imagePath)
         if (OnProgress)
             OnProgress(offset, size);
     }
-    result.Sha256 = hash.Result();
-    if (!writer.Finish(result.Sha256))
+    if (!writer.Finish())
         return writeFailed();
+    result.Sha256 = writer.Sha256();
     result.DataBytes = writer.DataBytes();
     result.StoredBytes = writer.StoredBytes();
     return result;
