@@ -8,7 +8,10 @@
 #
 # Usage: bench/imagetool_throughput.sh [rounds]      (default 3; the best time of each counts)
 # Environment: ZORVAN_BUILD_DIR (default build/), ZORVAN_BENCH_DIR (work folder with ~5 GB free,
-#              default a new folder under $TMPDIR or /tmp), ZORVAN_BENCH_SIZE_MIB (default 2048).
+#              default a new folder under $TMPDIR or /tmp), ZORVAN_BENCH_SIZE_MIB (default 2048),
+#              ZORVAN_BENCH_RUNNER (a command put before every timed command, e.g. "chrt -f 1" to
+#              shield both sides alike from other work on a busy machine).
+# A first, untimed round of each side warms the page cache and the memory both write into.
 set -euo pipefail
 top=$(cd "$(dirname "$0")/.." && pwd)
 build=${ZORVAN_BUILD_DIR:-$top/build}
@@ -35,9 +38,10 @@ cat "$volume" >/dev/null
 
 # Runs a command and records its elapsed time and the processor time of it and its children.
 TIMEFORMAT='%R %U %S'
+read -r -a runner <<<"${ZORVAN_BENCH_RUNNER:-}"
 measure() {
     local result
-    result=$( { time "$@" >/dev/null 2>&1; } 2>&1)
+    result=$( { time "${runner[@]}" "$@" >/dev/null 2>&1; } 2>&1)
     read -r wall user system <<<"$result"
     cpu=$(awk -v u="$user" -v s="$system" 'BEGIN { printf "%.2f", u + s }')
 }
@@ -48,7 +52,7 @@ export ZORVAN_IMAGETOOL_CRITICAL_VOLUMES=
 tool_times=() tool_cpu=()
 plain_times=() plain_cpu=()
 synced_times=()
-for ((round = 1; round <= rounds; round++)); do
+for ((round = 0; round <= rounds; round++)); do
     rm -rf "$work/target" && mkdir "$work/target" && sync
     measure "$tool" start backup -backupTarget:"$work/target" -include:"$volume" -quiet
     tool_times+=("$wall") tool_cpu+=("$cpu")
@@ -64,6 +68,10 @@ for ((round = 1; round <= rounds; round++)); do
     measure sh -c 'dd if="$1" bs=4M status=none | zstd -q -3 -c >"$2" && sync "$2"' sh "$volume" "$work/out.zst"
     synced_times+=("$wall")
     rm -f "$work/out.zst" && sync
+    if ((round == 0)); then
+        tool_times=() tool_cpu=() plain_times=() plain_cpu=() synced_times=()
+        continue
+    fi
     echo "round $round: tool ${tool_times[-1]} s (cpu ${tool_cpu[-1]} s), dd|zstd ${plain_times[-1]} s" \
          "(cpu ${plain_cpu[-1]} s), dd|zstd+sync ${synced_times[-1]} s"
 done
