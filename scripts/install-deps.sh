@@ -2,7 +2,7 @@
 # Installs the Debian packages the build and the tests need, only those that are missing.
 set -euo pipefail
 packages=(cmake ninja-build g++ clang pkg-config qt6-base-dev libqt6dbus6 libgtest-dev libgmock-dev
-          libbenchmark-dev libsmbclient-dev samba smbclient libzstd-dev libssl-dev zstd rsync xvfb dbus-daemon)
+          libbenchmark-dev libsmbclient-dev samba smbclient libzstd-dev libssl-dev zstd rsync time xvfb dbus-daemon)
 missing=()
 for p in "${packages[@]}"; do
     status=$(dpkg-query -W -f='${Status}' "$p" 2>/dev/null || true)

@@ -1,6 +1,7 @@
 #include "cli/CliApp.h"
 
 #include "app/core/AppStartup.h"
+#include "cli/CliJobCommands.h"
 #include "cli/CliJobFormat.h"
 #include "cli/CliSchedulerCommand.h"
 #include "cli/CliRestoreCommands.h"
@@ -31,6 +32,12 @@ int CliApp::run(const QStringList& arguments)
         code = runList(args);
     } else if (command == "show") {
         code = runShow(args);
+    } else if (command == "create") {
+        code = RunCreateCommand(*this, args);
+    } else if (command == "backup") {
+        code = RunBackupCommand(*this, args);
+    } else if (command == "remove") {
+        code = RunRemoveCommand(*this, args);
     } else if (command == "points") {
         code = RunPointsCommand(*this, args);
     } else if (command == "restore") {
@@ -161,7 +168,8 @@ void CliApp::printHelp()
            "  list [--json]         every backup job in order: name, kind, destination, schedule, last "
            "result\n"
            "  show NAME [--json]    all settings of one job\n"
-           "  points NAME           the restore points of a job, with the index --point takes\n"
+        << JobCommandsHelp()
+        << "  points NAME           the restore points of a job, with the index --point takes\n"
            "  restore NAME --to DIR [--point N|--latest]\n"
            "                        restores the job's sources into DIR (made when missing): the latest\n"
            "                        point unless --point is given; a mirror job takes no point\n"

@@ -238,9 +238,20 @@ void TFilesBackupRun::removeExistingBackup()
     LogPlain(job, QString());
 }
 
+QString TFilesBackupRun::uniqueSubfolderName(const QString& kind) const
+{
+    // Two runs that start within the same second would otherwise share one subfolder and one restore point.
+    QDateTime when = startTime;
+    for (int tries = 0; tries < 600; ++tries, when = when.addSecs(1)) {
+        const QString name = FormatRunStamp(when) + QStringLiteral(" (") + kind;
+        if (!bookkeeping.MainBackupList.contains(name))
+            return name;
+    }
+    return FormatRunStamp(when) + QStringLiteral(" (") + kind;
+}
+
 void TFilesBackupRun::chooseRunKind(int incrementsSinceFull)
 {
-    const QString stamp = FormatRunStamp(startTime) + QStringLiteral(" (");
     const TBackupType type = job.Settings.Backup.BackupType;
     bool full = type == btFull;
     if (type == btInc) {
@@ -257,12 +268,12 @@ void TFilesBackupRun::chooseRunKind(int incrementsSinceFull)
         subfolderName.clear();
     } else if (full) {
         state.RunKind = btFull;
-        subfolderName = stamp + kFullMarker;
+        subfolderName = uniqueSubfolderName(kFullMarker);
         LogLine(job, T("Target: full copy of the source. Subdirectory:") + ' ' + subfolderName);
         job.AddEventtoBackupHistory(T("Target: full copy of the source."), true);
     } else {
         state.RunKind = btInc;
-        subfolderName = stamp + kIncrementalMarker;
+        subfolderName = uniqueSubfolderName(kIncrementalMarker);
         LogLine(job, T("Target: incremental copy of the source. Subdirectory:") + ' ' + subfolderName);
         job.AddEventtoBackupHistory(T("Target: incremental copy of the source."), true);
     }

@@ -29,6 +29,7 @@ private:
     void handleUnfinishedRun(bool typeChanged);
     void removeExistingBackup();
     void chooseRunKind(int incrementsSinceFull);
+    QString uniqueSubfolderName(const QString& kind) const;
     void applyRetention();
     void createTargetAndStartFlag();
     void walkAndStore();

@@ -109,6 +109,18 @@ TEST_F(EngineTest, FullEveryZeroMakesEveryRunAFullCopy)
     EXPECT_EQ(readFile(storedPath(subfolder(7, "Full") + "/_rrf.obl")), kMark);
 }
 
+TEST_F(EngineTest, TwoRunsInOneSecondGetTwoSubfolders)
+{
+    ConfigureJob(*job, btFull, {sourceRoot + "/Docs/*"});
+    writeSource("Docs/a.txt");
+    startBackup();
+    waitUntilIdle();
+    runBackup(); // the clock has not moved: same start second
+    EXPECT_EQ(storedBookkeeping().MainBackupList,
+              QStringList({"Full)", subfolder(5, "Full"), "2024-06-30 21;05;01 (Full)"}));
+    EXPECT_EQ(readFile(storedPath("2024-06-30 21;05;01 (Full)/_rf.obl")), kMark + "Docs/a.txt\r\n");
+}
+
 class RetentionTest : public EngineTest
 {
 protected:
