@@ -4,8 +4,13 @@
 
 QStringList TSharedStringList::snapshot() const
 {
+    // A real copy, not a shared one: the reader then never touches storage the writer may still grow.
     QMutexLocker lock(&mutex);
-    return lines;
+    QStringList copy;
+    copy.reserve(lines.size());
+    for (const QString& line : lines)
+        copy.append(QString(line.constData(), line.size()));
+    return copy;
 }
 
 void TSharedStringList::assign(const QStringList& newLines)
