@@ -1,9 +1,9 @@
 // TJob::FileOperation: one operation on the storage with logging, progress, cancel and retries.
 #include "jobs/uJob.h"
+#include "logs/RunLog.h"
 #include "platform/CopyFile.h"
 #include "platform/FileSystem.h"
 #include "platform/SmbPath.h"
-#include "storage/RunLog.h"
 #include "storage/StorageAccess.h"
 #include "storage/StorageError.h"
 #include "storage/StorageHelpers.h"
@@ -34,11 +34,11 @@ public:
     bool logError;
 
     QString tr(const char* text) const { return job.Translate(QString::fromLatin1(text)); }
-    void log(const QString& text) { AddRunLogLine(job, text); }
+    void log(const QString& text) { LogLine(job, text); }
     void logFailure(const QString& text)
     {
         if (logError)
-            AddRunLogError(job, text);
+            LogError(job, text);
     }
     bool suppressedInternal(const QString& localPath) const
     {
@@ -303,7 +303,7 @@ TOperationResult TJob::FileOperation(TFileOperationType csOperationType, const Q
             const TCopyResult copied = run.copy(sourceFs, csstrLocal, *temporaryFs, temporaryCopy);
             if (!copied.ok()) {
                 if (LogError && !(JobOptions.Processing.SkipLockedFiles && copied.sourceLocked))
-                    AddRunLogError(*this, WithoutLineBreaks(SystemErrorText(copied.error, this)));
+                    ::LogError(*this, WithoutLineBreaks(SystemErrorText(copied.error, this)));
                 CurrentFileOperationProgress = 0;
                 return orERROR_LocalAccess;
             }

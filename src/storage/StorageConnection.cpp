@@ -1,8 +1,8 @@
 // TJob::ConnectToStorage and TJob::DisconnectFromStorage: access to the job's backup destination.
 #include "jobs/uJob.h"
+#include "logs/RunLog.h"
 #include "platform/FileSystem.h"
 #include "platform/SmbPath.h"
-#include "storage/RunLog.h"
 #include "storage/StorageAccess.h"
 #include "storage/StorageError.h"
 #include "storage/StorageHelpers.h"
@@ -19,7 +19,7 @@ QString storageFolderOrError(TJob& job, const QString& destination, TFileSystem*
         return endsWithSeparator ? folder + job.stJobName : folder + '/' + job.stJobName;
     }
     const QString text = job.Translate(QStringLiteral("The directory does not exist:")) + ' ' + destination;
-    AddRunLogError(job, text);
+    LogError(job, text);
     return job.Translate(QStringLiteral("ERROR:")) + ' ' + text;
 }
 
@@ -32,14 +32,14 @@ QString TJob::ConnectToStorage()
     CurrentFileOperationPath.clear();
 
     if (DestinationType == dtExternalDevice) {
-        AddRunLogLine(*this, Translate(QStringLiteral("Connecting to the external drive. Directory:")) + ' ' +
-                                 DestinationPath);
+        LogLine(*this, Translate(QStringLiteral("Connecting to the external drive. Directory:")) + ' ' +
+                           DestinationPath);
         TStorageAccess access;
         int error = 0;
         result = storageFolderOrError(*this, DestinationPath, access.fileSystemFor(DestinationPath, error));
     } else if (DestinationType == dtNetwork) {
-        AddRunLogLine(*this, Translate(QStringLiteral("Connecting to the network. Directory:")) + ' ' +
-                                 DestinationPath);
+        LogLine(*this,
+                Translate(QStringLiteral("Connecting to the network. Directory:")) + ' ' + DestinationPath);
         NetworkConnection = std::make_unique<TNetworkPathConnection>();
         if (NetworkConnection->Connect(DestinationPath, Destination_NetworkUsername,
                                        Destination_NetworkPassword)) {
@@ -49,14 +49,13 @@ QString TJob::ConnectToStorage()
                 storageFolderOrError(*this, DestinationPath, access.fileSystemFor(DestinationPath, error));
         } else {
             const QString lastError = NetworkConnection->LastError();
-            AddRunLogError(*this, lastError);
+            LogError(*this, lastError);
             result = Translate(QStringLiteral("ERROR:")) + ' ' + lastError;
             if (result.contains(QStringLiteral("Multiple connections to"))) {
-                AddRunLogLine(*this,
-                              QStringLiteral("***** ") +
-                                  Translate(QStringLiteral(
-                                      "Try to use the IP address of the remote server (instead of the "
-                                      "hostname) in the UNC path. For example: \\\\IP_Address\\folder\\")));
+                LogLine(*this, QStringLiteral("***** ") +
+                                   Translate(QStringLiteral(
+                                       "Try to use the IP address of the remote server (instead of the "
+                                       "hostname) in the UNC path. For example: \\\\IP_Address\\folder\\")));
                 LastJobResult.Log.append(QString());
                 result = Translate(QStringLiteral("ERROR:")) + ' ' +
                          Translate(QStringLiteral("Read the log for details."));
@@ -69,13 +68,13 @@ QString TJob::ConnectToStorage()
 
 void TJob::DisconnectFromStorage()
 {
-    AddRunLogLine(*this, Translate(QStringLiteral("Disconnecting from device.")));
+    LogLine(*this, Translate(QStringLiteral("Disconnecting from device.")));
     if (DestinationType == dtNetwork && NetworkConnection) {
         try {
             if (NetworkConnection->Connected())
                 NetworkConnection->Disconnect(false);
         } catch (const TStorageError& e) {
-            AddRunLogError(*this, WithoutLineBreaks(e.message()));
+            LogError(*this, WithoutLineBreaks(e.message()));
         }
         NetworkConnection.reset();
     }
