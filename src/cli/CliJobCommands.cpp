@@ -14,6 +14,7 @@
 #include "platform/StopSignals.h"
 
 #include <QCoreApplication>
+#include <QDeadlineTimer>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
@@ -292,6 +293,7 @@ int RunBackupCommand(CliApp& app, const QStringList& args)
     qsizetype printed = 0;
     bool cancelAsked = false;
     QString shown;
+    QDeadlineTimer redraw(0);
     const auto clearLive = [&] {
         if (!shown.isEmpty())
             app.out << '\r' << QString(shown.size(), ' ') << '\r';
@@ -319,7 +321,8 @@ int RunBackupCommand(CliApp& app, const QStringList& args)
             cancelAsked = true;
         }
         printNewLines(false);
-        if (terminal) {
+        if (terminal && redraw.hasExpired()) {
+            redraw.setRemainingTime(200);
             const QString line = progressLine(*job, terminalWidth());
             if (line != shown) {
                 clearLive();
@@ -328,7 +331,7 @@ int RunBackupCommand(CliApp& app, const QStringList& args)
             }
         }
         app.out.flush();
-        std::this_thread::sleep_for(std::chrono::milliseconds(terminal ? 200 : 50));
+        std::this_thread::sleep_for(std::chrono::milliseconds(10));
     }
     if (terminal) {
         clearLive();

@@ -1,9 +1,9 @@
 #include "engine/BackupRunState.h"
 
-void TBackupRunState::setPrevious(QStringList files, const QStringList& stamps, QStringList dirs)
+void TBackupRunState::setPrevious(QStringList files, TStampList stamps, QStringList dirs)
 {
     PreviousLocalFilesList.assign(std::move(files));
-    PreviousLocalFilesTimeList = ParseStamps(stamps);
+    PreviousLocalFilesTimeList = std::move(stamps);
     PreviousLocalDirsList.assign(std::move(dirs));
     PreviousFileSeen.assign(size_t(PreviousLocalFilesList.size()), false);
     PreviousDirSeen.assign(size_t(PreviousLocalDirsList.size()), false);

@@ -39,7 +39,7 @@ struct TBackupRunState
     QSet<QString> UnknownFiles;
 
     // Fills the previous lists from the remote job file's lists.
-    void setPrevious(QStringList files, const QStringList& stamps, QStringList dirs);
+    void setPrevious(QStringList files, TStampList stamps, QStringList dirs);
     // Empties the previous lists (a full copy copies everything).
     void clearPrevious();
     // The stamp the previous run recorded for the file at `index`, kNoStamp when there is none.

@@ -132,20 +132,17 @@ void TFilesBackupRun::fetchRemoteJobFile()
 
 bool TFilesBackupRun::readPreviousState()
 {
-    TRemoteBookkeeping stored;
+    TRunBookkeeping stored;
     try {
-        job.LoadRemoteJobFile(JobTempRemoteJobFile(job), false, stored);
+        ReadRunBookkeeping(JobTempRemoteJobFile(job), stored);
     } catch (const TJobFileError&) {
         // The backups stay where they are; this run starts over as on a first run.
         LogError(job, T("The job file on the storage cannot be read:") + ' ' + remoteJobFilePath());
         remoteJobFileLoaded = false;
         return false;
     }
-    state.setPrevious(std::move(stored.PreviousLocalFilesList), stored.PreviousLocalFilesTimeList,
-                      std::move(stored.PreviousLocalDirsList));
-    bookkeeping.MainBackupList = std::move(stored.MainBackupList);
-    bookkeeping.SizeOfLastFullBackup = stored.SizeOfLastFullBackup;
-    bookkeeping.SizeOfAllIncrementsOrLastDifferentialCopy = stored.SizeOfAllIncrementsOrLastDifferentialCopy;
+    state.setPrevious(std::move(stored.Files), std::move(stored.Stamps), std::move(stored.Dirs));
+    bookkeeping = std::move(stored);
     return true;
 }
 
@@ -231,7 +228,7 @@ void TFilesBackupRun::removeExistingBackup()
             job.JobStatus = jsCancelling;
         } else {
             remoteJobFileLoaded = false;
-            bookkeeping = TRemoteBookkeeping();
+            bookkeeping = TRunBookkeeping();
             state.clearPrevious();
         }
     }
@@ -337,17 +334,13 @@ void TFilesBackupRun::storeDatabase()
 {
     // The previous lists are done with; freeing them first keeps the peak memory of a run down.
     state.clearPrevious();
-    {
-        TRemoteBookkeeping stored;
-        stored.MainBackupList = bookkeeping.MainBackupList;
-        stored.PreviousLocalFilesList = state.LocalFilesList;
-        stored.PreviousLocalFilesTimeList = FormatStamps(state.LocalFilesTimeList);
-        stored.PreviousLocalDirsList = state.LocalDirsList;
-        stored.SizeOfLastFullBackup = bookkeeping.SizeOfLastFullBackup;
-        stored.SizeOfAllIncrementsOrLastDifferentialCopy =
-            bookkeeping.SizeOfAllIncrementsOrLastDifferentialCopy;
-        job.SaveRemoteJobFile(JobTempRemoteJobFile(job), stored);
-    }
+    bookkeeping.Files = state.LocalFilesList;
+    bookkeeping.Stamps = std::move(state.LocalFilesTimeList);
+    bookkeeping.Dirs = state.LocalDirsList;
+    WriteRunBookkeeping(JobTempRemoteJobFile(job), job, bookkeeping);
+    bookkeeping.Files.clear();
+    bookkeeping.Stamps = TStampList();
+    bookkeeping.Dirs.clear();
     const QString temp = JobTempFolder(job);
     const struct
     {
@@ -432,7 +425,7 @@ void TFilesBackupRun::closeConnectedRun()
     job.DisconnectFromStorage();
     SaveRunLogAndPrune(job, startTime);
     state = TBackupRunState();
-    bookkeeping = TRemoteBookkeeping();
+    bookkeeping = TRunBookkeeping();
     finishJob();
 }
 

@@ -2,6 +2,7 @@
 // One backup run of a files-and-folders job, from connecting to the storage to saving the job file.
 // It runs on the job's worker thread and reports only through the job's fields and the events log.
 #include "engine/BackupRunState.h"
+#include "engine/RemoteBookkeepingFile.h"
 #include "jobs/uJob_FilesAndFolders.h"
 
 #include <QDateTime>
@@ -54,7 +55,7 @@ private:
     bool previousRunCancelled = false;
     bool removalNeeded = false;
     QString cancelledSubfolder;
-    TRemoteBookkeeping bookkeeping; // MainBackupList and the two sizes; the path lists live in `state`
+    TRunBookkeeping bookkeeping; // MainBackupList and the two sizes; the path lists live in `state`
     TBackupRunState state;
     QStringList startFlagList;
     QStringList oldBackupsList;

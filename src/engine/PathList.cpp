@@ -27,11 +27,12 @@ void TPathList::rebuildIndex(size_t capacity)
 {
     slots.assign(capacity, kEmpty);
     indexedCount = 0;
+    repeated.assign(size_t(items.size()), false);
     for (qsizetype i = 0; i < items.size(); ++i)
-        insertIndex(qint32(i));
+        repeated[size_t(i)] = !insertIndex(qint32(i));
 }
 
-void TPathList::insertIndex(qint32 index)
+bool TPathList::insertIndex(qint32 index)
 {
     const QString& path = items.at(index);
     const size_t mask = slots.size() - 1;
@@ -40,10 +41,10 @@ void TPathList::insertIndex(qint32 index)
         if (held == kEmpty) {
             slots[slot] = index;
             ++indexedCount;
-            return;
+            return true;
         }
         if (items.at(held) == path)
-            return; // an earlier entry with this path keeps the slot: lookups return the first match
+            return false; // an earlier entry with this path keeps the slot: lookups return the first match
     }
 }
 
@@ -53,7 +54,7 @@ void TPathList::append(const QString& path)
     if (slots.empty() || size_t(indexedCount + 1) * 2 > slots.size())
         rebuildIndex(capacityFor(items.size()));
     else
-        insertIndex(qint32(items.size() - 1));
+        repeated.push_back(!insertIndex(qint32(items.size() - 1)));
 }
 
 qsizetype TPathList::indexOf(QStringView path) const
@@ -68,6 +69,22 @@ qsizetype TPathList::indexOf(QStringView path) const
         if (items.at(held) == path)
             return held;
     }
+}
+
+qsizetype TPathList::indexOfJoined(QStringView folder, QStringView name, qsizetype hint) const
+{
+    if (hint >= 0 && hint < items.size() && !repeated[size_t(hint)]) {
+        const QStringView held(items.at(hint));
+        if (held.size() == folder.size() + name.size() && held.startsWith(folder) &&
+            held.sliced(folder.size()) == name)
+            return hint;
+    }
+    if (folder.isEmpty())
+        return indexOf(name);
+    QString joined;
+    joined.reserve(folder.size() + name.size());
+    joined.append(folder).append(name);
+    return indexOf(joined);
 }
 
 void TPathList::removeLast()
@@ -93,12 +110,14 @@ void TPathList::removeLast()
         --indexedCount;
     }
     items.removeLast();
+    repeated.pop_back();
 }
 
 void TPathList::clear()
 {
     items.clear();
     slots.clear();
+    repeated.clear();
     indexedCount = 0;
 }
 

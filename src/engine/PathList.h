@@ -20,6 +20,11 @@ public:
     void clear();
 
     qsizetype indexOf(QStringView path) const;
+    // The same answer for the path `folder` + `name`, trying the entry at `hint` first: a walk meets the
+    // entries of the previous run mostly in their recorded order, so the hint is the next index.
+    qsizetype indexOfJoined(QStringView folder, QStringView name, qsizetype hint) const;
+    // False for an entry whose path an earlier entry already has.
+    bool isFirstOccurrence(qsizetype index) const { return !repeated[size_t(index)]; }
     bool contains(QStringView path) const { return indexOf(path) >= 0; }
     qsizetype size() const { return items.size(); }
     bool isEmpty() const { return items.isEmpty(); }
@@ -32,11 +37,13 @@ public:
 private:
     static constexpr qint32 kEmpty = -1;
     size_t home(QStringView path) const;
-    void insertIndex(qint32 index);
+    // False when an earlier entry has the path (the slot stays with it).
+    bool insertIndex(qint32 index);
     void rebuildIndex(size_t capacity);
 
     QStringList items;
     // Open addressing with linear probing; each slot holds an index into `items` or kEmpty.
     std::vector<qint32> slots;
     qsizetype indexedCount = 0;
+    std::vector<bool> repeated;
 };

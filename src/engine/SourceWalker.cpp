@@ -195,7 +195,10 @@ void TSourceWalker::BackupDirectory(const QString& sourceDirIn, const QString& r
             if (isExcludedFolder(path, entry.name))
                 continue;
             const QString rel = relativeDir + entry.name;
-            const qsizetype previous = state.PreviousLocalDirsList.indexOf(rel);
+            const qsizetype previous =
+                state.PreviousLocalDirsList.indexOfJoined(relativeDir, entry.name, nextPreviousDir);
+            if (previous >= 0)
+                nextPreviousDir = previous + 1;
             state.LocalDirsList.append(previous >= 0 ? state.PreviousLocalDirsList.at(previous) : rel);
             if (previous >= 0) {
                 state.PreviousDirSeen[size_t(previous)] = true;
@@ -247,11 +250,14 @@ void TSourceWalker::BackupSingleFile(const QString& sourceFile, const QString& n
 bool TSourceWalker::BackupFile(const QString& sourcePath, const QString& relativeDir, const QString& name,
                                qint64 mtimeMsecs, bool createFolders)
 {
-    const QString rel = relativeDir + name;
-    const qsizetype previous = state.PreviousLocalFilesList.indexOf(rel);
+    const qsizetype previous =
+        state.PreviousLocalFilesList.indexOfJoined(relativeDir, name, nextPreviousFile);
+    if (previous >= 0)
+        nextPreviousFile = previous + 1;
+    // A file the previous run saw shares its string: one copy of each path in memory.
+    const QString rel = previous >= 0 ? state.PreviousLocalFilesList.at(previous) : relativeDir + name;
     const TFileStamp stamp = StampFromMsecsSinceEpoch(mtimeMsecs);
-    // An unchanged file shares the previous run's string: one copy of each path in memory.
-    state.LocalFilesList.append(previous >= 0 ? state.PreviousLocalFilesList.at(previous) : rel);
+    state.LocalFilesList.append(rel);
     state.LocalFilesTimeList.push_back(stamp);
     for (;;) {
         WaitWhilePaused(job);
@@ -364,7 +370,7 @@ void TSourceWalker::CarryUnknownItems()
         return;
     const TPathList& files = state.PreviousLocalFilesList;
     for (qsizetype i = 0; i < files.size(); ++i) {
-        if (state.PreviousFileSeen[size_t(i)] || files.indexOf(files.at(i)) != i)
+        if (state.PreviousFileSeen[size_t(i)] || !files.isFirstOccurrence(i))
             continue;
         if (state.UnknownFiles.contains(files.at(i)) || isUnderUnknownFolder(files.at(i), false)) {
             state.LocalFilesList.append(files.at(i));
@@ -374,7 +380,7 @@ void TSourceWalker::CarryUnknownItems()
     }
     const TPathList& dirs = state.PreviousLocalDirsList;
     for (qsizetype i = 0; i < dirs.size(); ++i) {
-        if (state.PreviousDirSeen[size_t(i)] || dirs.indexOf(dirs.at(i)) != i)
+        if (state.PreviousDirSeen[size_t(i)] || !dirs.isFirstOccurrence(i))
             continue;
         if (isUnderUnknownFolder(dirs.at(i), true)) {
             state.LocalDirsList.append(dirs.at(i));
@@ -393,7 +399,7 @@ void TSourceWalker::ProcessRemovedItems()
     const TPathList& files = state.PreviousLocalFilesList;
     for (qsizetype i = 0; i < files.size(); ++i) {
         // A path listed twice (two sources with one name) is dealt with once.
-        if (state.PreviousFileSeen[size_t(i)] || files.indexOf(files.at(i)) != i)
+        if (state.PreviousFileSeen[size_t(i)] || !files.isFirstOccurrence(i))
             continue;
         if (!mirror) {
             state.RemovedFilesList.append(files.at(i));
@@ -415,7 +421,7 @@ void TSourceWalker::ProcessRemovedItems()
     }
     const TPathList& dirs = state.PreviousLocalDirsList;
     for (qsizetype i = dirs.size() - 1; i >= 0; --i) {
-        if (state.PreviousDirSeen[size_t(i)] || dirs.indexOf(dirs.at(i)) != i)
+        if (state.PreviousDirSeen[size_t(i)] || !dirs.isFirstOccurrence(i))
             continue;
         if (!mirror) {
             state.RemovedDirsList.append(dirs.at(i));

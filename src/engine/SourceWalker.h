@@ -38,6 +38,9 @@ private:
     bool passesExtensionFilter(const QString& name) const;
     void CarryUnknownItems();
     bool isUnderUnknownFolder(const QString& path, bool includeSelf) const;
+    // Where the last file and folder were found in the previous lists: the next ones usually follow.
+    qsizetype nextPreviousFile = 0;
+    qsizetype nextPreviousDir = 0;
     qint32 retries() const { return job.JobOptions.Processing.IfDestinationNotAvailable_Retry_Times; }
 
     TJob_FilesAndFolders& job;

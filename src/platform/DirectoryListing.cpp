@@ -54,7 +54,7 @@ bool TDirectoryListing::next(TDirectoryEntry& entry)
         const char* name = d->d_name;
         if (name[0] == '.' && (name[1] == 0 || (name[1] == '.' && name[2] == 0)))
             continue;
-        entry.name = QFile::decodeName(name);
+        entry.name = QString::fromUtf8(name);
         entry.wasListedAsFolder = d->d_type == DT_DIR;
         entry.size = 0;
         entry.mtimeMsecs = 0;

@@ -42,6 +42,10 @@ TEST(PathListTest, AgreesWithALinearScanUnderRandomAppendsAndRemovals)
         }
         const QString probe = QStringLiteral("d%1/f%2").arg(random.bounded(8)).arg(random.bounded(60));
         ASSERT_EQ(list.indexOf(probe), reference.indexOf(probe)) << step;
+        const qsizetype any = random.bounded(int(reference.size() + 1)) - 1;
+        if (any >= 0) {
+            ASSERT_EQ(list.isFirstOccurrence(any), reference.indexOf(reference[any]) == any) << step;
+        }
     }
     EXPECT_EQ(list.list(), reference);
 }
