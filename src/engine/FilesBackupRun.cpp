@@ -204,8 +204,12 @@ void TFilesBackupRun::handleUnfinishedRun(bool typeChanged)
     QStringList lines;
     if (ReadCatalogFile(localFlag, lines) && !lines.isEmpty())
         cancelledSubfolder = lines.first();
-    if (job.JobOptions.Processing.RemovePreviousBackupIfCancelled ||
-        job.Settings.Backup.BackupType == btSync) {
+    if (job.Settings.Backup.BackupType == btSync) {
+        // A mirror stays: every replaced file was swapped in whole, and this run copies again what the
+        // unfinished one left out. Removing it would leave no backup at all until this run ends.
+        return;
+    }
+    if (job.JobOptions.Processing.RemovePreviousBackupIfCancelled) {
         LogPlain(job, T("We have to remove the previous backup."));
         removalNeeded = true;
     } else if (!typeChanged && !cancelledSubfolder.isEmpty()) {

@@ -231,6 +231,9 @@ void TSourceWalker::BackupDirectory(const QString& sourceDirIn, const QString& r
         }
         if (!passesExtensionFilter(entry.name) || isFixedSkipName(entry.name.toLower()))
             continue;
+        if (!backupRootPath.isEmpty() && entry.name.endsWith(QLatin1String(".kxj")) &&
+            sourceDir + entry.name == backupRootPath + QLatin1String(".kxj"))
+            continue; // the job's own remote job file, when the storage lies inside a source
         if (!BackupFile(sourceDir + entry.name, relativeDir, entry.name, entry.mtimeMsecs, true))
             return;
     }

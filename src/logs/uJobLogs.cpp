@@ -2,29 +2,11 @@
 #include "jobs/uJob.h"
 #include "logs/JobPaths.h"
 #include "logs/RunLog.h"
+#include "storage/uForceDeleteShell.h"
 
 #include <QDir>
-#include <QDirIterator>
 #include <QFile>
 #include <QFileInfo>
-
-namespace {
-// Deleting needs write access to every folder on the way: grant it, then delete again.
-bool forceRemoveFolder(const QString& folder)
-{
-    const QFileDevice::Permissions rwx =
-        QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner;
-    QFile::setPermissions(folder, QFile::permissions(folder) | rwx);
-    QDirIterator it(folder,
-                    QDir::Dirs | QDir::NoDotAndDotDot | QDir::Hidden | QDir::System | QDir::NoSymLinks,
-                    QDirIterator::Subdirectories);
-    while (it.hasNext()) {
-        const QString dir = it.next();
-        QFile::setPermissions(dir, QFile::permissions(dir) | rwx);
-    }
-    return QDir(folder).removeRecursively();
-}
-} // namespace
 
 void TJob::AddEventtoBackupHistory(const QString& strEvent, bool AppendToLastString)
 {
@@ -69,8 +51,12 @@ void TJob::DeleteTempFiles()
         QFile::remove(folder);
     } else if (info.isDir()) {
         QDir(folder).removeRecursively();
-        if (QFileInfo::exists(folder))
-            forceRemoveFolder(folder);
+        try {
+            if (QFileInfo::exists(folder))
+                ShellDeleteItem(folder);
+        } catch (const std::exception&) {
+            // Raised only for a folder that has gone meanwhile: what was wanted.
+        }
     }
     const QString remoteJobCopy = JobTempRemoteJobFile(*this);
     if (QFileInfo::exists(remoteJobCopy) || QFileInfo(remoteJobCopy).isSymLink())

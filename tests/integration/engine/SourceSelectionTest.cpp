@@ -122,3 +122,18 @@ TEST_F(SourceSelectionTest, AFileChangedWithoutANewTimeIsNotCopiedAgain)
     EXPECT_EQ(readFile(storedPath("Docs/README")), "Docs/README");
 }
 } // namespace
+
+namespace {
+TEST_F(EngineTest, ABackupInsideItsOwnSourceNeverBacksItselfUp)
+{
+    ConfigureJob(*job, btFull, {sourceRoot + "/Docs/*"});
+    writeSource("Docs/a.txt");
+    job->DestinationPath = sourceRoot + "/Docs/backups";
+    QDir().mkpath(job->DestinationPath);
+    runBackup();
+    runBackup();
+    EXPECT_EQ(
+        treeOf(sourceRoot + "/Docs/backups/Docs job/" + subfolder(6, "Full")),
+        QStringList({"Docs/", "Docs/a.txt", "Docs/backups/", "_rd.obl", "_rf.obl", "_rrd.obl", "_rrf.obl"}));
+}
+} // namespace

@@ -142,15 +142,37 @@ TEST_F(RefusalTest, UnfinishedBackupIsRemovedWhenTheOptionsSaySo)
     EXPECT_FALSE(QFile::exists(storedPath("_startflag.obl")));
 }
 
-TEST_F(RefusalTest, UnfinishedFirstMirrorRunStartsOver)
+TEST_F(RefusalTest, UnfinishedMirrorRunIsCompletedWithoutRemovingTheMirror)
 {
     ConfigureJob(*job, btSync, {sourceRoot + "/Docs/*"});
-    leaveAnUnfinishedRun("Docs");
-    EXPECT_EQ(readFile(storedPath("_startflag.obl")), kMark); // a mirror's flag names no subfolder
+    writeSource("Docs/c.txt", "gamma");
     runBackup();
-    EXPECT_TRUE(logHas("We have to remove the previous backup."));
-    EXPECT_FALSE(job->LastJobResult.Cancelled);
+    writeSource("Docs/a.txt", "alpha 2");
+    writeSource("Docs/sub/new.txt", "new");
+    QFile::remove(sourceRoot + "/Docs/c.txt");
+    // A folder in the way of a new file: the storage refuses that copy and the run is cancelled.
+    writeFile(storedPath("Docs/sub/new.txt/blocker"), "x");
+    GlobalOptions.Processing.IfDestinationNotAvailable_Then = 1;
+    startBackup();
+    waitUntilPausedByTheStorage();
+    job->Cancel();
+    waitUntilIdle();
+    Clock::advanceTestTime(60 * 1000);
+    GlobalOptions.Processing.IfDestinationNotAvailable_Then = 0;
+    QDir(storedPath("Docs/sub/new.txt")).removeRecursively();
+    EXPECT_EQ(readFile(storedPath("_startflag.obl")), kMark); // a mirror's flag names no subfolder
+
+    runBackup();
+    EXPECT_TRUE(
+        logHas("WARNING: The previous backup has been cancelled and the backup files may be corrupted."));
+    EXPECT_FALSE(logHas("We have to remove the previous backup."));
+    EXPECT_FALSE(logHas("Removing the full directory:"));
+    EXPECT_TRUE(logHas("Backup job \"Docs job\" is finished with warnings."));
     EXPECT_EQ(job->LastJobResult.ErrorsCount, 0);
-    EXPECT_EQ(treeOf(backupRoot()), QStringList({"Docs/", "Docs/a.txt", "Docs/sub/", "Docs/sub/b.txt"}));
+    EXPECT_EQ(treeOf(backupRoot()),
+              QStringList({"Docs/", "Docs/a.txt", "Docs/sub/", "Docs/sub/b.txt", "Docs/sub/new.txt"}));
+    EXPECT_EQ(readFile(storedPath("Docs/a.txt")), "alpha 2");
+    EXPECT_EQ(readFile(storedPath("Docs/sub/new.txt")), "new");
+    EXPECT_FALSE(QFile::exists(storedPath("_startflag.obl")));
 }
 } // namespace
