@@ -8,6 +8,8 @@
 #include "platform/StandardFolders.h"
 #include "support/TestEnvironment.h"
 
+#include "support/CliRunner.h"
+
 #include <QDir>
 #include <QFileInfo>
 #include <QProcess>
@@ -18,21 +20,9 @@ namespace {
 const QString F1 = "2024-06-30 21;05;00 (Full)";
 const QString I1 = "2024-06-30 21;06;00 (Incremental)";
 
-struct CliRun
-{
-    int code = 0;
-    QString out;
-    QString err;
-};
-
 CliRun runCli(const QStringList& args)
 {
-    CliRun run;
-    QTextStream out(&run.out);
-    QTextStream err(&run.err);
-    CliApp cli(out, err);
-    run.code = cli.run(args);
-    return run;
+    return RunCli(args);
 }
 
 class CliRestoreTest : public RestoreTest

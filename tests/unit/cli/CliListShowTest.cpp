@@ -4,6 +4,7 @@
 #include "jobs/uJob_FilesAndFolders.h"
 #include "logs/EventsLog.h"
 #include "platform/StandardFolders.h"
+#include "support/CliRunner.h"
 #include "support/TestEnvironment.h"
 
 #include <gtest/gtest.h>
@@ -14,23 +15,6 @@
 #include <QProcess>
 
 namespace {
-
-struct CliRun
-{
-    int code = 0;
-    QString out;
-    QString err;
-};
-
-CliRun runCli(const QStringList& args)
-{
-    CliRun run;
-    QTextStream out(&run.out);
-    QTextStream err(&run.err);
-    CliApp cli(out, err);
-    run.code = cli.run(args);
-    return run;
-}
 
 class CliListShowTest : public testing::Test
 {
@@ -62,7 +46,7 @@ protected:
 
 TEST_F(CliListShowTest, ListShowsEveryJobInOrder)
 {
-    const CliRun run = runCli({"list"});
+    const CliRun run = RunCli({"list"});
     ASSERT_EQ(run.code, 0) << run.err.toStdString();
     const QStringList lines = run.out.trimmed().split('\n');
     ASSERT_EQ(lines.size(), 3) << run.out.toStdString();
@@ -72,7 +56,7 @@ TEST_F(CliListShowTest, ListShowsEveryJobInOrder)
     EXPECT_TRUE(lines[1].contains("08:30:00") && lines[1].contains("Never started"));
     EXPECT_TRUE(lines[2].startsWith("System") && lines[2].contains("image"));
 
-    const CliRun json = runCli({"list", "--json"});
+    const CliRun json = RunCli({"list", "--json"});
     ASSERT_EQ(json.code, 0);
     const QJsonArray rows = QJsonDocument::fromJson(json.out.toUtf8()).array();
     ASSERT_EQ(rows.size(), 2);
@@ -83,14 +67,14 @@ TEST_F(CliListShowTest, ListShowsEveryJobInOrder)
 
 TEST_F(CliListShowTest, ShowPrintsAllSettingsButNeverThePassword)
 {
-    const CliRun run = runCli({"show", "documents"}); // names compare with ASCII case folded
+    const CliRun run = RunCli({"show", "documents"}); // names compare with ASCII case folded
     ASSERT_EQ(run.code, 0) << run.err.toStdString();
     EXPECT_TRUE(run.out.contains("Name: Documents"));
     EXPECT_TRUE(run.out.contains("/home/me/Documents/*"));
     EXPECT_TRUE(run.out.contains("Backup type: mirror"));
     EXPECT_FALSE(run.out.contains("secret"));
 
-    const CliRun json = runCli({"show", "Documents", "--json"});
+    const CliRun json = RunCli({"show", "Documents", "--json"});
     const QJsonObject details = QJsonDocument::fromJson(json.out.toUtf8()).object();
     EXPECT_EQ(details["sources"].toArray().size(), 2);
     EXPECT_EQ(details["backup_type"].toString(), "mirror");
@@ -98,7 +82,7 @@ TEST_F(CliListShowTest, ShowPrintsAllSettingsButNeverThePassword)
     EXPECT_EQ(details["schedule"].toObject()["timetable"].toArray()[0].toString(), "08:30:00");
     EXPECT_EQ(details["schedule"].toObject()["days_of_week"].toArray()[0].toInt(), 1);
 
-    const CliRun image = runCli({"show", "System", "--json"});
+    const CliRun image = RunCli({"show", "System", "--json"});
     EXPECT_EQ(QJsonDocument::fromJson(image.out.toUtf8()).object()["keep_versions"].toString(), "3");
 }
 
@@ -118,7 +102,7 @@ TEST_F(CliListShowTest, UsageErrorsAndUnknownJobs)
         {{"--help"}, 0, ""},
     };
     for (const Case& c : cases) {
-        const CliRun run = runCli(c.args);
+        const CliRun run = RunCli(c.args);
         EXPECT_EQ(run.code, c.code) << c.args.join(' ').toStdString();
         EXPECT_TRUE(run.err.contains(c.errPart)) << run.err.toStdString();
     }
@@ -127,7 +111,7 @@ TEST_F(CliListShowTest, UsageErrorsAndUnknownJobs)
 TEST_F(CliListShowTest, ADamagedJobFileIsReportedAndTheOthersStillList)
 {
     TestEnvironment::writeFile(LocalJobFilePath("System"), "\x01\x02");
-    const CliRun run = runCli({"list"});
+    const CliRun run = RunCli({"list"});
     EXPECT_EQ(run.code, 0);
     EXPECT_TRUE(run.out.contains("Documents"));
     EXPECT_FALSE(run.out.contains("System"));

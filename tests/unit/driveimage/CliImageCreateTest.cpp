@@ -9,25 +9,15 @@
 #include "support/TestEnvironment.h"
 
 #include <gtest/gtest.h>
+#include "support/CliRunner.h"
+
 #include <QDir>
 
 namespace {
 
-struct CliRun
-{
-    int code = 0;
-    QString out;
-    QString err;
-};
-
 CliRun create(const QStringList& args)
 {
-    CliRun run;
-    QTextStream out(&run.out);
-    QTextStream err(&run.err);
-    CliApp cli(out, err);
-    run.code = CliImageCommands::RunCreateImageJob(cli, args);
-    return run;
+    return RunWithCli([&](CliApp& cli) { return CliImageCommands::RunCreateImageJob(cli, args); });
 }
 
 // The job as a fresh start of the program reads it.
