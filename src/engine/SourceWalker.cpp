@@ -98,8 +98,7 @@ void TSourceWalker::BackupSources()
         if (entry.endsWith('*')) {
             QString folder = entry;
             folder.chop(entry.endsWith(QLatin1String("/*")) ? 2 : 1);
-            if (folder.isEmpty())
-                folder = QStringLiteral("/");
+            folder = folder.isEmpty() ? QStringLiteral("/") : QDir::cleanPath(folder);
             const QString name = folder == QLatin1String("/") ? QString() : lastComponent(folder);
             LogPlain(job, kSeparatorLine);
             if (!SourceFolderExists(folder)) {
