@@ -4,6 +4,7 @@
 #include "jobs/JobCatalogue.h"
 #include "jobs/uJob_FilesAndFolders.h"
 #include "platform/StandardFolders.h"
+#include "support/CliRunner.h"
 #include "support/TestEnvironment.h"
 
 #include <gtest/gtest.h>
@@ -12,30 +13,12 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QProcess>
-#include <QTextStream>
 
 #include <csignal>
 
 using namespace TestEnvironment;
 
 namespace {
-struct CliRun
-{
-    int code = 0;
-    QString out;
-    QString err;
-};
-
-CliRun runCli(const QStringList& args)
-{
-    CliRun run;
-    QTextStream out(&run.out);
-    QTextStream err(&run.err);
-    CliApp cli(out, err);
-    run.code = cli.run(args);
-    return run;
-}
-
 QString cliProgram()
 {
     return QStringLiteral(ZORVAN_BIN_DIR "/zorvanbackup-cli");
@@ -87,7 +70,7 @@ TEST_F(CliBackupTest, CreateStoresTheJobAsTheProgramDoes)
 {
     writeFile(root + "/password", "s3cret\n");
     const CliRun created =
-        runCli({"create",    "Docs",           "--source", root + "/src/Docs", root + "/src/single.txt",
+        RunCli({"create",    "Docs",           "--source", root + "/src/Docs", root + "/src/single.txt",
                 "--source",  root + "/gone/*", "--dest",   "//nas/backups",    "--type",
                 "full",      "--keep-full",    "3",        "--remove-before",  "--include",
                 ".TXT; doc", "--user",         "ann",      "--password-file",  root + "/password"});
@@ -124,16 +107,16 @@ TEST_F(CliBackupTest, CreateStoresTheJobAsTheProgramDoes)
         {{"create", "New", "--source", root + "/src/Docs", "--dest", root + "/dest", "--user", "u"}},
     };
     for (const auto& c : refused)
-        EXPECT_EQ(runCli(c.args).code, CliApp::kUsage) << c.args.join(' ').toStdString();
+        EXPECT_EQ(RunCli(c.args).code, CliApp::kUsage) << c.args.join(' ').toStdString();
 }
 
 TEST_F(CliBackupTest, BackupExitCodesFollowTheRunsOutcome)
 {
-    ASSERT_EQ(runCli({"create", "Docs", "--source", root + "/src/Docs", "--dest", root + "/dest", "--type",
+    ASSERT_EQ(RunCli({"create", "Docs", "--source", root + "/src/Docs", "--dest", root + "/dest", "--type",
                       "mirror"})
                   .code,
               CliApp::kOk);
-    CliRun run = runCli({"backup", "Docs"});
+    CliRun run = RunCli({"backup", "Docs"});
     EXPECT_EQ(run.code, CliApp::kOk) << run.out.toStdString();
     EXPECT_TRUE(run.out.contains("Backup job \"Docs\" is finished. Files copied: 2."));
     EXPECT_EQ(readFile(root + "/dest/Docs/Docs/sub/b.txt"), "beta");
@@ -144,25 +127,25 @@ TEST_F(CliBackupTest, BackupExitCodesFollowTheRunsOutcome)
     EXPECT_EQ(jobs.findByName("Docs")->LogList.size(), 1);
     EXPECT_FALSE(jobs.findByName("Docs")->BackupHistory.isEmpty());
 
-    ASSERT_EQ(runCli({"create", "Gone", "--source", root + "/gone/*", "--dest", root + "/dest"}).code, 0);
-    EXPECT_EQ(runCli({"backup", "Gone"}).code, CliApp::kFinishedWithWarnings);
+    ASSERT_EQ(RunCli({"create", "Gone", "--source", root + "/gone/*", "--dest", root + "/dest"}).code, 0);
+    EXPECT_EQ(RunCli({"backup", "Gone"}).code, CliApp::kFinishedWithWarnings);
     ASSERT_EQ(
-        runCli({"create", "Unplugged", "--source", root + "/src/Docs", "--dest", root + "/dest/x"}).code, 0);
+        RunCli({"create", "Unplugged", "--source", root + "/src/Docs", "--dest", root + "/dest/x"}).code, 0);
     QDir(root + "/dest/x").removeRecursively();
-    run = runCli({"backup", "Unplugged"});
+    run = RunCli({"backup", "Unplugged"});
     EXPECT_EQ(run.code, CliApp::kCancelled);
     EXPECT_TRUE(run.out.contains("Backup is cancelled.")) << run.out.toStdString();
-    EXPECT_EQ(runCli({"backup", "Nobody"}).code, CliApp::kUsage);
-    EXPECT_EQ(runCli({"backup"}).code, CliApp::kUsage);
+    EXPECT_EQ(RunCli({"backup", "Nobody"}).code, CliApp::kUsage);
+    EXPECT_EQ(RunCli({"backup"}).code, CliApp::kUsage);
 }
 
 TEST_F(CliBackupTest, RemoveTakesTheJobAndOptionallyItsBackups)
 {
-    ASSERT_EQ(runCli({"create", "Docs", "--source", root + "/src/Docs", "--dest", root + "/dest"}).code, 0);
-    ASSERT_EQ(runCli({"create", "Keep", "--source", root + "/src/Docs", "--dest", root + "/dest"}).code, 0);
-    ASSERT_EQ(runCli({"backup", "Docs"}).code, 0);
-    ASSERT_EQ(runCli({"backup", "Keep"}).code, 0);
-    CliRun removed = runCli({"remove", "docs", "--with-backups"});
+    ASSERT_EQ(RunCli({"create", "Docs", "--source", root + "/src/Docs", "--dest", root + "/dest"}).code, 0);
+    ASSERT_EQ(RunCli({"create", "Keep", "--source", root + "/src/Docs", "--dest", root + "/dest"}).code, 0);
+    ASSERT_EQ(RunCli({"backup", "Docs"}).code, 0);
+    ASSERT_EQ(RunCli({"backup", "Keep"}).code, 0);
+    CliRun removed = RunCli({"remove", "docs", "--with-backups"});
     EXPECT_EQ(removed.code, CliApp::kOk) << removed.err.toStdString();
     EXPECT_TRUE(
         removed.out.contains("The backup folder has been removed successfully on the storage device."));
@@ -170,18 +153,18 @@ TEST_F(CliBackupTest, RemoveTakesTheJobAndOptionallyItsBackups)
     EXPECT_FALSE(QFileInfo::exists(root + "/dest/Docs"));
     EXPECT_FALSE(QFileInfo::exists(root + "/dest/Docs.kxj"));
     EXPECT_FALSE(QFileInfo::exists(LocalJobFilePath("Docs")));
-    EXPECT_EQ(runCli({"remove", "Keep"}).code, CliApp::kOk);
+    EXPECT_EQ(RunCli({"remove", "Keep"}).code, CliApp::kOk);
     EXPECT_TRUE(QFileInfo::exists(root + "/dest/Keep.kxj")); // the backups stay without --with-backups
     TJobCatalogue jobs;
     jobs.LoadJobsListAndJobs();
     EXPECT_EQ(jobs.count(), 0);
-    EXPECT_EQ(runCli({"remove", "Keep"}).code, CliApp::kUsage);
+    EXPECT_EQ(RunCli({"remove", "Keep"}).code, CliApp::kUsage);
 }
 
 TEST_F(CliBackupTest, OneRunPerJobAndCtrlCCancels)
 {
     makeManyFiles(4000);
-    ASSERT_EQ(runCli({"create", "Docs", "--source", root + "/src/Docs", "--dest", root + "/dest"}).code, 0);
+    ASSERT_EQ(RunCli({"create", "Docs", "--source", root + "/src/Docs", "--dest", root + "/dest"}).code, 0);
     auto first = startProgram({"backup", "Docs"});
     QByteArray seen;
     ASSERT_TRUE(waitForOutput(*first, "Copying the file: " + root + "/src/Docs/many", 20, seen));
@@ -191,7 +174,7 @@ TEST_F(CliBackupTest, OneRunPerJobAndCtrlCCancels)
     ASSERT_TRUE(second->waitForFinished(30000));
     EXPECT_EQ(second->exitCode(), CliApp::kCancelled);
     EXPECT_TRUE(second->readAllStandardError().contains("Job is currently running."));
-    EXPECT_EQ(runCli({"remove", "Docs", "--with-backups"}).code, CliApp::kCancelled);
+    EXPECT_EQ(RunCli({"remove", "Docs", "--with-backups"}).code, CliApp::kCancelled);
 
     ::kill(qint64(first->processId()), SIGINT);
     ASSERT_TRUE(first->waitForFinished(60000));
@@ -204,11 +187,11 @@ TEST_F(CliBackupTest, OneRunPerJobAndCtrlCCancels)
 
 TEST_F(CliBackupTest, RunKilledInTheMiddleIsCleanedUpByTheNextRun)
 {
-    ASSERT_EQ(runCli({"create", "Docs", "--source", root + "/src/Docs", "--dest", root + "/dest", "--type",
+    ASSERT_EQ(RunCli({"create", "Docs", "--source", root + "/src/Docs", "--dest", root + "/dest", "--type",
                       "incremental"})
                   .code,
               0);
-    ASSERT_EQ(runCli({"backup", "Docs"}).code, CliApp::kOk);
+    ASSERT_EQ(RunCli({"backup", "Docs"}).code, CliApp::kOk);
     const QStringList firstBackup = QDir(root + "/dest/Docs").entryList(QDir::Dirs | QDir::NoDotAndDotDot);
     ASSERT_EQ(firstBackup.size(), 1);
     const QString full = root + "/dest/Docs/" + firstBackup.first();
@@ -224,7 +207,7 @@ TEST_F(CliBackupTest, RunKilledInTheMiddleIsCleanedUpByTheNextRun)
     EXPECT_TRUE(QFileInfo::exists(root + "/dest/Docs/_startflag.obl"));
     EXPECT_EQ(readFile(root + "/dest/Docs.kxj"), kxjBefore);
 
-    const CliRun again = runCli({"backup", "Docs"});
+    const CliRun again = RunCli({"backup", "Docs"});
     EXPECT_EQ(again.code, CliApp::kFinishedWithWarnings) << again.out.toStdString();
     EXPECT_TRUE(again.out.contains(
         "WARNING: The previous backup has been cancelled and the backup files may be corrupted."));
