@@ -3,8 +3,8 @@
 #include "app/core/AppStartup.h"
 #include "cli/CliJobCommands.h"
 #include "cli/CliJobFormat.h"
-#include "cli/CliSchedulerCommand.h"
 #include "cli/CliRestoreCommands.h"
+#include "cli/CliSchedulerCommand.h"
 #include "jobs/JobCatalogue.h"
 #include "jobs/uJob.h"
 #include "logs/EventsLog.h"
@@ -85,6 +85,32 @@ int CliApp::usageError(const QString& message)
     return kUsage;
 }
 
+int CliApp::jobNotFound(const QString& name)
+{
+    err << "zorvanbackup-cli: no job named \"" << name << "\"\n";
+    err.flush();
+    return kUsage;
+}
+
+int CliApp::jobIsRunning(const TJob& job)
+{
+    err << "zorvanbackup-cli: " << job.stJobName << ": "
+        << job.Translate(QStringLiteral("Job is currently running.")) << "\n";
+    err.flush();
+    return kCancelled;
+}
+
+int CliApp::runResultCode(const TJob& job)
+{
+    if (job.LastJobResult.Cancelled)
+        return kCancelled;
+    if (job.LastJobResult.ErrorsCount > 0)
+        return kFinishedWithErrors;
+    if (job.LastJobResult.WarningsCount > 0)
+        return kFinishedWithWarnings;
+    return kOk;
+}
+
 int CliApp::runList(const QStringList& args)
 {
     bool json = false;
@@ -148,10 +174,8 @@ int CliApp::runShow(const QStringList& args)
     if (name.isEmpty())
         return usageError(QStringLiteral("show: a job name is required"));
     const TJob* job = catalogue().findByName(name);
-    if (!job) {
-        err << "zorvanbackup-cli: no job named \"" << name << "\"\n";
-        return kUsage;
-    }
+    if (!job)
+        return jobNotFound(name);
     const QJsonObject details = JobDetailsJson(*job);
     if (json)
         out << QJsonDocument(details).toJson(QJsonDocument::Indented);

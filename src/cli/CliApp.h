@@ -6,6 +6,7 @@
 
 #include <memory>
 
+class TJob;
 class TJobCatalogue;
 
 class CliApp
@@ -31,6 +32,12 @@ public:
     // Writes the queued events (one per line) to the error stream.
     void printEvents();
     int usageError(const QString& message);
+    // "no job named ..." on the error stream; exit code 64.
+    int jobNotFound(const QString& name);
+    // "NAME: Job is currently running." on the error stream; exit code 3.
+    int jobIsRunning(const TJob& job);
+    // The exit code of a run that has ended: cancelled, finished with errors, with warnings, or done.
+    static int runResultCode(const TJob& job);
     QTextStream& out;
     QTextStream& err;
 

@@ -1,10 +1,8 @@
 #pragma once
-// The drive image side of zorvanbackup-cli's job commands: creating a drive image job and running its
-// backup in the foreground.
+// The drive image side of zorvanbackup-cli's create command.
 #include <QStringList>
 
 class CliApp;
-class TJob_DriveImage;
 
 namespace CliImageCommands {
 
@@ -15,7 +13,5 @@ bool IsImageCreate(const QStringList& args);
 // A destination in a network form (//server/share/..., smb://...) is a share; the password of its
 // user is the first line of FILE ("-" for standard input), never a word of the command line.
 int RunCreateImageJob(CliApp& app, const QStringList& args);
-// backup of a drive image job in the foreground, its log printed as it grows; Ctrl-C cancels it.
-int RunImageJobBackup(CliApp& app, TJob_DriveImage& job);
 
 } // namespace CliImageCommands

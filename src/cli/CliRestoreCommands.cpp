@@ -76,24 +76,11 @@ private:
     TPointChoice choice;
 };
 
-int jobNotFound(CliApp& app, const QString& name)
-{
-    app.err << "zorvanbackup-cli: no job named \"" << name << "\"\n";
-    return CliApp::kUsage;
-}
-
-int jobIsRunning(CliApp& app, const TJob& job)
-{
-    app.err << "zorvanbackup-cli: " << job.stJobName << ": "
-            << job.Translate(QStringLiteral("Job is currently running.")) << "\n";
-    return CliApp::kCancelled;
-}
-
 TJob_FilesAndFolders* filesJob(CliApp& app, const QString& command, const QString& name, int& code)
 {
     TJob* job = app.catalogue().findByName(name);
     if (!job) {
-        code = jobNotFound(app, name);
+        code = app.jobNotFound(name);
         return nullptr;
     }
     auto* files = dynamic_cast<TJob_FilesAndFolders*>(job);
@@ -113,17 +100,6 @@ qsizetype printLogFrom(CliApp& app, const TJob& job, qsizetype printed)
         app.out << job.LastJobResult.Log.at(i) << "\n";
     app.out.flush();
     return qMax(printed, count);
-}
-
-int resultCode(const TJob& job)
-{
-    if (job.LastJobResult.Cancelled)
-        return CliApp::kCancelled;
-    if (job.LastJobResult.ErrorsCount > 0)
-        return CliApp::kFinishedWithErrors;
-    if (job.LastJobResult.WarningsCount > 0)
-        return CliApp::kFinishedWithWarnings;
-    return CliApp::kOk;
 }
 
 } // namespace
@@ -146,7 +122,7 @@ int RunPointsCommand(CliApp& app, const QStringList& args)
     // The list is read through the job's temporary folder, which a run of the job also uses.
     TJobRunLock lock(FoldJobName(job->stJobName));
     if (!job->isIdle() || !lock.tryLock())
-        return jobIsRunning(app, *job);
+        return app.jobIsRunning(*job);
     job->OptionsToJobOptions();
     const TRestorePointList read = ReadRestorePointList(*job);
     job->DeleteTempFiles();
@@ -231,7 +207,7 @@ int RunRestoreCommand(CliApp& app, const QStringList& args)
         stop = std::make_unique<TStopSignals>();
     TCliRestoreInteraction ui(app, folder, choice);
     if (!job->Restore(ui))
-        return jobIsRunning(app, *job);
+        return app.jobIsRunning(*job);
     qsizetype printed = 0;
     bool cancelAsked = false;
     while (!job->isIdle()) {
@@ -250,7 +226,7 @@ int RunRestoreCommand(CliApp& app, const QStringList& args)
         return CliApp::kUsage;
     if (ui.failed)
         return CliApp::kCancelled;
-    return resultCode(*job);
+    return CliApp::runResultCode(*job);
 }
 
 int RunImportCommand(CliApp& app, const QStringList& args)

@@ -1,0 +1,144 @@
+#include "cli/CliCreateOptions.h"
+
+#include "cli/CliApp.h"
+#include "jobs/JobCatalogue.h"
+#include "jobs/uJob_DriveImage.h"
+#include "jobs/uJob_FilesAndFolders.h"
+#include "platform/SmbPath.h"
+
+#include <QDir>
+#include <QFile>
+
+namespace {
+
+// The first line of `file` ("-": standard input).
+bool readPassword(const QString& file, QString& password)
+{
+    QFile in;
+    const bool opened = file == QLatin1String("-") ? in.open(stdin, QIODevice::ReadOnly)
+                                                   : (in.setFileName(file), in.open(QIODevice::ReadOnly));
+    if (!opened)
+        return false;
+    password = QString::fromUtf8(in.readLine());
+    while (password.endsWith('\n') || password.endsWith('\r'))
+        password.chop(1);
+    return true;
+}
+
+// Each kind writes its own job file; a failure is queued as an event by the job.
+bool saveLocalJobFile(TJob& job)
+{
+    const QString path = LocalJobFilePath(job.stJobName);
+    if (auto* files = dynamic_cast<TJob_FilesAndFolders*>(&job))
+        return files->SaveLocalJobFile(path);
+    if (auto* image = dynamic_cast<TJob_DriveImage*>(&job))
+        return image->SaveLocalJobFile(path);
+    return false;
+}
+
+} // namespace
+
+TCliCreateOptions::TCliCreateOptions(CliApp& app, const QString& kind) : app(app), kindWord(kind) {}
+
+int TCliCreateOptions::usage(const QString& problem)
+{
+    return app.usageError(QStringLiteral("create: ") + problem);
+}
+
+// A single-valued option given twice is refused: which of the two was meant is anybody's guess.
+bool TCliCreateOptions::takeValue(const QStringList& args, qsizetype& i, QString& value)
+{
+    if (i + 1 >= args.size() || !value.isNull())
+        return false;
+    value = args.at(++i);
+    return true;
+}
+
+bool TCliCreateOptions::parse(const QStringList& args, const TKindOption& kindOption)
+{
+    for (qsizetype i = 0; i < args.size(); ++i) {
+        const QString& arg = args.at(i);
+        bool taken = false;
+        if (arg == QLatin1String("--kind") && i + 1 < args.size()) {
+            const QString& word = args.at(i + 1);
+            if (word != QLatin1String("files") && word != QLatin1String("image")) {
+                usage(QStringLiteral("--kind is files or image"));
+                return false;
+            }
+            // The other kind's word, or the kind given twice, is an unexpected argument.
+            if (word == kindWord && !kindGiven) {
+                kindGiven = taken = true;
+                ++i;
+            }
+        } else if (arg == QLatin1String("--dest")) {
+            taken = takeValue(args, i, destination);
+        } else if (arg == QLatin1String("--user")) {
+            taken = takeValue(args, i, user);
+        } else if (arg == QLatin1String("--password-file")) {
+            taken = takeValue(args, i, passwordFile);
+        } else {
+            QString problem;
+            taken = kindOption(args, i, problem);
+            if (!problem.isEmpty()) {
+                usage(problem);
+                return false;
+            }
+            if (!taken && jobName.isNull() && !arg.startsWith(QLatin1String("--"))) {
+                jobName = arg;
+                taken = true;
+            }
+        }
+        if (!taken) {
+            usage(QStringLiteral("unexpected argument: %1").arg(arg));
+            return false;
+        }
+    }
+    return true;
+}
+
+bool TCliCreateOptions::validate(bool kindComplete, const QString& required)
+{
+    QString problem;
+    if (jobName.isNull() || destination.isEmpty() || !kindComplete)
+        problem = required;
+    else if (!IsValidJobName(jobName))
+        problem = QStringLiteral("\"%1\" cannot name a job (no leading or trailing blanks, none of "
+                                 "< > : \" / \\ | ? *)")
+                      .arg(jobName);
+    else if (!(network = IsSmbPath(destination)) && !user.isNull())
+        problem = QStringLiteral("--user applies to network destinations only");
+    else if (!passwordFile.isNull() && user.isEmpty())
+        problem = QStringLiteral("--password-file goes with --user");
+    else if (!user.isEmpty() && passwordFile.isNull())
+        problem = QStringLiteral("--user needs --password-file");
+    else if (!passwordFile.isNull() && !readPassword(passwordFile, password))
+        problem = QStringLiteral("cannot read the password file %1").arg(passwordFile);
+    else if (app.catalogue().indexOfName(jobName) >= 0)
+        problem = QStringLiteral("a job named \"%1\" exists already").arg(jobName);
+    if (!problem.isEmpty()) {
+        usage(problem);
+        return false;
+    }
+    destination = network ? NormaliseSmbPath(destination) : QDir::cleanPath(QDir(destination).absolutePath());
+    return true;
+}
+
+int TCliCreateOptions::add(std::unique_ptr<TJob> job, const QString& created)
+{
+    job->DestinationType = network ? dtNetwork : dtExternalDevice;
+    job->DestinationPath = destination;
+    job->Destination_NetworkUsername = user;
+    job->Destination_NetworkPassword = password;
+    if (!saveLocalJobFile(*job)) {
+        app.printEvents();
+        return CliApp::kFinishedWithErrors;
+    }
+    TJobCatalogue& jobs = app.catalogue();
+    jobs.append(std::move(job));
+    if (!jobs.SaveJobsList()) {
+        app.err << "zorvanbackup-cli: unable to save the jobs list " << JobsListFilePath() << "\n";
+        return CliApp::kFinishedWithErrors;
+    }
+    app.out << created << "\n";
+    return CliApp::kOk;
+}
