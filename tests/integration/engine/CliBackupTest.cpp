@@ -119,6 +119,9 @@ TEST_F(CliBackupTest, BackupExitCodesFollowTheRunsOutcome)
     CliRun run = RunCli({"backup", "Docs"});
     EXPECT_EQ(run.code, CliApp::kOk) << run.out.toStdString();
     EXPECT_TRUE(run.out.contains("Backup job \"Docs\" is finished. Files copied: 2."));
+    // The error stream gets the events the log does not already say.
+    EXPECT_TRUE(run.err.contains("Starting the \"Docs\" backup.")) << run.err.toStdString();
+    EXPECT_FALSE(run.err.contains("is finished")) << run.err.toStdString();
     EXPECT_EQ(readFile(root + "/dest/Docs/Docs/sub/b.txt"), "beta");
     // The job file, history and log were written as the program writes them.
     TJobCatalogue jobs;
