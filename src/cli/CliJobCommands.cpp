@@ -10,6 +10,7 @@
 #include "jobs/uJob_DriveImage.h"
 #include "jobs/uJob_FilesAndFolders.h"
 #include "logs/EventsLog.h"
+#include "platform/JobRunLock.h"
 
 #include <QDir>
 #include <QFile>
@@ -208,7 +209,9 @@ int RunRemoveCommand(CliApp& app, const QStringList& args)
     if (index < 0)
         return app.jobNotFound(name);
     TJob* job = jobs.at(index);
-    if (!job->isIdle() || IsJobRunLocked(job->stJobName))
+    // Held until the job is gone, so that no run of it can start while its backups are removed.
+    TJobRunLock runLock(FoldJobName(job->stJobName));
+    if (!job->isIdle() || !runLock.tryLock())
         return app.jobIsRunning(*job);
     int code = CliApp::kOk;
     if (withBackups) {
