@@ -4,6 +4,7 @@
 
 #include <QRandomGenerator>
 
+#include <algorithm>
 #include <cerrno>
 #include <cstdlib>
 #include <fcntl.h>
@@ -153,14 +154,19 @@ int copyInKernel(int in, int out, qint64 total, const TCopyOptions& options, qin
 int copyByChunks(TFileHandle& in, TFileHandle& out, qint64 total, const TCopyOptions& options,
                  qint64& transferred)
 {
-    TAlignedBuffer buffer{size_t(kCopyChunkSize)};
+    // Small files get a buffer of their size (rounded to the alignment, one byte more so that a full
+    // buffer means "maybe more"): no 8 MiB mapping made and dropped for each of them.
+    const qint64 bufferSize =
+        std::min(kCopyChunkSize,
+                 (std::max<qint64>(total, 0) / qint64(kDirectAlignment) + 1) * qint64(kDirectAlignment));
+    TAlignedBuffer buffer{size_t(bufferSize)};
     if (!buffer.get())
         return ENOMEM;
     const bool dropPages = options.unbuffered && !(isDirect(in) && isDirect(out));
     for (;;) {
         if (cancelled(options))
             return ECANCELED;
-        const qint64 n = readChunk(in, buffer.get(), kCopyChunkSize);
+        const qint64 n = readChunk(in, buffer.get(), bufferSize);
         if (n < 0)
             return int(-n);
         if (n == 0)
@@ -172,7 +178,7 @@ int copyByChunks(TFileHandle& in, TFileHandle& out, qint64 total, const TCopyOpt
             dropFromCache(in, out, transferred, n);
         transferred += n;
         reportProgress(options, total, transferred);
-        if (n < kCopyChunkSize)
+        if (n < bufferSize)
             return 0;
     }
 }
@@ -240,6 +246,8 @@ TCopyResult CopyFileWithProgress(TFileSystem& sourceFs, const QString& source, T
     if (result.error == EEXIST) {
         if (!options.overwrite)
             return result;
+        if (options.beforeReplacing)
+            options.beforeReplacing();
         written = temporaryNameBeside(target);
         result.error = targetFs.openWrite(written, out, writeOptions);
     }
@@ -260,8 +268,12 @@ TCopyResult CopyFileWithProgress(TFileSystem& sourceFs, const QString& source, T
     if (error == 0)
         error = closeError;
     in->close();
-    if (error == 0 && !targetFs.isLocal())
-        error = targetFs.setLastWriteTime(written, sourceStat.lastWrite);
+    if (error == 0 && !targetFs.isLocal()) {
+        // A new file's time may be set while the next copy runs; a replacement's must be in place
+        // before the rename.
+        error = written == target ? targetFs.setLastWriteTimeLater(written, sourceStat.lastWrite)
+                                  : targetFs.setLastWriteTime(written, sourceStat.lastWrite);
+    }
     if (error == 0 && written != target)
         error = targetFs.rename(written, target, true);
     if (error != 0) {

@@ -2,7 +2,8 @@
 // The copy routine of the storage: chunked, with progress after each chunk, a cancel flag polled
 // between chunks, an unbuffered mode, and the last-write time and permission bits kept. A failed or
 // cancelled copy removes what it wrote; an existing target is replaced only by a complete copy (written
-// under a temporary name beside it, then renamed over it); the source's last-write time is set last.
+// under a temporary name beside it, then renamed over it); the source's last-write time is set last (on
+// SMB, for a new file, possibly while the next calls run: see TFileSystem::setLastWriteTimeLater).
 #include "platform/FileSystem.h"
 
 #include <atomic>
@@ -15,6 +16,8 @@ struct TCopyOptions
     const std::atomic<qint32>* cancel = nullptr; // nonzero aborts the copy with ECANCELED
     // Called before the first chunk and after each one with the source size and the bytes copied.
     std::function<void(qint64 total, qint64 transferred)> progress;
+    // Called when the target exists and is about to be replaced (not for a new file).
+    std::function<void()> beforeReplacing;
 };
 
 struct TCopyResult

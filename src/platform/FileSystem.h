@@ -40,6 +40,13 @@ public:
     virtual int descriptor() const { return -1; }
 };
 
+// A last-write time that was set later than the call that asked for it, and could not be set.
+struct TDeferredFailure
+{
+    QString path;
+    int error = 0;
+};
+
 struct TOpenOptions
 {
     bool unbuffered = false; // bypass the page cache where the backend can
@@ -65,6 +72,17 @@ public:
     virtual int rename(const QString& from, const QString& to, bool replace) = 0;
     virtual int setPermissions(const QString& path, quint32 mode) = 0;
     virtual int setLastWriteTime(const QString& path, const timespec& when) = 0;
+    // The same for a file just written and closed, which may happen while the next calls run: a
+    // backend that can overlap it with them does (SMB). Any later call that depends on it waits for
+    // it; a failure (after one more try) is handed over by takeDeferredFailures().
+    virtual int setLastWriteTimeLater(const QString& path, const timespec& when)
+    {
+        return setLastWriteTime(path, when);
+    }
+    // Waits for the times still being set.
+    virtual void finishDeferred() {}
+    // The failures of times set later, found so far (finishDeferred() first to have them all).
+    virtual QList<TDeferredFailure> takeDeferredFailures() { return {}; }
     virtual int openRead(const QString& path, std::unique_ptr<TFileHandle>& out,
                          const TOpenOptions& options) = 0;
     // Creates or truncates.

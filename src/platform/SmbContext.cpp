@@ -32,6 +32,8 @@ constexpr int kTimeoutMs = 15000;
 std::shared_ptr<TSmbContext> TSmbContext::create(const QString& user, const QString& password, int& error)
 {
     std::shared_ptr<TSmbContext> result(new TSmbContext);
+    result->ownUser = user;
+    result->ownPassword = password;
     const QString trimmedUser = user.trimmed();
     if (!trimmedUser.isEmpty()) {
         result->explicitUser = true;

@@ -15,6 +15,9 @@ public:
     // A blank user name uses the current user's credentials (Kerberos ticket or anonymous) and
     // ignores the password. "DOMAIN\user" names a domain. Returns null with errno in `error`.
     static std::shared_ptr<TSmbContext> create(const QString& user, const QString& password, int& error);
+    // The credentials it was created with.
+    const QString& user() const { return ownUser; }
+    const QString& password() const { return ownPassword; }
     ~TSmbContext();
     TSmbContext(const TSmbContext&) = delete;
     TSmbContext& operator=(const TSmbContext&) = delete;
@@ -32,6 +35,8 @@ private:
                              int passwordLength);
 
     _SMBCCTX* context = nullptr;
+    QString ownUser;
+    QString ownPassword;
     bool explicitUser = false;
     QByteArray workgroupName;
     QByteArray userName;

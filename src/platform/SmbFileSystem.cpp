@@ -2,6 +2,7 @@
 
 #include "platform/SmbContext.h"
 #include "platform/SmbPath.h"
+#include "platform/SmbTimeSetter.h"
 
 #include <libsmbclient.h>
 
@@ -92,11 +93,56 @@ private:
 
 TSmbFileSystem::TSmbFileSystem(std::shared_ptr<TSmbContext> context) : smb(std::move(context)) {}
 
+TSmbFileSystem::~TSmbFileSystem()
+{
+    settle();
+}
+
+void TSmbFileSystem::settle()
+{
+    if (pendingPath.isEmpty())
+        return;
+    const QString path = pendingPath;
+    pendingPath.clear();
+    if (timeSetter->wait() == 0)
+        return;
+    // The second session failed (it may have lost its connection): this one tries once more.
+    if (const int error = setLastWriteTime(path, pendingTime); error != 0)
+        failures.append({path, error});
+}
+
+void TSmbFileSystem::settleFor(const QByteArray& url)
+{
+    if (!pendingPath.isEmpty() && pendingUrl == url)
+        settle();
+}
+
+int TSmbFileSystem::setLastWriteTimeLater(const QString& path, const timespec& when)
+{
+    settle();
+    const QByteArray url = urlOf(path);
+    if (url.isEmpty())
+        return EINVAL;
+    // The helper process pays off over many files: a file system used for one copy sets its time
+    // itself.
+    if (++laterRequests < 2)
+        return setLastWriteTime(path, when);
+    if (!timeSetter)
+        timeSetter = std::make_unique<TSmbTimeSetter>(*smb, timeHelperProgram);
+    if (!timeSetter->start(url, when))
+        return setLastWriteTime(path, when);
+    pendingPath = path;
+    pendingUrl = url;
+    pendingTime = when;
+    return 0;
+}
+
 int TSmbFileSystem::stat(const QString& path, TFileStat& out, bool)
 {
     const QByteArray url = urlOf(path);
     if (url.isEmpty())
         return EINVAL;
+    settleFor(url);
     struct stat st;
     errno = 0;
     if (smbc_getFunctionStat(smb->handle())(smb->handle(), url.constData(), &st) != 0)
@@ -107,6 +153,7 @@ int TSmbFileSystem::stat(const QString& path, TFileStat& out, bool)
 
 int TSmbFileSystem::list(const QString& folder, QList<TDirEntry>& out)
 {
+    settle();
     out.clear();
     const QByteArray url = urlOf(folder);
     if (url.isEmpty())
@@ -146,6 +193,7 @@ int TSmbFileSystem::makeFolder(const QString& path)
 
 int TSmbFileSystem::removeFile(const QString& path)
 {
+    settle();
     const QByteArray url = urlOf(path);
     if (url.isEmpty())
         return EINVAL;
@@ -155,6 +203,7 @@ int TSmbFileSystem::removeFile(const QString& path)
 
 int TSmbFileSystem::removeFolder(const QString& path)
 {
+    settle();
     const QByteArray url = urlOf(path);
     if (url.isEmpty())
         return EINVAL;
@@ -164,6 +213,7 @@ int TSmbFileSystem::removeFolder(const QString& path)
 
 int TSmbFileSystem::rename(const QString& from, const QString& to, bool replace)
 {
+    settle();
     const TSmbPath source = ParseSmbPath(from);
     const TSmbPath target = ParseSmbPath(to);
     if (!source.isValid() || !target.isValid())
@@ -187,6 +237,7 @@ int TSmbFileSystem::rename(const QString& from, const QString& to, bool replace)
 
 int TSmbFileSystem::setPermissions(const QString& path, quint32 mode)
 {
+    settle();
     const QByteArray url = urlOf(path);
     if (url.isEmpty())
         return EINVAL;
@@ -203,6 +254,7 @@ int TSmbFileSystem::setLastWriteTime(const QString& path, const timespec& when)
     const QByteArray url = urlOf(path);
     if (url.isEmpty())
         return EINVAL;
+    settleFor(url);
     timeval times[2];
     times[1].tv_sec = when.tv_sec;
     times[1].tv_usec = when.tv_nsec / 1000;
@@ -217,6 +269,7 @@ int TSmbFileSystem::open(const QString& path, int flags, quint32 mode, std::uniq
     const QByteArray url = urlOf(path);
     if (url.isEmpty())
         return EINVAL;
+    settleFor(url);
     errno = 0;
     SMBCFILE* file = smbc_getFunctionOpen(smb->handle())(smb->handle(), url.constData(), flags, mode_t(mode));
     if (!file)

@@ -4,13 +4,16 @@
 #include "platform/FileSystem.h"
 
 #include <memory>
+#include <utility>
 
 class TSmbContext;
+class TSmbTimeSetter;
 
 class TSmbFileSystem final : public TFileSystem
 {
 public:
     explicit TSmbFileSystem(std::shared_ptr<TSmbContext> context);
+    ~TSmbFileSystem() override;
 
     bool isLocal() const override { return false; }
     int stat(const QString& path, TFileStat& out, bool followLinks = true) override;
@@ -21,6 +24,9 @@ public:
     int rename(const QString& from, const QString& to, bool replace) override;
     int setPermissions(const QString& path, quint32 mode) override;
     int setLastWriteTime(const QString& path, const timespec& when) override;
+    int setLastWriteTimeLater(const QString& path, const timespec& when) override;
+    void finishDeferred() override { settle(); }
+    QList<TDeferredFailure> takeDeferredFailures() override { return std::exchange(failures, {}); }
     int openRead(const QString& path, std::unique_ptr<TFileHandle>& out,
                  const TOpenOptions& options) override;
     int openWrite(const QString& path, std::unique_ptr<TFileHandle>& out,
@@ -31,9 +37,24 @@ public:
     // Opens the server's list of shares (the path's share part is ignored): tells a refused logon
     // from a refused share. 0 or errno.
     int probeServer(const QString& path);
+    // The helper program that sets times of new files on a second session (default: the one beside
+    // this program). When it cannot be started, times are set on this session.
+    void setTimeHelperProgram(const QString& program) { timeHelperProgram = program; }
 
 private:
     int open(const QString& path, int flags, quint32 mode, std::unique_ptr<TFileHandle>& out);
 
+    // Waits for the time being set on the second session; a failure is tried again on this one and
+    // then recorded. settleFor() waits only when that time is the one of `url`.
+    void settle();
+    void settleFor(const QByteArray& url);
+
     std::shared_ptr<TSmbContext> smb;
+    std::unique_ptr<TSmbTimeSetter> timeSetter;
+    QString timeHelperProgram;
+    int laterRequests = 0;
+    QString pendingPath; // empty: no time is being set
+    QByteArray pendingUrl;
+    timespec pendingTime{};
+    QList<TDeferredFailure> failures;
 };

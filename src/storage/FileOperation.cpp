@@ -60,9 +60,10 @@ public:
     }
 
     TCopyResult copy(TFileSystem& sourceFs, const QString& source, TFileSystem& targetFs,
-                     const QString& target, bool overwrite = true)
+                     const QString& target, bool overwrite = true, std::function<void()> beforeReplacing = {})
     {
         TCopyOptions options;
+        options.beforeReplacing = std::move(beforeReplacing);
         options.unbuffered = job.JobOptions.Processing.DontUseBufferingForCopyOperations;
         options.overwrite = overwrite;
         options.cancel = &job.CancelCurrentFileOperation;
@@ -92,10 +93,11 @@ public:
             throw TLocalFileMissing();
         }
         TFileSystem& remoteFs = fs(remote);
-        clearReadOnly(remoteFs, remote);
         const qint64 size = FileSizeOrMinusOne(localFs, local);
         job.CurrentBackupSize += size;
-        check(copy(localFs, local, remoteFs, remote).error);
+        // Only a file that is there can be read-only: the check waits until the copy finds one (on a
+        // share, asking first costs a request for every new file).
+        check(copy(localFs, local, remoteFs, remote, true, [&] { clearReadOnly(remoteFs, remote); }).error);
     }
 
     void copyRemoteToLocal(const QString& local, const QString& remote)
@@ -338,6 +340,11 @@ TOperationResult TJob::FileOperation(TFileOperationType csOperationType, const Q
             run.logFailure(WithoutLineBreaks(e.message()));
         }
     }
+
+    // Times of earlier copies that were set later and failed are reported with the next operation.
+    int accessError = 0;
+    if (TFileSystem* remoteFs = run.access.fileSystemFor(csstrRemote, accessError))
+        LogDeferredFailures(*this, *remoteFs, false);
 
     CancelCurrentFileOperation = 0;
     if (temporaryFs) {

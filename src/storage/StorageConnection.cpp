@@ -70,6 +70,8 @@ void TJob::DisconnectFromStorage()
 {
     LogLine(*this, Translate(QStringLiteral("Disconnecting from device.")));
     if (DestinationType == dtNetwork && NetworkConnection) {
+        if (TFileSystem* fileSystem = NetworkConnection->fileSystem())
+            LogDeferredFailures(*this, *fileSystem, true);
         try {
             if (NetworkConnection->Connected())
                 NetworkConnection->Disconnect(false);

@@ -1,6 +1,8 @@
 #include "storage/StorageError.h"
 
 #include "jobs/uJob.h"
+#include "logs/RunLog.h"
+#include "platform/FileSystem.h"
 
 #include <cstring>
 
@@ -25,4 +27,13 @@ QString WithoutLineBreaks(const QString& text)
     result.remove(QStringLiteral("\r\n"));
     result.remove('\n');
     return result;
+}
+
+void LogDeferredFailures(TJob& job, TFileSystem& fileSystem, bool finish)
+{
+    if (finish)
+        fileSystem.finishDeferred();
+    const QList<TDeferredFailure> failures = fileSystem.takeDeferredFailures();
+    for (const TDeferredFailure& failure : failures)
+        LogError(job, WithoutLineBreaks(SystemErrorText(failure.error, &job)) + ' ' + failure.path);
 }

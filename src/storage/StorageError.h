@@ -6,6 +6,7 @@
 #include <stdexcept>
 
 class TJob;
+class TFileSystem;
 
 class TStorageError : public std::runtime_error
 {
@@ -26,3 +27,7 @@ QString SystemErrorDescription(int error);
 QString SystemErrorText(int error, const TJob* job = nullptr);
 // The text with its line breaks (CR LF pairs and single LFs) removed, as a log line holds it.
 QString WithoutLineBreaks(const QString& text);
+
+// Logs (as "ERROR:" lines, counted) the last-write times that `fileSystem` set later and could not
+// set, with their files. `finish` waits for those still being set first.
+void LogDeferredFailures(TJob& job, TFileSystem& fileSystem, bool finish);

@@ -4,6 +4,7 @@
 #include "platform/CopyFile.h"
 #include "platform/FileSystem.h"
 #include "platform/FileSystemLocal.h"
+#include "platform/SmbFileSystem.h"
 #include "storage/uNetworkFuncs.h"
 #include "support/SmbServer.h"
 #include "support/TestEnvironment.h"
@@ -196,6 +197,8 @@ TEST_F(SmbStorage, CopiesKeepContentTimeAndReadOnlyBothWays)
             << JoinedLog(*job);
         EXPECT_EQ(TestEnvironment::readFile(local + '/' + name), content);
         EXPECT_EQ(job->CurrentFileOperationProgress.load(), size == 0 ? 0 : 100);
+        // Seen from outside the session, a new file's time is in place once the session has settled.
+        job->NetworkConnection->fileSystem()->finishDeferred();
         const struct stat onShare = statOf(local + '/' + name);
         EXPECT_EQ(onShare.st_mtim.tv_sec, 1600000000);
         EXPECT_EQ(onShare.st_mtim.tv_nsec / 1000000, 250);
@@ -369,4 +372,67 @@ TEST_F(SmbStorage, DisconnectWaitsForOpenFilesThenLetsGo)
     char buffer[32];
     EXPECT_EQ(file->read(buffer, sizeof buffer), 10);
     EXPECT_EQ(file->close(), 0);
+}
+
+// The times of new files are set on a second session by the helper program while the next copies run.
+// Whatever happens to the helper, every file ends with its time, or the failure is logged with its file.
+TEST_F(SmbStorage, TimesSetLaterAreAllInPlaceOrReported)
+{
+    const QString source = TestEnvironment::makeFolder("latersrc");
+    const QString slowHelper = source + "/slow-helper.sh";
+    TestEnvironment::writeFile(slowHelper, "#!/bin/sh\nsleep 1\n");
+    ::chmod(QFile::encodeName(slowHelper).constData(), 0755);
+    const struct
+    {
+        const char* what;
+        QString helper;         // empty: the real one beside the program
+        bool removeBeforeSettle; // a file vanishes from the share before its time is set
+    } cases[] = {
+        {"real helper", QString(), false},
+        {"helper missing", "/nonexistent/zorvan-smbtimes", false},
+        {"helper ends without answering", slowHelper, false},
+        {"file gone before its time is set", slowHelper, true},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        QString remote, local;
+        auto job = connectedJob(remote, local);
+        auto* smb = dynamic_cast<TSmbFileSystem*>(job->NetworkConnection->fileSystem());
+        ASSERT_NE(smb, nullptr);
+        if (!c.helper.isEmpty())
+            smb->setTimeHelperProgram(c.helper);
+        // The first file's time is set at once; with a helper that never answers, only the second is
+        // still being set when its file goes.
+        const int count = c.removeBeforeSettle ? 2 : 12;
+        for (int i = 0; i < count; ++i) {
+            const QString name = QStringLiteral("n%1.bin").arg(i);
+            TestEnvironment::writeFile(source + '/' + name, randomBytes(100 + i));
+            const timespec times[2] = {{0, UTIME_OMIT}, {1500000000 + i, 0}};
+            ::utimensat(AT_FDCWD, QFile::encodeName(source + '/' + name).constData(), times, 0);
+            ASSERT_EQ(job->FileOperation(atCopyFromLocalToRemoteFile, source + '/' + name,
+                                         remote + '/' + name, 0, true),
+                      orSuccess)
+                << JoinedLog(*job);
+        }
+        const QString last = QStringLiteral("n%1.bin").arg(count - 1);
+        if (c.removeBeforeSettle)
+            QFile::remove(local + '/' + last);
+        job->DisconnectFromStorage();
+
+        for (int i = 0; i < count; ++i) {
+            const QString name = QStringLiteral("n%1.bin").arg(i);
+            if (c.removeBeforeSettle && name == last)
+                continue;
+            EXPECT_EQ(statOf(local + '/' + name).st_mtim.tv_sec, 1500000000 + i) << name.toStdString();
+        }
+        const QStringList errors = LogTexts(*job).filter(QStringLiteral("ERROR:"));
+        if (c.removeBeforeSettle) {
+            ASSERT_EQ(errors.size(), 1) << JoinedLog(*job);
+            EXPECT_TRUE(errors[0].endsWith(' ' + remote + '/' + last)) << errors[0].toStdString();
+            EXPECT_EQ(job->LastJobResult.ErrorsCount.load(), 1);
+        } else {
+            EXPECT_TRUE(errors.isEmpty()) << JoinedLog(*job);
+            EXPECT_EQ(job->LastJobResult.ErrorsCount.load(), 0);
+        }
+    }
 }
