@@ -1,6 +1,7 @@
 #include "platform/CopyFile.h"
 
 #include "platform/FileSystemLocal.h"
+#include "platform/SmbFileSystem.h"
 
 #include <QRandomGenerator>
 
@@ -260,6 +261,17 @@ TCopyResult CopyFileWithProgress(TFileSystem& sourceFs, const QString& source, T
     int error = -1;
     if (!options.unbuffered && in->descriptor() >= 0 && out->descriptor() >= 0)
         error = copyInKernel(in->descriptor(), out->descriptor(), total, options, transferred);
+    auto* smbTarget = dynamic_cast<TSmbFileSystem*>(&targetFs);
+    if (error == -1 && smbTarget && !options.unbuffered && in->descriptor() >= 0 &&
+        total >= 2 * kCopyChunkSize) {
+        // Large files to a share: a second session writes every other chunk.
+        error = smbTarget->copyWithHelper(
+            in->descriptor(), total, *out, written, kCopyChunkSize, [&options] { return cancelled(options); },
+            [&](qint64 done) {
+                transferred = done;
+                reportProgress(options, total, done);
+            });
+    }
     if (error == -1)
         error = copyByChunks(*in, *out, total, options, transferred);
     if (error == 0 && out->descriptor() >= 0)

@@ -1,15 +1,18 @@
 #include "platform/SmbFileSystem.h"
 
 #include "platform/SmbContext.h"
+#include "platform/SmbHelper.h"
 #include "platform/SmbPath.h"
-#include "platform/SmbTimeSetter.h"
 
 #include <libsmbclient.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <sys/time.h>
+#include <unistd.h>
+#include <vector>
 
 namespace {
 
@@ -72,6 +75,14 @@ public:
         return done;
     }
 
+    int seek(qint64 offset)
+    {
+        errno = 0;
+        return smbc_getFunctionLseek(smb->handle())(smb->handle(), file, off_t(offset), SEEK_SET) < 0
+                   ? lastError()
+                   : 0;
+    }
+
     int close() override
     {
         if (!file)
@@ -104,7 +115,7 @@ void TSmbFileSystem::settle()
         return;
     const QString path = pendingPath;
     pendingPath.clear();
-    if (timeSetter->wait() == 0)
+    if (helper->wait() == 0)
         return;
     // The second session failed (it may have lost its connection): this one tries once more.
     if (const int error = setLastWriteTime(path, pendingTime); error != 0)
@@ -117,6 +128,71 @@ void TSmbFileSystem::settleFor(const QByteArray& url)
         settle();
 }
 
+TSmbHelper* TSmbFileSystem::helperSession()
+{
+    if (!helper)
+        helper = std::make_unique<TSmbHelper>(*smb, helperProgram);
+    return helper->available() ? helper.get() : nullptr;
+}
+
+int TSmbFileSystem::copyWithHelper(int source, qint64 total, TFileHandle& out, const QString& target,
+                                   qint64 chunkSize, const std::function<bool()>& cancelled,
+                                   const std::function<void(qint64)>& progress)
+{
+    settle();
+    auto* file = dynamic_cast<TSmbFileHandle*>(&out);
+    const QByteArray url = urlOf(target);
+    TSmbHelper* second = file && !url.isEmpty() ? helperSession() : nullptr;
+    if (!second)
+        return -1;
+    std::vector<char> buffer(size_t(std::min(chunkSize, total)));
+    int error = 0;
+    qint64 done = 0;
+    for (qint64 offset = 0; offset < total && error == 0; offset += 2 * chunkSize) {
+        if (cancelled()) {
+            error = ECANCELED;
+            break;
+        }
+        // The helper takes the second chunk of the pair while this session writes the first.
+        const qint64 length = std::min(chunkSize, total - offset);
+        const qint64 helperOffset = offset + length;
+        const qint64 helperLength = std::min(chunkSize, total - helperOffset);
+        if (helperLength > 0 && !second->startWrite(url, source, helperOffset, helperLength))
+            error = EPIPE;
+        if (error == 0)
+            error = file->seek(offset);
+        qint64 read = 0;
+        while (error == 0 && read < length) {
+            const ssize_t n =
+                ::pread(source, buffer.data() + read, size_t(length - read), off_t(offset + read));
+            if (n < 0 && errno == EINTR)
+                continue;
+            if (n < 0)
+                error = errno;
+            if (n <= 0)
+                break; // at an error, or a file that became shorter: what is there is written
+            read += n;
+        }
+        if (error == 0) {
+            const qint64 written = file->write(buffer.data(), read);
+            if (written < 0)
+                error = int(-written);
+        }
+        if (helperLength > 0) {
+            const int helperError = second->wait();
+            if (error == 0)
+                error = helperError;
+        }
+        if (error == 0) {
+            done += read + std::max<qint64>(helperLength, 0);
+            progress(done);
+        }
+    }
+    // The helper's handle goes before this session's, whatever happened.
+    const int closeError = second->startClose() ? second->wait() : EPIPE;
+    return error != 0 ? error : closeError;
+}
+
 int TSmbFileSystem::setLastWriteTimeLater(const QString& path, const timespec& when)
 {
     settle();
@@ -127,9 +203,8 @@ int TSmbFileSystem::setLastWriteTimeLater(const QString& path, const timespec& w
     // itself.
     if (++laterRequests < 2)
         return setLastWriteTime(path, when);
-    if (!timeSetter)
-        timeSetter = std::make_unique<TSmbTimeSetter>(*smb, timeHelperProgram);
-    if (!timeSetter->start(url, when))
+    TSmbHelper* second = helperSession();
+    if (!second || !second->startSetTime(url, when))
         return setLastWriteTime(path, when);
     pendingPath = path;
     pendingUrl = url;

@@ -3,11 +3,12 @@
 // (or the other accepted network forms). Use it only on the thread that created its context.
 #include "platform/FileSystem.h"
 
+#include <functional>
 #include <memory>
 #include <utility>
 
 class TSmbContext;
-class TSmbTimeSetter;
+class TSmbHelper;
 
 class TSmbFileSystem final : public TFileSystem
 {
@@ -37,9 +38,16 @@ public:
     // Opens the server's list of shares (the path's share part is ignored): tells a refused logon
     // from a refused share. 0 or errno.
     int probeServer(const QString& path);
-    // The helper program that sets times of new files on a second session (default: the one beside
-    // this program). When it cannot be started, times are set on this session.
-    void setTimeHelperProgram(const QString& program) { timeHelperProgram = program; }
+    // The helper program that holds the second session (default: the one beside this program). When
+    // it cannot be started, this session does all the work.
+    void setHelperProgram(const QString& program) { helperProgram = program; }
+
+    // Copies the first `total` bytes of the local file `source` into `out`, a file this session has
+    // just created at `target`, with the second session writing every other chunk: two writes in
+    // flight instead of one. 0 or errno; -1 when there is no second session (the caller copies
+    // alone). `cancelled` is asked before each pair of chunks, `progress` told the bytes done after it.
+    int copyWithHelper(int source, qint64 total, TFileHandle& out, const QString& target, qint64 chunkSize,
+                       const std::function<bool()>& cancelled, const std::function<void(qint64)>& progress);
 
 private:
     int open(const QString& path, int flags, quint32 mode, std::unique_ptr<TFileHandle>& out);
@@ -50,8 +58,10 @@ private:
     void settleFor(const QByteArray& url);
 
     std::shared_ptr<TSmbContext> smb;
-    std::unique_ptr<TSmbTimeSetter> timeSetter;
-    QString timeHelperProgram;
+    TSmbHelper* helperSession(); // started on first use; null when it cannot be had
+
+    std::unique_ptr<TSmbHelper> helper;
+    QString helperProgram;
     int laterRequests = 0;
     QString pendingPath; // empty: no time is being set
     QByteArray pendingUrl;

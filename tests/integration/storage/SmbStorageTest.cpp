@@ -181,7 +181,8 @@ TEST_F(SmbStorage, CopiesKeepContentTimeAndReadOnlyBothWays)
     QString remote, local;
     auto job = connectedJob(remote, local);
     const QString source = TestEnvironment::makeFolder("smbsrc");
-    const qsizetype sizes[] = {0, 1, 70000, kCopyChunkSize + 5};
+    // The last size is written by both sessions, a chunk each in turn.
+    const qsizetype sizes[] = {0, 1, 70000, kCopyChunkSize + 5, 2 * kCopyChunkSize + 7};
     for (qsizetype size : sizes) {
         const QString name = QStringLiteral("f%1.bin").arg(size);
         const QByteArray content = randomBytes(size);
@@ -385,11 +386,11 @@ TEST_F(SmbStorage, TimesSetLaterAreAllInPlaceOrReported)
     const struct
     {
         const char* what;
-        QString helper;         // empty: the real one beside the program
+        QString helper;          // empty: the real one beside the program
         bool removeBeforeSettle; // a file vanishes from the share before its time is set
     } cases[] = {
         {"real helper", QString(), false},
-        {"helper missing", "/nonexistent/zorvan-smbtimes", false},
+        {"helper missing", "/nonexistent/zorvan-smbhelper", false},
         {"helper ends without answering", slowHelper, false},
         {"file gone before its time is set", slowHelper, true},
     };
@@ -400,7 +401,7 @@ TEST_F(SmbStorage, TimesSetLaterAreAllInPlaceOrReported)
         auto* smb = dynamic_cast<TSmbFileSystem*>(job->NetworkConnection->fileSystem());
         ASSERT_NE(smb, nullptr);
         if (!c.helper.isEmpty())
-            smb->setTimeHelperProgram(c.helper);
+            smb->setHelperProgram(c.helper);
         // The first file's time is set at once; with a helper that never answers, only the second is
         // still being set when its file goes.
         const int count = c.removeBeforeSettle ? 2 : 12;
@@ -435,4 +436,29 @@ TEST_F(SmbStorage, TimesSetLaterAreAllInPlaceOrReported)
             EXPECT_EQ(job->LastJobResult.ErrorsCount.load(), 0);
         }
     }
+}
+
+// A second session that goes away in the middle of a large copy: the copy fails, leaves nothing, and
+// the retry copies alone.
+TEST_F(SmbStorage, LargeCopyOutlivesItsSecondSession)
+{
+    QString remote, local;
+    auto job = connectedJob(remote, local);
+    const QString source = TestEnvironment::makeFolder("bighelp");
+    const QString quitter = source + "/quitter.sh";
+    TestEnvironment::writeFile(quitter, "#!/bin/sh\nsleep 0.3\n");
+    ::chmod(QFile::encodeName(quitter).constData(), 0755);
+    auto* smb = dynamic_cast<TSmbFileSystem*>(job->NetworkConnection->fileSystem());
+    ASSERT_NE(smb, nullptr);
+    smb->setHelperProgram(quitter);
+    const QByteArray content = randomBytes(3 * kCopyChunkSize + 11);
+    TestEnvironment::writeFile(source + "/big", content);
+
+    ASSERT_EQ(job->FileOperation(atCopyFromLocalToRemoteFile, source + "/big", remote + "/big", 1, true),
+              orSuccess)
+        << JoinedLog(*job);
+    EXPECT_EQ(CountStartingWith(LogTexts(*job), "Retry after"), 1) << JoinedLog(*job);
+    EXPECT_EQ(TestEnvironment::readFile(local + "/big"), content);
+    EXPECT_EQ(entriesOf(local), QStringList{"big"});
+    job->DisconnectFromStorage();
 }

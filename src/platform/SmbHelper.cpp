@@ -1,7 +1,7 @@
-#include "platform/SmbTimeSetter.h"
+#include "platform/SmbHelper.h"
 
 #include "platform/SmbContext.h"
-#include "platform/SmbTimeService.h"
+#include "platform/SmbHelperService.h"
 #include "platform/StandardFolders.h"
 
 #include <cerrno>
@@ -12,13 +12,13 @@
 
 extern char** environ;
 
-QString TSmbTimeSetter::defaultProgram()
+QString TSmbHelper::defaultProgram()
 {
     const QString folder = StandardFolders::programFolder();
-    return folder.isEmpty() ? QString() : folder + QStringLiteral("/zorvan-smbtimes");
+    return folder.isEmpty() ? QString() : folder + QStringLiteral("/zorvan-smbhelper");
 }
 
-TSmbTimeSetter::TSmbTimeSetter(const TSmbContext& owner, const QString& program)
+TSmbHelper::TSmbHelper(const TSmbContext& owner, const QString& program)
 {
     const QByteArray path = (program.isEmpty() ? defaultProgram() : program).toLocal8Bit();
     if (path.isEmpty() || ::access(path.constData(), X_OK) != 0)
@@ -40,18 +40,18 @@ TSmbTimeSetter::TSmbTimeSetter(const TSmbContext& owner, const QString& program)
         stop();
         return;
     }
-    using namespace SmbTimeProtocol;
+    using namespace SmbHelperProtocol;
     if (!sendBlock(socket, owner.user().toUtf8()) || !sendBlock(socket, owner.password().toUtf8()))
         stop();
 }
 
-TSmbTimeSetter::~TSmbTimeSetter()
+TSmbHelper::~TSmbHelper()
 {
     wait();
     stop();
 }
 
-void TSmbTimeSetter::stop()
+void TSmbHelper::stop()
 {
     if (socket >= 0)
         ::close(socket); // the helper ends at the end of its input
@@ -64,13 +64,14 @@ void TSmbTimeSetter::stop()
     child = -1;
 }
 
-bool TSmbTimeSetter::start(const QByteArray& url, const timespec& when)
+bool TSmbHelper::startRequest(char kind, int fd, const QByteArray& url, const qint64 (&numbers)[2],
+                              bool withPayload)
 {
     if (socket < 0 || inFlight)
         return false;
-    const qint64 time[2] = {qint64(when.tv_sec), qint64(when.tv_nsec)};
-    using namespace SmbTimeProtocol;
-    if (!sendBlock(socket, url) || !sendAll(socket, time, sizeof time)) {
+    using namespace SmbHelperProtocol;
+    if (!sendByteWithFile(socket, kind, fd) ||
+        (withPayload && (!sendBlock(socket, url) || !sendAll(socket, numbers, sizeof numbers)))) {
         stop();
         return false;
     }
@@ -78,13 +79,29 @@ bool TSmbTimeSetter::start(const QByteArray& url, const timespec& when)
     return true;
 }
 
-int TSmbTimeSetter::wait()
+bool TSmbHelper::startSetTime(const QByteArray& url, const timespec& when)
+{
+    return startRequest(SmbHelperProtocol::kSetTime, -1, url, {qint64(when.tv_sec), qint64(when.tv_nsec)},
+                        true);
+}
+
+bool TSmbHelper::startWrite(const QByteArray& url, int fd, qint64 offset, qint64 length)
+{
+    return startRequest(SmbHelperProtocol::kWrite, fd, url, {offset, length}, true);
+}
+
+bool TSmbHelper::startClose()
+{
+    return startRequest(SmbHelperProtocol::kClose, -1, QByteArray(), {0, 0}, false);
+}
+
+int TSmbHelper::wait()
 {
     if (!inFlight)
         return 0;
     inFlight = false;
     qint32 result = 0;
-    if (!SmbTimeProtocol::receiveAll(socket, &result, sizeof result)) {
+    if (!SmbHelperProtocol::receiveAll(socket, &result, sizeof result)) {
         stop();
         return EPIPE;
     }
