@@ -98,6 +98,7 @@ bool TCliCreateOptions::parse(const QStringList& args, const TKindOption& kindOp
 
 bool TCliCreateOptions::validate(bool kindComplete, const QString& required)
 {
+    network = IsSmbPath(destination);
     QString problem;
     if (jobName.isNull() || destination.isEmpty() || !kindComplete)
         problem = required;
@@ -105,7 +106,7 @@ bool TCliCreateOptions::validate(bool kindComplete, const QString& required)
         problem = QStringLiteral("\"%1\" cannot name a job (no leading or trailing blanks, none of "
                                  "< > : \" / \\ | ? *)")
                       .arg(jobName);
-    else if (!(network = IsSmbPath(destination)) && !user.isNull())
+    else if (!network && !user.isNull())
         problem = QStringLiteral("--user applies to network destinations only");
     else if (!passwordFile.isNull() && user.isEmpty())
         problem = QStringLiteral("--password-file goes with --user");
