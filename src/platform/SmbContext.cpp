@@ -9,13 +9,6 @@
 
 namespace {
 
-// libsmbclient's set-up and tear-down touch process-wide state (configuration, talloc): one at a time.
-std::mutex& contextLifecycleMutex()
-{
-    static std::mutex mutex;
-    return mutex;
-}
-
 void copyField(char* target, int length, const QByteArray& value)
 {
     if (length <= 0)
@@ -28,6 +21,12 @@ void copyField(char* target, int length, const QByteArray& value)
 constexpr int kTimeoutMs = 15000;
 
 } // namespace
+
+std::recursive_mutex& SmbLibraryMutex()
+{
+    static std::recursive_mutex mutex;
+    return mutex;
+}
 
 std::shared_ptr<TSmbContext> TSmbContext::create(const QString& user, const QString& password, int& error)
 {
@@ -47,7 +46,7 @@ std::shared_ptr<TSmbContext> TSmbContext::create(const QString& user, const QStr
         result->passwordText = password.toUtf8();
     }
 
-    std::lock_guard lock(contextLifecycleMutex());
+    const std::lock_guard lock(SmbLibraryMutex());
     SMBCCTX* context = smbc_new_context();
     if (!context) {
         error = errno ? errno : ENOMEM;
@@ -75,7 +74,7 @@ TSmbContext::~TSmbContext()
 {
     if (!context)
         return;
-    std::lock_guard lock(contextLifecycleMutex());
+    const std::lock_guard lock(SmbLibraryMutex());
     smbc_free_context(context, 1);
 }
 

@@ -6,6 +6,7 @@
 
 #include <atomic>
 #include <memory>
+#include <mutex>
 
 struct _SMBCCTX;
 
@@ -43,3 +44,7 @@ private:
     QByteArray passwordText;
     std::atomic<int> openFileCount{0};
 };
+
+// libsmbclient keeps process-wide state (its talloc stack frames) that two threads must not use at the
+// same time, even with a context each: every call into the library holds this lock.
+std::recursive_mutex& SmbLibraryMutex();

@@ -54,6 +54,7 @@ public:
 
     qint64 read(char* buffer, qint64 size) override
     {
+        const std::lock_guard lock(SmbLibraryMutex());
         errno = 0;
         const ssize_t n = smbc_getFunctionRead(smb->handle())(smb->handle(), file, buffer, size_t(size));
         return n >= 0 ? n : -lastError();
@@ -61,6 +62,7 @@ public:
 
     qint64 write(const char* buffer, qint64 size) override
     {
+        const std::lock_guard lock(SmbLibraryMutex());
         qint64 done = 0;
         while (done < size) {
             errno = 0;
@@ -77,6 +79,7 @@ public:
 
     int seek(qint64 offset)
     {
+        const std::lock_guard lock(SmbLibraryMutex());
         errno = 0;
         return smbc_getFunctionLseek(smb->handle())(smb->handle(), file, off_t(offset), SEEK_SET) < 0
                    ? lastError()
@@ -87,6 +90,7 @@ public:
     {
         if (!file)
             return 0;
+        const std::lock_guard lock(SmbLibraryMutex());
         errno = 0;
         const int rc = smbc_getFunctionClose(smb->handle())(smb->handle(), file);
         const int error = rc == 0 ? 0 : lastError();
@@ -214,6 +218,7 @@ int TSmbFileSystem::setLastWriteTimeLater(const QString& path, const timespec& w
 
 int TSmbFileSystem::stat(const QString& path, TFileStat& out, bool)
 {
+    const std::lock_guard lock(SmbLibraryMutex());
     const QByteArray url = urlOf(path);
     if (url.isEmpty())
         return EINVAL;
@@ -228,6 +233,7 @@ int TSmbFileSystem::stat(const QString& path, TFileStat& out, bool)
 
 int TSmbFileSystem::list(const QString& folder, QList<TDirEntry>& out)
 {
+    const std::lock_guard lock(SmbLibraryMutex());
     settle();
     out.clear();
     const QByteArray url = urlOf(folder);
@@ -259,6 +265,7 @@ int TSmbFileSystem::list(const QString& folder, QList<TDirEntry>& out)
 
 int TSmbFileSystem::makeFolder(const QString& path)
 {
+    const std::lock_guard lock(SmbLibraryMutex());
     const QByteArray url = urlOf(path);
     if (url.isEmpty())
         return EINVAL;
@@ -268,6 +275,7 @@ int TSmbFileSystem::makeFolder(const QString& path)
 
 int TSmbFileSystem::removeFile(const QString& path)
 {
+    const std::lock_guard lock(SmbLibraryMutex());
     settle();
     const QByteArray url = urlOf(path);
     if (url.isEmpty())
@@ -278,6 +286,7 @@ int TSmbFileSystem::removeFile(const QString& path)
 
 int TSmbFileSystem::removeFolder(const QString& path)
 {
+    const std::lock_guard lock(SmbLibraryMutex());
     settle();
     const QByteArray url = urlOf(path);
     if (url.isEmpty())
@@ -288,6 +297,7 @@ int TSmbFileSystem::removeFolder(const QString& path)
 
 int TSmbFileSystem::rename(const QString& from, const QString& to, bool replace)
 {
+    const std::lock_guard lock(SmbLibraryMutex());
     settle();
     const TSmbPath source = ParseSmbPath(from);
     const TSmbPath target = ParseSmbPath(to);
@@ -312,6 +322,7 @@ int TSmbFileSystem::rename(const QString& from, const QString& to, bool replace)
 
 int TSmbFileSystem::setPermissions(const QString& path, quint32 mode)
 {
+    const std::lock_guard lock(SmbLibraryMutex());
     settle();
     const QByteArray url = urlOf(path);
     if (url.isEmpty())
@@ -326,6 +337,7 @@ int TSmbFileSystem::setPermissions(const QString& path, quint32 mode)
 
 int TSmbFileSystem::setLastWriteTime(const QString& path, const timespec& when)
 {
+    const std::lock_guard lock(SmbLibraryMutex());
     const QByteArray url = urlOf(path);
     if (url.isEmpty())
         return EINVAL;
@@ -341,6 +353,7 @@ int TSmbFileSystem::setLastWriteTime(const QString& path, const timespec& when)
 
 int TSmbFileSystem::open(const QString& path, int flags, quint32 mode, std::unique_ptr<TFileHandle>& out)
 {
+    const std::lock_guard lock(SmbLibraryMutex());
     const QByteArray url = urlOf(path);
     if (url.isEmpty())
         return EINVAL;
@@ -366,6 +379,7 @@ int TSmbFileSystem::openWrite(const QString& path, std::unique_ptr<TFileHandle>&
 
 int TSmbFileSystem::probeServer(const QString& path)
 {
+    const std::lock_guard lock(SmbLibraryMutex());
     TSmbPath server = ParseSmbPath(path);
     if (server.host.isEmpty())
         return EINVAL;

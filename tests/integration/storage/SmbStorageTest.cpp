@@ -52,7 +52,7 @@ protected:
     // A job connected to a fresh folder on the share; the folder's local path is in `local`.
     std::unique_ptr<TJob> connectedJob(QString& remote, QString& local)
     {
-        static int counter = 0;
+        static std::atomic<int> counter{0};
         const QString name = QStringLiteral("t%1").arg(++counter);
         QDir().mkpath(server->shareFolder() + '/' + name);
         auto job = std::make_unique<TJob>(QStringLiteral("Job"));
@@ -461,4 +461,31 @@ TEST_F(SmbStorage, LargeCopyOutlivesItsSecondSession)
     EXPECT_EQ(TestEnvironment::readFile(local + "/big"), content);
     EXPECT_EQ(entriesOf(local), QStringList{"big"});
     job->DisconnectFromStorage();
+}
+
+// Two runs in one process, each with its own session on its own thread, work on the share at once.
+TEST_F(SmbStorage, TwoSessionsOnTwoThreadsAtOnce)
+{
+    const QString source = TestEnvironment::makeFolder("twothreads");
+    TestEnvironment::writeFile(source + "/f", randomBytes(3000));
+    std::atomic<int> failures{0};
+    auto work = [&](const QString& folder) {
+        QString remote, local;
+        auto job = connectedJob(remote, local);
+        for (int i = 0; i < 150; ++i) {
+            const QString name = remote + QStringLiteral("/f%1").arg(i);
+            if (job->FileOperation(atCopyFromLocalToRemoteFile, source + "/f", name, 0, true) != orSuccess)
+                ++failures;
+            TFileStat st;
+            if (job->NetworkConnection->fileSystem()->stat(name, st) != 0 || st.size != 3000)
+                ++failures;
+        }
+        job->DisconnectFromStorage();
+        EXPECT_EQ(job->LastJobResult.ErrorsCount.load(), 0) << folder.toStdString() << JoinedLog(*job);
+    };
+    std::thread first(work, QStringLiteral("first"));
+    std::thread second(work, QStringLiteral("second"));
+    first.join();
+    second.join();
+    EXPECT_EQ(failures.load(), 0);
 }
