@@ -40,6 +40,9 @@ bool TJob_DriveImage::Backup()
             failure = QStringLiteral("unknown error");
         }
         lock.reset();
+        // A run that broke off has failed: counted, so that nobody reads it as finished.
+        ++LastJobResult.ErrorsCount;
+        LastJobResult.EndTime = Now();
         JobStatus = jsNone;
         AddEvent(FillPlaceholders(Translate(QStringLiteral("Error occured in job \"%s\": %s")),
                                   {stJobName, failure}));
