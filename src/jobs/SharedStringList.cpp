@@ -1,71 +1,112 @@
 #include "jobs/SharedStringList.h"
 
+#include <QIODevice>
 #include <QMutexLocker>
+
+void TSharedStringList::appendLocked(const QString& line)
+{
+    text.append(line.toUtf8());
+    ends.append(text.size());
+}
+
+QString TSharedStringList::lineLocked(qsizetype index) const
+{
+    const qsizetype start = index == 0 ? 0 : ends.at(index - 1);
+    return QString::fromUtf8(text.constData() + start, ends.at(index) - start);
+}
 
 QStringList TSharedStringList::snapshot() const
 {
-    // A real copy, not a shared one: the reader then never touches storage the writer may still grow.
     QMutexLocker lock(&mutex);
     QStringList copy;
-    copy.reserve(lines.size());
-    for (const QString& line : lines)
-        copy.append(QString(line.constData(), line.size()));
+    copy.reserve(ends.size());
+    for (qsizetype i = 0; i < ends.size(); ++i)
+        copy.append(lineLocked(i));
     return copy;
 }
 
-void TSharedStringList::assign(const QStringList& newLines)
+void TSharedStringList::assign(const QStringList& lines)
 {
     QMutexLocker lock(&mutex);
-    lines = newLines;
+    text.clear();
+    ends.clear();
+    for (const QString& line : lines)
+        appendLocked(line);
 }
 
 void TSharedStringList::append(const QString& line)
 {
     QMutexLocker lock(&mutex);
-    lines.append(line);
+    appendLocked(line);
 }
 
-void TSharedStringList::append(const QStringList& more)
+void TSharedStringList::append(const QStringList& lines)
 {
     QMutexLocker lock(&mutex);
-    lines.append(more);
+    for (const QString& line : lines)
+        appendLocked(line);
 }
 
 void TSharedStringList::clear()
 {
     QMutexLocker lock(&mutex);
-    lines.clear();
+    // Gives the memory back: a cleared run log must not keep the size of the last run.
+    text = QByteArray();
+    ends = QList<qsizetype>();
 }
 
 qsizetype TSharedStringList::size() const
 {
     QMutexLocker lock(&mutex);
-    return lines.size();
+    return ends.size();
 }
 
 QString TSharedStringList::at(qsizetype index) const
 {
     QMutexLocker lock(&mutex);
-    return index >= 0 && index < lines.size() ? lines.at(index) : QString();
+    return index >= 0 && index < ends.size() ? lineLocked(index) : QString();
 }
 
 QString TSharedStringList::last() const
 {
     QMutexLocker lock(&mutex);
-    return lines.isEmpty() ? QString() : lines.last();
+    return ends.isEmpty() ? QString() : lineLocked(ends.size() - 1);
 }
 
-void TSharedStringList::appendToLast(const QString& text)
+void TSharedStringList::appendToLast(const QString& more)
 {
     QMutexLocker lock(&mutex);
-    if (lines.isEmpty())
-        lines.append(text);
-    else
-        lines.last().append(text);
+    if (ends.isEmpty()) {
+        appendLocked(more);
+        return;
+    }
+    // The last line is the end of the buffer: it grows in place.
+    text.append(more.toUtf8());
+    ends.last() = text.size();
 }
 
 void TSharedStringList::removeFirst(qsizetype count)
 {
     QMutexLocker lock(&mutex);
-    lines.remove(0, qMin(count, lines.size()));
+    count = qBound(qsizetype(0), count, ends.size());
+    if (count == 0)
+        return;
+    const qsizetype cut = ends.at(count - 1);
+    text.remove(0, cut);
+    ends.remove(0, count);
+    for (qsizetype& end : ends)
+        end -= cut;
+}
+
+bool TSharedStringList::writeUtf8(QIODevice& device, QByteArrayView lineEnd) const
+{
+    QMutexLocker lock(&mutex);
+    qsizetype start = 0;
+    for (const qsizetype end : std::as_const(ends)) {
+        if (device.write(text.constData() + start, end - start) != end - start ||
+            device.write(lineEnd.data(), lineEnd.size()) != lineEnd.size())
+            return false;
+        start = end;
+    }
+    return true;
 }

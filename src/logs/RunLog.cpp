@@ -44,17 +44,15 @@ void LogWarning(TJob& job, const QString& text)
     ++job.LastJobResult.WarningsCount;
 }
 
-bool SaveRunLogFile(const QString& path, const QStringList& lines)
+bool SaveRunLogFile(const QString& path, const TSharedStringList& lines)
 {
-    QByteArray content("\xEF\xBB\xBF");
-    for (const QString& line : lines) {
-        content += line.toUtf8();
-        content += "\r\n";
-    }
+    // Straight from the log's own UTF-8: a long run's log is never held twice.
     QSaveFile file(path);
-    if (!file.open(QIODevice::WriteOnly))
+    if (!file.open(QIODevice::WriteOnly) || file.write("\xEF\xBB\xBF", 3) != 3 ||
+        !lines.writeUtf8(file, "\r\n")) {
+        file.cancelWriting();
         return false;
-    file.write(content);
+    }
     return file.commit();
 }
 
@@ -73,7 +71,7 @@ void SaveRunLogAndPrune(TJob& job, const QDateTime& start)
     if (!QFileInfo(folder).isDir())
         return;
     const QString name = FormatRunStamp(start);
-    SaveRunLogFile(JoinPath(folder, name + QStringLiteral(".txt")), job.LastJobResult.Log.snapshot());
+    SaveRunLogFile(JoinPath(folder, name + QStringLiteral(".txt")), job.LastJobResult.Log);
     job.LogList.append(name);
     job.RemoveOldLogs();
 }

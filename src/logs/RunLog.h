@@ -5,6 +5,7 @@
 #include <QStringList>
 
 class TJob;
+class TSharedStringList;
 
 // "<time>: <text>" at the current time of the program's clock.
 QString RunLogLine(const QString& text);
@@ -19,7 +20,7 @@ void LogError(TJob& job, const QString& text);   // "<time>: ERROR: <text>", Err
 void LogWarning(TJob& job, const QString& text); // "<time>: WARNING: <text>", WarningsCount + 1
 
 // Writes the lines as UTF-8 with a byte order mark, each ended by CR LF. False when it cannot be written.
-bool SaveRunLogFile(const QString& path, const QStringList& lines);
+bool SaveRunLogFile(const QString& path, const TSharedStringList& lines);
 
 // Start of a run: makes sure the job's log folder exists. On failure `eventText` + " " + folder goes to
 // the events log and false is returned; the run goes on without a log file.

@@ -88,11 +88,14 @@ TEST_F(RunLogTest, HistoryAppendsExtendsAndPrunes)
 TEST_F(RunLogTest, LogFileIsUtf8WithMarkAndCrLf)
 {
     const QString path = makeFolder("logfile") + "/a.txt";
-    ASSERT_TRUE(SaveRunLogFile(path, {"14:05:31: Grüße", "", "two\r\nlines"}));
+    TSharedStringList lines;
+    lines.assign({"14:05:31: Grüße", "", "two\r\nlines"});
+    ASSERT_TRUE(SaveRunLogFile(path, lines));
     EXPECT_EQ(readFile(path), QByteArray("\xEF\xBB\xBF"
                                          "14:05:31: Gr\xC3\xBC\xC3\x9F"
                                          "e\r\n\r\ntwo\r\nlines\r\n"));
-    ASSERT_TRUE(SaveRunLogFile(path, {}));
+    lines.clear();
+    ASSERT_TRUE(SaveRunLogFile(path, lines));
     EXPECT_EQ(readFile(path), QByteArray("\xEF\xBB\xBF"));
 }
 
