@@ -3,6 +3,7 @@
 // sees, copies, creates and finds removed, and what it could not look at.
 #include "engine/FileStamp.h"
 #include "engine/PathList.h"
+#include "engine/RecordedFileList.h"
 #include "jobs/uJob_FilesAndFolders.h"
 
 #include <QSet>
@@ -20,10 +21,11 @@ struct TBackupRunState
     TStampList PreviousLocalFilesTimeList;
     TPathList PreviousLocalDirsList;
 
-    QStringList LocalFilesList;
+    TRecordedFileList LocalFilesList;
     TStampList LocalFilesTimeList;
     QStringList LocalDirsList;
-    QStringList CopiedFilesList;
+    // Indexes into LocalFilesList: every copied file is recorded there first.
+    std::vector<qint32> CopiedFilesList;
     QStringList CreatedDirsList;
     QStringList RemovedFilesList;
     QStringList RemovedDirsList;

@@ -10,11 +10,15 @@ const QByteArray kMark("\xEF\xBB\xBF");
 QByteArray EncodeCatalog(const QStringList& entries)
 {
     QByteArray content = kMark;
-    for (const QString& entry : entries) {
-        content += entry.toUtf8();
-        content += "\r\n";
-    }
+    for (const QString& entry : entries)
+        AppendCatalogEntry(content, entry);
     return content;
+}
+
+void AppendCatalogEntry(QByteArray& content, QStringView entry)
+{
+    content += entry.toUtf8();
+    content += "\r\n";
 }
 
 QStringList DecodeCatalog(const QByteArray& content)
@@ -41,10 +45,15 @@ QStringList DecodeCatalog(const QByteArray& content)
 
 bool WriteCatalogFile(const QString& path, const QStringList& entries)
 {
+    return WriteCatalogContent(path, EncodeCatalog(entries));
+}
+
+bool WriteCatalogContent(const QString& path, const QByteArray& content)
+{
     QSaveFile file(path);
     if (!file.open(QIODevice::WriteOnly))
         return false;
-    file.write(EncodeCatalog(entries));
+    file.write(content);
     return file.commit();
 }
 

@@ -1,6 +1,7 @@
 #include "engine/FilesBackupRun.h"
 
 #include "engine/CatalogFile.h"
+#include "engine/LargeBufferMemory.h"
 #include "engine/MessageText.h"
 #include "engine/SourceWalker.h"
 #include "logs/EventsLog.h"
@@ -78,6 +79,7 @@ QString TFilesBackupRun::startFlagPath() const
 
 void TFilesBackupRun::Run()
 {
+    KeepLargeBuffersInOwnMappings();
     startTime = Clock::currentDateTime();
     job.AddEventtoBackupHistory(T("Starting the backup."), false);
     const QString connected = job.ConnectToStorage();
@@ -318,6 +320,8 @@ void TFilesBackupRun::createTargetAndStartFlag()
 
 void TFilesBackupRun::walkAndStore()
 {
+    // The restore point list is final here: the files list starts as the remote job file's image.
+    state.LocalFilesList.reset(RunBookkeepingPrefix(job, bookkeeping.MainBackupList));
     TSourceWalker walker(job, state);
     walker.BackupSources();
     if (!isCancelling())
@@ -336,32 +340,37 @@ void TFilesBackupRun::walkAndStore()
 
 void TFilesBackupRun::storeDatabase()
 {
-    // The previous lists are done with; freeing them first keeps the peak memory of a run down.
+    // Each list is freed as soon as it is written, so that the remote job file's image, made last,
+    // never sits beside lists that are done with.
     state.clearPrevious();
-    bookkeeping.Files = state.LocalFilesList;
-    bookkeeping.Stamps = std::move(state.LocalFilesTimeList);
-    bookkeeping.Dirs = state.LocalDirsList;
-    WriteRunBookkeeping(JobTempRemoteJobFile(job), job, bookkeeping);
+    const QString temp = JobTempFolder(job);
+    const auto catalog = [&temp](const char* name) { return JoinPath(temp, QLatin1String(name)); };
+    QByteArray copied = EncodeCatalog({});
+    for (const qint32 index : state.CopiedFilesList)
+        AppendCatalogEntry(copied, state.LocalFilesList.at(index));
+    WriteCatalogContent(catalog("_rf.obl"), copied);
+    copied = QByteArray();
+    state.CopiedFilesList = std::vector<qint32>();
+    WriteCatalogFile(catalog("_rd.obl"), state.CreatedDirsList);
+    WriteCatalogFile(catalog("_rrf.obl"), state.RemovedFilesList);
+    WriteCatalogFile(catalog("_rrd.obl"), state.RemovedDirsList);
+    state.RemovedDirsList.clear();
+    state.CreatedDirsList.clear();
+    state.RemovedFilesList.clear();
+    state.TargetDirsList.clear();
+
     bookkeeping.Files.clear();
+    bookkeeping.Stamps = std::move(state.LocalFilesTimeList);
+    bookkeeping.Dirs = std::move(state.LocalDirsList);
+    WriteRunBookkeeping(JobTempRemoteJobFile(job), job, bookkeeping, state.LocalFilesList);
     bookkeeping.Stamps = TStampList();
     bookkeeping.Dirs.clear();
-    const QString temp = JobTempFolder(job);
-    const struct
-    {
-        const char* name;
-        const QStringList& list;
-    } catalogs[] = {{"_rrd.obl", state.RemovedDirsList},
-                    {"_rf.obl", state.CopiedFilesList},
-                    {"_rd.obl", state.CreatedDirsList},
-                    {"_rrf.obl", state.RemovedFilesList}};
-    for (const auto& catalog : catalogs)
-        WriteCatalogFile(JoinPath(temp, QLatin1String(catalog.name)), catalog.list);
     if (job.Settings.Backup.BackupType != btSync) {
         logDatabaseHeader("Copying the database files.");
-        for (const auto& catalog : catalogs) {
-            const QString name = QLatin1String(catalog.name);
-            if (job.FileOperation(atCopyFromLocalToRemoteFile, JoinPath(temp, name),
-                                  JoinPath(state.TargetFolder, name), retries(), true) != orSuccess) {
+        for (const char* name : {"_rrd.obl", "_rf.obl", "_rd.obl", "_rrf.obl"}) {
+            if (job.FileOperation(atCopyFromLocalToRemoteFile, catalog(name),
+                                  JoinPath(state.TargetFolder, QLatin1String(name)), retries(),
+                                  true) != orSuccess) {
                 job.JobStatus = jsCancelling;
                 break;
             }

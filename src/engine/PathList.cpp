@@ -12,6 +12,14 @@ size_t capacityFor(qsizetype count)
 }
 } // namespace
 
+QString JoinedExactly(QStringView folder, QStringView name)
+{
+    QString joined;
+    joined.reserve(folder.size() + name.size());
+    joined.append(folder).append(name);
+    return joined;
+}
+
 size_t TPathList::home(QStringView path) const
 {
     return qHash(path, size_t(0)) & (slots.size() - 1);
@@ -81,10 +89,7 @@ qsizetype TPathList::indexOfJoined(QStringView folder, QStringView name, qsizety
     }
     if (folder.isEmpty())
         return indexOf(name);
-    QString joined;
-    joined.reserve(folder.size() + name.size());
-    joined.append(folder).append(name);
-    return indexOf(joined);
+    return indexOf(JoinedExactly(folder, name));
 }
 
 void TPathList::removeLast()

@@ -132,7 +132,18 @@ bool ReadRunBookkeeping(const QString& path, TRunBookkeeping& out)
     return true;
 }
 
-bool WriteRunBookkeeping(const QString& path, TJob_FilesAndFolders& job, const TRunBookkeeping& in)
+QByteArray RunBookkeepingPrefix(TJob_FilesAndFolders& job, const QStringList& mainBackupList)
+{
+    const QByteArray frame = SerializeRemoteJobFile(job, TRemoteBookkeeping());
+    QByteArray prefix(kHeaderSize + listSize(mainBackupList), Qt::Uninitialized);
+    TFieldWriter out(prefix.data());
+    out.raw(frame.constData(), qMin(frame.size(), kHeaderSize));
+    out.list(mainBackupList);
+    return prefix;
+}
+
+bool WriteRunBookkeeping(const QString& path, TJob_FilesAndFolders& job, const TRunBookkeeping& in,
+                         TRecordedFileList& files)
 {
     // The job-file writer lays out the header and the settings; its file with empty lists gives both.
     const QByteArray frame = SerializeRemoteJobFile(job, TRemoteBookkeeping());
@@ -141,21 +152,30 @@ bool WriteRunBookkeeping(const QString& path, TJob_FilesAndFolders& job, const T
         frame.mid(kHeaderSize, kEmptyBookkeepingSize) != QByteArray(kEmptyBookkeepingSize, '\0')) {
         TRemoteBookkeeping whole;
         whole.MainBackupList = in.MainBackupList;
-        whole.PreviousLocalFilesList = in.Files;
+        whole.PreviousLocalFilesList = files.toStringList();
         whole.PreviousLocalFilesTimeList = FormatStamps(in.Stamps);
         whole.PreviousLocalDirsList = in.Dirs;
         whole.SizeOfLastFullBackup = in.SizeOfLastFullBackup;
         whole.SizeOfAllIncrementsOrLastDifferentialCopy = in.SizeOfAllIncrementsOrLastDifferentialCopy;
+        files.reset();
         job.SaveRemoteJobFile(path, whole);
         return QFile::exists(path);
     }
-    const qsizetype size = kHeaderSize + listSize(in.MainBackupList) + listSize(in.Files) +
-                           stampsSize(in.Stamps) + listSize(in.Dirs) + 16 + (frame.size() - settingsAt);
-    QByteArray content(size, Qt::Uninitialized);
-    TFieldWriter out(content.data());
-    out.raw(frame.constData(), kHeaderSize);
-    out.list(in.MainBackupList);
-    out.list(in.Files);
+    const QByteArray prefix = RunBookkeepingPrefix(job, in.MainBackupList);
+    if (files.prefix() != prefix) {
+        // Started with another restore point list: the list's own bytes are kept, its prefix replaced.
+        const QStringList paths = files.toStringList();
+        files.reset(prefix);
+        for (const QString& file : paths)
+            files.append(file);
+    }
+    // The files list's buffer becomes the file's image: the rest is added behind it.
+    QByteArray content = files.takeFileBytes();
+    const qsizetype filesEnd = content.size();
+    const qsizetype size =
+        filesEnd + stampsSize(in.Stamps) + listSize(in.Dirs) + 16 + (frame.size() - settingsAt);
+    content.resize(size);
+    TFieldWriter out(content.data() + filesEnd);
     out.stamps(in.Stamps);
     out.list(in.Dirs);
     out.int64(in.SizeOfLastFullBackup);

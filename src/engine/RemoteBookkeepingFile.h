@@ -5,6 +5,7 @@
 // buffer unscrambled and scrambled in place, stamps kept packed), so that a run over a large tree holds
 // no second or third copy of them.
 #include "engine/FileStamp.h"
+#include "engine/RecordedFileList.h"
 #include "jobs/uJob_FilesAndFolders.h"
 
 #include <QStringList>
@@ -12,7 +13,7 @@
 struct TRunBookkeeping
 {
     QStringList MainBackupList;
-    QStringList Files;
+    QStringList Files; // as read; a run writes its files from its TRecordedFileList
     TStampList Stamps;
     QStringList Dirs;
     qint64 SizeOfLastFullBackup = 0;
@@ -22,6 +23,10 @@ struct TRunBookkeeping
 // Reads the bookkeeping part of a remote job file. A missing file reads nothing and returns false; a
 // damaged or unreadable one throws TJobFileError.
 bool ReadRunBookkeeping(const QString& path, TRunBookkeeping& out);
-// Writes a whole remote job file: the bookkeeping, then `job`'s settings. False when it cannot be
-// written.
-bool WriteRunBookkeeping(const QString& path, TJob_FilesAndFolders& job, const TRunBookkeeping& in);
+// The bytes of a remote job file that come before its files list: the header and `mainBackupList`.
+// A run starts its TRecordedFileList with them.
+QByteArray RunBookkeepingPrefix(TJob_FilesAndFolders& job, const QStringList& mainBackupList);
+// Writes a whole remote job file: the bookkeeping of `in` with the files of `files` (handed over: the
+// list is empty afterwards), then `job`'s settings. False when it cannot be written.
+bool WriteRunBookkeeping(const QString& path, TJob_FilesAndFolders& job, const TRunBookkeeping& in,
+                         TRecordedFileList& files);

@@ -193,7 +193,7 @@ void TSourceWalker::BackupDirectory(const QString& sourceDirIn, const QString& r
             const QString path = sourceDir + entry.name;
             if (isExcludedFolder(path, entry.name))
                 continue;
-            const QString rel = relativeDir + entry.name;
+            const QString rel = JoinedExactly(relativeDir, entry.name);
             const qsizetype previous =
                 state.PreviousLocalDirsList.indexOfJoined(relativeDir, entry.name, nextPreviousDir);
             if (previous >= 0)
@@ -256,9 +256,10 @@ bool TSourceWalker::BackupFile(const QString& sourcePath, const QString& relativ
         state.PreviousLocalFilesList.indexOfJoined(relativeDir, name, nextPreviousFile);
     if (previous >= 0)
         nextPreviousFile = previous + 1;
-    // A file the previous run saw shares its string: one copy of each path in memory.
-    const QString rel = previous >= 0 ? state.PreviousLocalFilesList.at(previous) : relativeDir + name;
+    const QString rel =
+        previous >= 0 ? state.PreviousLocalFilesList.at(previous) : JoinedExactly(relativeDir, name);
     const TFileStamp stamp = StampFromMsecsSinceEpoch(mtimeMsecs);
+    const qint32 recorded = qint32(state.LocalFilesList.size());
     state.LocalFilesList.append(rel);
     state.LocalFilesTimeList.push_back(stamp);
     for (;;) {
@@ -278,7 +279,7 @@ bool TSourceWalker::BackupFile(const QString& sourcePath, const QString& relativ
             job.FileOperation(atCopyFromLocalToRemoteFileThroughTempFolder, sourcePath,
                               JoinPath(state.TargetFolder, rel), retries(), true);
         if (result == orSuccess) {
-            state.CopiedFilesList.append(rel);
+            state.CopiedFilesList.push_back(recorded);
             ++job.CurrentBackupFilesProcessed;
             break;
         }

@@ -36,11 +36,22 @@ TRunBookkeeping sampleBookkeeping()
     return b;
 }
 
+// Writes the sample as a run does: its files recorded in a list that began with `startedWith`.
+bool writeSample(const QString& path, const QByteArray& startedWith)
+{
+    const TRunBookkeeping b = sampleBookkeeping();
+    TRecordedFileList files;
+    files.reset(startedWith);
+    for (const QString& file : b.Files)
+        files.append(file);
+    return WriteRunBookkeeping(path, sampleJob(), b, files) && files.isEmpty();
+}
+
 TEST(RemoteBookkeepingFileTest, WritesWhatTheJobFileWriterWrites)
 {
     const QString folder = makeFolder("kxj");
     const TRunBookkeeping b = sampleBookkeeping();
-    ASSERT_TRUE(WriteRunBookkeeping(folder + "/ours.kxj", sampleJob(), b));
+    ASSERT_TRUE(writeSample(folder + "/ours.kxj", RunBookkeepingPrefix(sampleJob(), b.MainBackupList)));
     TRemoteBookkeeping whole;
     whole.MainBackupList = b.MainBackupList;
     whole.PreviousLocalFilesList = b.Files;
@@ -50,6 +61,12 @@ TEST(RemoteBookkeepingFileTest, WritesWhatTheJobFileWriterWrites)
     whole.SizeOfAllIncrementsOrLastDifferentialCopy = b.SizeOfAllIncrementsOrLastDifferentialCopy;
     sampleJob().SaveRemoteJobFile(folder + "/theirs.kxj", whole);
     EXPECT_EQ(readFile(folder + "/ours.kxj"), readFile(folder + "/theirs.kxj"));
+    // A list begun before the restore point list was final (or without it) still gives the same file.
+    for (const QByteArray& startedWith :
+         {QByteArray(), RunBookkeepingPrefix(sampleJob(), {"Incremental)"})}) {
+        ASSERT_TRUE(writeSample(folder + "/other.kxj", startedWith));
+        EXPECT_EQ(readFile(folder + "/other.kxj"), readFile(folder + "/theirs.kxj")) << startedWith.size();
+    }
 
     // And the job-file reader reads ours back, settings included.
     TJob_FilesAndFolders reader("reader");
@@ -63,7 +80,7 @@ TEST(RemoteBookkeepingFileTest, ReadsTheJobFileWritersFilesOfEveryVersion)
 {
     const QString folder = makeFolder("kxj-read");
     const TRunBookkeeping b = sampleBookkeeping();
-    ASSERT_TRUE(WriteRunBookkeeping(folder + "/v5.kxj", sampleJob(), b));
+    ASSERT_TRUE(writeSample(folder + "/v5.kxj", QByteArray()));
     TRunBookkeeping read;
     ASSERT_TRUE(ReadRunBookkeeping(folder + "/v5.kxj", read));
     EXPECT_EQ(read.MainBackupList, b.MainBackupList);
