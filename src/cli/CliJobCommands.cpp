@@ -4,7 +4,6 @@
 #include "cli/CliBackupRun.h"
 #include "cli/CliCreateOptions.h"
 #include "cli/CliImageCommands.h"
-#include "engine/FilesBackup.h"
 #include "i18n/Translate.h"
 #include "jobs/JobCatalogue.h"
 #include "jobs/uJob_DriveImage.h"
@@ -71,7 +70,7 @@ bool removeBackups(CliApp& app, TJob& job)
     auto* image = dynamic_cast<TJob_DriveImage*>(&job);
     if (!image) {
         auto* files = dynamic_cast<TJob_FilesAndFolders*>(&job);
-        return files && RemoveFilesAndFoldersBackups(*files);
+        return files && files->Remove();
     }
     // The image tool deletes the versions on its own once it has been handed the deletion, and only
     // for a job that keeps a number of versions.
@@ -187,7 +186,7 @@ int RunBackupCommand(CliApp& app, const QStringList& args)
     auto* job = dynamic_cast<TJob_FilesAndFolders*>(found);
     if (!job)
         return app.jobNotFound(args.first());
-    return RunBackupInForeground(app, *job, [job] { return StartFilesAndFoldersBackup(*job); });
+    return RunBackupInForeground(app, *job, [job] { return job->Backup(); });
 }
 
 int RunRemoveCommand(CliApp& app, const QStringList& args)

@@ -7,12 +7,9 @@
 #include "logs/EventsLog.h"
 #include "logs/JobPaths.h"
 #include "logs/RunLog.h"
-#include "options/AppState.h"
 #include "platform/ChildProcess.h"
-#include "platform/Clock.h"
 
 #include <QDeadlineTimer>
-#include <QDir>
 
 #include <cstring>
 
@@ -22,17 +19,11 @@ const QString kSeparatorLine = QStringLiteral("-----------------------------");
 
 void TDriveImageRun::Run()
 {
-    startTime = Clock::currentDateTime();
-    job.AddEventtoBackupHistory(T("Starting the backup."), false);
-    const QString connected = job.ConnectToStorage();
     QString errorText;
-    if (connected.startsWith(T("ERROR:")))
-        errorText = connected;
-    else
-        storageFolder = connected;
-    EnsureJobLogFolder(job, T("Unable to create a folder for the log files:"));
+    storageFolder = steps.Open(errorText);
     if (storageFolder.isEmpty()) {
-        connectionFailedEnding(errorText);
+        steps.ConnectionFailed(errorText);
+        steps.Finish(beforeIdle);
         return;
     }
     runConnected();
@@ -40,10 +31,7 @@ void TDriveImageRun::Run()
 
 void TDriveImageRun::runConnected()
 {
-    job.DeleteTempFiles();
-    QDir().mkpath(JobTempFolder(job));
-    job.CurrentBackupSize = 0;
-    job.CurrentBackupFilesProcessed = 0;
+    steps.PrepareConnected();
     job.CurrentFileOperationProgress = 0;
     job.CurrentFileOperationPath.clear();
     LogPlain(job, kSeparatorLine);
@@ -175,33 +163,6 @@ void TDriveImageRun::cancelledEnding()
 
 void TDriveImageRun::closeConnectedRun()
 {
-    LogPlain(job, closingLine);
-    LogLine(job, T("Removing the temporary files."));
-    job.DeleteTempFiles();
-    job.DisconnectFromStorage();
-    SaveRunLogAndPrune(job, startTime);
-    finishJob();
-}
-
-void TDriveImageRun::connectionFailedEnding(const QString& errorText)
-{
-    LogLine(job, T("Backup is cancelled."));
-    job.AddEventtoBackupHistory(T("Backup is cancelled.") + ' ' + errorText, false);
-    AddEvent(FillPlaceholders(T("\"%s\" backup is cancelled:"), {job.stJobName}) + ' ' + errorText);
-    SaveRunLogAndPrune(job, startTime);
-    job.LastJobResult.Cancelled = true;
-    finishJob();
-}
-
-void TDriveImageRun::finishJob()
-{
-    job.CurrentFileOperationProgress = 0;
-    job.CurrentFileOperationPath.clear();
-    job.LastJobResult.EndTime = Now();
-    if (!AppTerminating)
-        job.SaveLocalJobFile(LocalJobFilePath(job.stJobName));
-    if (beforeIdle)
-        beforeIdle();
-    // The last act of the run: from here on the job may be edited, started again or deleted.
-    job.JobStatus = jsNone;
+    steps.CloseConnected(closingLine);
+    steps.Finish(beforeIdle);
 }

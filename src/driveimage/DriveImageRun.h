@@ -3,6 +3,7 @@
 // read into the job, then old versions are cleaned up and the job's files and logs are written. It
 // runs on the job's worker thread and reports only through the job's fields and the events log.
 #include "jobs/uJob_DriveImage.h"
+#include "logs/BackupRunSteps.h"
 
 #include <QDateTime>
 #include <QString>
@@ -38,14 +39,12 @@ private:
     void afterTool();
     void cancelledEnding();
     void closeConnectedRun();
-    void connectionFailedEnding(const QString& errorText);
-    void finishJob();
 
     bool isCancelling() const { return job.JobStatus.load() == jsCancelling; }
     QString T(const char* text) const { return job.Translate(QString::fromUtf8(text)); }
 
     TJob_DriveImage& job;
-    QDateTime startTime;
+    TBackupRunSteps steps{job};
     QString storageFolder;
     QString startedVariant; // the way the tool was started; empty when it never was
     QString closingLine;

@@ -1,57 +1,42 @@
-#include "engine/FilesBackup.h"
-
+// A files-and-folders job's own operations: starting a backup run, the run itself and the removal of
+// its backups. Every front end (window, scheduler, command line) starts runs through Backup, which
+// takes the job's run lock, so that one job never runs twice at the same time.
 #include "engine/FilesBackupRun.h"
-#include "engine/MessageText.h"
 #include "engine/StorageProbe.h"
 #include "jobs/JobCatalogue.h"
+#include "logs/BackupRunSteps.h"
 #include "logs/EventsLog.h"
 #include "platform/JobRunLock.h"
 
 #include <memory>
 #include <thread>
 
-namespace {
-QString lockKey(const QString& jobName)
+bool TJob_FilesAndFolders::Backup()
 {
-    return FoldJobName(jobName);
-}
-} // namespace
-
-bool StartFilesAndFoldersBackup(TJob_FilesAndFolders& job)
-{
-    auto lock = std::make_unique<TJobRunLock>(lockKey(job.stJobName));
+    auto lock = std::make_unique<TJobRunLock>(FoldJobName(stJobName));
     if (!lock->tryLock())
         return false;
-    job.JobStatus = jsRunning;
-    job.JobOperation = joBackup;
-    job.LastJobResult.StartTime = Now();
-    job.LastJobResult.EndTime = 0;
-    job.LastJobResult.Cancelled = false;
-    job.LastJobResult.ErrorsCount = 0;
-    job.LastJobResult.WarningsCount = 0;
-    job.LastJobResult.Log.clear();
-    job.OptionsToJobOptions();
-    AddEvent(FillPlaceholders(job.Translate(QStringLiteral("Starting the \"%s\" backup.")), {job.stJobName}));
-    std::thread([&job, lock = std::move(lock)]() mutable {
-        TFilesBackupRun run(job);
+    BeginBackupRun(*this);
+    std::thread([this, lock = std::move(lock)]() mutable {
+        TFilesBackupRun run(*this);
         run.setBeforeIdle([&lock] { lock.reset(); });
         run.Run();
     }).detach();
     return true;
 }
 
-void RunFilesAndFoldersBackup(TJob_FilesAndFolders& job)
+void TJob_FilesAndFolders::BackupInThread()
 {
-    TFilesBackupRun run(job);
+    TFilesBackupRun run(*this);
     run.Run();
 }
 
-bool RemoveFilesAndFoldersBackups(TJob_FilesAndFolders& job)
+bool TJob_FilesAndFolders::Remove()
 {
-    job.OptionsToJobOptions();
-    job.JobOperation = joRemove;
-    QString backupRoot = job.ConnectToStorage();
-    if (backupRoot.startsWith(job.Translate(QStringLiteral("ERROR:")))) {
+    OptionsToJobOptions();
+    JobOperation = joRemove;
+    QString backupRoot = ConnectToStorage();
+    if (backupRoot.startsWith(Translate(QStringLiteral("ERROR:")))) {
         AddEvent(backupRoot);
         backupRoot.clear();
     }
@@ -60,19 +45,9 @@ bool RemoveFilesAndFoldersBackups(TJob_FilesAndFolders& job)
     const QString remoteJobFile = backupRoot + QStringLiteral(".kxj");
     bool removed = false;
     // A job whose first run never finished has no remote job file; its folder still goes.
-    if (StoragePathIsMissing(job, remoteJobFile) ||
-        job.FileOperation(atRemoveRemoteFile, QString(), remoteJobFile, 0, true) == orSuccess)
-        removed =
-            job.FileOperation(atRemoveRemoteNotEmptyFolder, QString(), backupRoot, 0, true) == orSuccess;
-    job.DisconnectFromStorage();
+    if (StoragePathIsMissing(*this, remoteJobFile) ||
+        FileOperation(atRemoveRemoteFile, QString(), remoteJobFile, 0, true) == orSuccess)
+        removed = FileOperation(atRemoveRemoteNotEmptyFolder, QString(), backupRoot, 0, true) == orSuccess;
+    DisconnectFromStorage();
     return removed;
-}
-
-bool IsJobRunLocked(const QString& jobName)
-{
-    TJobRunLock lock(lockKey(jobName));
-    if (!lock.tryLock())
-        return true;
-    lock.unlock();
-    return false;
 }

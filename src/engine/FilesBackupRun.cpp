@@ -7,10 +7,7 @@
 #include "logs/EventsLog.h"
 #include "logs/JobPaths.h"
 #include "logs/RunLog.h"
-#include "options/AppState.h"
-#include "platform/Clock.h"
 
-#include <QDir>
 #include <QFileInfo>
 #include <QLocale>
 
@@ -80,17 +77,11 @@ QString TFilesBackupRun::startFlagPath() const
 void TFilesBackupRun::Run()
 {
     KeepLargeBuffersInOwnMappings();
-    startTime = Clock::currentDateTime();
-    job.AddEventtoBackupHistory(T("Starting the backup."), false);
-    const QString connected = job.ConnectToStorage();
     QString errorText;
-    if (connected.startsWith(T("ERROR:")))
-        errorText = connected;
-    else
-        backupRoot = connected;
-    EnsureJobLogFolder(job, T("Unable to create a folder for the log files:"));
+    backupRoot = steps.Open(errorText);
     if (backupRoot.isEmpty()) {
-        connectionFailedEnding(errorText);
+        steps.ConnectionFailed(errorText);
+        steps.Finish(beforeIdle);
         return;
     }
     runConnected();
@@ -98,10 +89,7 @@ void TFilesBackupRun::Run()
 
 void TFilesBackupRun::runConnected()
 {
-    job.DeleteTempFiles();
-    QDir().mkpath(JobTempFolder(job));
-    job.CurrentBackupSize = 0;
-    job.CurrentBackupFilesProcessed = 0;
+    steps.PrepareConnected();
     try {
         if (!isCancelling())
             fetchRemoteJobFile();
@@ -244,7 +232,7 @@ void TFilesBackupRun::removeExistingBackup()
 QString TFilesBackupRun::uniqueSubfolderName(const QString& kind) const
 {
     // Two runs that start within the same second would otherwise share one subfolder and one restore point.
-    QDateTime when = startTime;
+    QDateTime when = steps.startTime();
     for (int tries = 0; tries < 600; ++tries, when = when.addSecs(1)) {
         const QString name = FormatRunStamp(when) + QStringLiteral(" (") + kind;
         if (!bookkeeping.MainBackupList.contains(name))
@@ -432,33 +420,8 @@ void TFilesBackupRun::closeConnectedRun()
         AddEvent(text);
         job.AddEventtoBackupHistory(T(history), false);
     }
-    LogPlain(job, closingLine);
-    LogLine(job, T("Removing the temporary files."));
-    job.DeleteTempFiles();
-    job.DisconnectFromStorage();
-    SaveRunLogAndPrune(job, startTime);
+    steps.CloseConnected(closingLine);
     state = TBackupRunState();
     bookkeeping = TRunBookkeeping();
-    finishJob();
-}
-
-void TFilesBackupRun::connectionFailedEnding(const QString& errorText)
-{
-    LogLine(job, T("Backup is cancelled."));
-    job.AddEventtoBackupHistory(T("Backup is cancelled.") + ' ' + errorText, false);
-    AddEvent(FillPlaceholders(T("\"%s\" backup is cancelled:"), {job.stJobName}) + ' ' + errorText);
-    SaveRunLogAndPrune(job, startTime);
-    job.LastJobResult.Cancelled = true;
-    finishJob();
-}
-
-void TFilesBackupRun::finishJob()
-{
-    job.LastJobResult.EndTime = Now();
-    if (!AppTerminating)
-        job.SaveLocalJobFile(LocalJobFilePath(job.stJobName));
-    if (beforeIdle)
-        beforeIdle();
-    // The last act of the run: from here on the job may be edited, started again or deleted.
-    job.JobStatus = jsNone;
+    steps.Finish(beforeIdle);
 }

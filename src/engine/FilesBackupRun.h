@@ -4,6 +4,7 @@
 #include "engine/BackupRunState.h"
 #include "engine/RemoteBookkeepingFile.h"
 #include "jobs/uJob_FilesAndFolders.h"
+#include "logs/BackupRunSteps.h"
 
 #include <QDateTime>
 #include <QStringList>
@@ -37,8 +38,6 @@ private:
     void storeDatabase();
     void removeOldBackups(bool beforeVariant);
     void closeConnectedRun();
-    void connectionFailedEnding(const QString& errorText);
-    void finishJob();
     void logDatabaseHeader(const char* text);
 
     bool isCancelling() const { return job.JobStatus.load() == jsCancelling; }
@@ -48,7 +47,7 @@ private:
     QString remoteJobFilePath() const { return backupRoot + QStringLiteral(".kxj"); }
 
     TJob_FilesAndFolders& job;
-    QDateTime startTime;
+    TBackupRunSteps steps{job};
     QString backupRoot;
     QString subfolderName;
     bool remoteJobFileLoaded = false;

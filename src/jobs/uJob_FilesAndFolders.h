@@ -83,6 +83,14 @@ public:
     // A missing file reads nothing and returns true; a malformed one throws TJobFileError.
     bool LoadRemoteJobFile(const QString& path, bool LoadJobSettings, TRemoteBookkeeping& bookkeeping);
 
+    // Starts a backup run on a new worker thread and returns at once (engine/). False, with nothing
+    // changed, when the job already runs in this or another process.
+    bool Backup();
+    // The run itself, on the calling thread.
+    void BackupInThread();
+    // Removes the remote job file and the job's folder from the storage; true on success.
+    bool Remove();
+
     // Restore: prepares a restore on the calling thread with `ui` (output folder, restore point) and
     // starts the run on a worker thread. False, with nothing changed, when the job already runs in this
     // or another process; true when the run has been started or the restore has ended.

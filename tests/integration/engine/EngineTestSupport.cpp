@@ -1,7 +1,6 @@
 #include "EngineTestSupport.h"
 
 #include "engine/CatalogFile.h"
-#include "engine/FilesBackup.h"
 #include "logs/JobPaths.h"
 #include "options/uOptions.h"
 #include "platform/Clock.h"
@@ -91,7 +90,7 @@ bool EngineTest::waitFor(const std::function<bool()>& condition)
 void EngineTest::startBackup()
 {
     ASSERT_TRUE(job->isIdle());
-    ASSERT_TRUE(StartFilesAndFoldersBackup(*job));
+    ASSERT_TRUE(job->Backup());
 }
 
 void EngineTest::waitUntilIdle()

@@ -2,7 +2,6 @@
 // changed backup type starts the backup over; also removing a job's backups.
 #include "EngineTestSupport.h"
 
-#include "engine/FilesBackup.h"
 #include "support/TestEnvironment.h"
 
 #include <QDir>
@@ -85,7 +84,7 @@ TEST_P(MirrorTest, RemoveDeletesTheJobFileAndTheWholeBackup)
     writeSource("Docs/a.txt");
     runBackup();
     ASSERT_TRUE(QFile::exists(backupRoot() + ".kxj"));
-    EXPECT_TRUE(RemoveFilesAndFoldersBackups(*job));
+    EXPECT_TRUE(job->Remove());
     EXPECT_EQ(job->JobOperation, joRemove);
     EXPECT_FALSE(QFileInfo::exists(backupRoot()));
     EXPECT_FALSE(QFileInfo::exists(backupRoot() + ".kxj"));
@@ -100,13 +99,13 @@ TEST_F(EngineTest, RemoveAlsoClearsABackupWhoseFirstRunNeverFinished)
     ConfigureJob(*job, btFull, {sourceRoot + "/Docs/*"});
     writeFile(backupRoot() + "/_startflag.obl", kMark + "partial\r\n");
     writeFile(backupRoot() + "/partial/Docs/a.txt", "x");
-    EXPECT_TRUE(RemoveFilesAndFoldersBackups(*job));
+    EXPECT_TRUE(job->Remove());
     EXPECT_FALSE(QFileInfo::exists(backupRoot()));
 }
 
 TEST_F(EngineTest, RemoveFailsWhenTheStorageIsMissing)
 {
     job->DestinationPath = destinationFolder + "/unplugged";
-    EXPECT_FALSE(RemoveFilesAndFoldersBackups(*job));
+    EXPECT_FALSE(job->Remove());
 }
 } // namespace

@@ -6,7 +6,6 @@
 // Set ZORVAN_ROUNDTRIP_SEED to replay a failing seed.
 #include "RestoreTestSupport.h"
 
-#include "engine/FilesBackup.h"
 #include "platform/Clock.h"
 #include "platform/CopyFile.h"
 #include "support/TestEnvironment.h"
@@ -323,7 +322,7 @@ protected:
 
     void backup()
     {
-        ASSERT_TRUE(StartFilesAndFoldersBackup(*job));
+        ASSERT_TRUE(job->Backup());
         waitUntilIdle();
         Clock::advanceTestTime(60 * 1000);
         ASSERT_FALSE(job->LastJobResult.Cancelled) << logLines().join('\n').toStdString();

@@ -1,0 +1,94 @@
+#include "logs/BackupRunSteps.h"
+
+#include "engine/MessageText.h"
+#include "jobs/uJob_DriveImage.h"
+#include "jobs/uJob_FilesAndFolders.h"
+#include "logs/EventsLog.h"
+#include "logs/JobPaths.h"
+#include "logs/RunLog.h"
+#include "options/AppState.h"
+#include "platform/Clock.h"
+
+#include <QDir>
+
+namespace {
+void saveLocalJobFile(TJob& job)
+{
+    const QString path = LocalJobFilePath(job.stJobName);
+    if (auto* files = dynamic_cast<TJob_FilesAndFolders*>(&job))
+        files->SaveLocalJobFile(path);
+    else if (auto* image = dynamic_cast<TJob_DriveImage*>(&job))
+        image->SaveLocalJobFile(path);
+}
+} // namespace
+
+void BeginBackupRun(TJob& job)
+{
+    job.JobStatus = jsRunning;
+    job.JobOperation = joBackup;
+    job.LastJobResult.StartTime = Now();
+    job.LastJobResult.EndTime = 0;
+    job.LastJobResult.Cancelled = false;
+    job.LastJobResult.ErrorsCount = 0;
+    job.LastJobResult.WarningsCount = 0;
+    job.LastJobResult.Log.clear();
+    job.OptionsToJobOptions();
+    AddEvent(FillPlaceholders(job.Translate(QStringLiteral("Starting the \"%s\" backup.")), {job.stJobName}));
+}
+
+QString TBackupRunSteps::T(const char* text) const
+{
+    return job.Translate(QString::fromUtf8(text));
+}
+
+QString TBackupRunSteps::Open(QString& errorText)
+{
+    start = Clock::currentDateTime();
+    job.AddEventtoBackupHistory(T("Starting the backup."), false);
+    QString storageFolder = job.ConnectToStorage();
+    errorText.clear();
+    if (storageFolder.startsWith(T("ERROR:"))) {
+        errorText = storageFolder;
+        storageFolder.clear();
+    }
+    EnsureJobLogFolder(job, T("Unable to create a folder for the log files:"));
+    return storageFolder;
+}
+
+void TBackupRunSteps::PrepareConnected()
+{
+    job.DeleteTempFiles();
+    QDir().mkpath(JobTempFolder(job));
+    job.CurrentBackupSize = 0;
+    job.CurrentBackupFilesProcessed = 0;
+}
+
+void TBackupRunSteps::CloseConnected(const QString& closingLine)
+{
+    LogPlain(job, closingLine);
+    LogLine(job, T("Removing the temporary files."));
+    job.DeleteTempFiles();
+    job.DisconnectFromStorage();
+    SaveRunLogAndPrune(job, start);
+}
+
+void TBackupRunSteps::ConnectionFailed(const QString& errorText)
+{
+    LogLine(job, T("Backup is cancelled."));
+    job.AddEventtoBackupHistory(T("Backup is cancelled.") + ' ' + errorText, false);
+    AddEvent(FillPlaceholders(T("\"%s\" backup is cancelled:"), {job.stJobName}) + ' ' + errorText);
+    SaveRunLogAndPrune(job, start);
+    job.LastJobResult.Cancelled = true;
+}
+
+void TBackupRunSteps::Finish(const std::function<void()>& beforeIdle)
+{
+    job.CurrentFileOperationProgress = 0;
+    job.CurrentFileOperationPath.clear();
+    job.LastJobResult.EndTime = Now();
+    if (!AppTerminating)
+        saveLocalJobFile(job);
+    if (beforeIdle)
+        beforeIdle();
+    job.JobStatus = jsNone;
+}
