@@ -17,12 +17,30 @@ QString TSharedStringList::lineLocked(qsizetype index) const
 
 QStringList TSharedStringList::snapshot() const
 {
+    return mid(0);
+}
+
+QStringList TSharedStringList::mid(qsizetype from) const
+{
     QMutexLocker lock(&mutex);
+    from = qBound(qsizetype(0), from, ends.size());
     QStringList copy;
-    copy.reserve(ends.size());
-    for (qsizetype i = 0; i < ends.size(); ++i)
+    copy.reserve(ends.size() - from);
+    for (qsizetype i = from; i < ends.size(); ++i)
         copy.append(lineLocked(i));
     return copy;
+}
+
+qsizetype TSharedStringList::lastIndexOf(const QString& line) const
+{
+    const QByteArray wanted = line.toUtf8();
+    QMutexLocker lock(&mutex);
+    for (qsizetype i = ends.size() - 1; i >= 0; --i) {
+        const qsizetype start = i == 0 ? 0 : ends.at(i - 1);
+        if (QByteArrayView(text.constData() + start, ends.at(i) - start) == wanted)
+            return i;
+    }
+    return -1;
 }
 
 void TSharedStringList::assign(const QStringList& lines)

@@ -20,6 +20,10 @@ public:
     TSharedStringList& operator=(const TSharedStringList&) = delete;
 
     QStringList snapshot() const;
+    // The lines from `from` to the end: a reader that wants the end of a long log copies only that.
+    QStringList mid(qsizetype from) const;
+    // The index of the last line equal to `line`; -1 when there is none.
+    qsizetype lastIndexOf(const QString& line) const;
     void assign(const QStringList& lines);
     void append(const QString& line);
     void append(const QStringList& lines);

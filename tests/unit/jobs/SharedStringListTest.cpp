@@ -27,6 +27,15 @@ TEST(SharedStringListTest, LinesReadBackAsWritten)
     EXPECT_EQ(list.at(-1), QString());
     EXPECT_EQ(list.at(expected.size()), QString());
     EXPECT_EQ(list.last(), "last");
+    EXPECT_EQ(list.mid(3), expected.mid(3));
+    EXPECT_EQ(list.mid(99), QStringList());
+    list.append("");
+    EXPECT_EQ(list.lastIndexOf(""), expected.size());
+    EXPECT_EQ(list.lastIndexOf("Grüße 😀"), 2);
+    EXPECT_EQ(list.lastIndexOf("Grüße"), -1);
+    list.removeFirst(0);
+    EXPECT_EQ(list.size(), expected.size() + 1);
+    list.assign(expected);
 
     QBuffer file;
     file.open(QIODevice::WriteOnly);
