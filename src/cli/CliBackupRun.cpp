@@ -104,10 +104,12 @@ int RunBackupInForeground(CliApp& app, TJob& job, const std::function<bool()>& s
         std::this_thread::sleep_for(std::chrono::milliseconds(10));
     }
     // The run has ended: the log no longer grows. Its closing part runs from the last separator on.
-    const QStringList log = job.LastJobResult.Log.snapshot();
+    // Only that part is copied: a copy of a whole large run's log would double its memory.
+    const TSharedStringList& log = job.LastJobResult.Log;
     qsizetype closing = log.lastIndexOf(QStringLiteral("-----------------------------"));
     if (closing < 0)
         closing = log.size();
+    const QStringList closingLines = log.mid(closing);
     if (terminal) {
         clearLive();
         printed = closing;
@@ -119,7 +121,7 @@ int RunBackupInForeground(CliApp& app, TJob& job, const std::function<bool()>& s
         // An event line is its date and time, ": " and the text; a log line ends with the text.
         const QString text = event.mid(event.indexOf(QLatin1String(": ")) + 2);
         const auto repeated = [&text](const QString& line) { return line.endsWith(text); };
-        if (std::none_of(log.begin() + closing, log.end(), repeated))
+        if (std::none_of(closingLines.begin(), closingLines.end(), repeated))
             app.err << event << '\n';
     }
     app.err.flush();

@@ -4,49 +4,24 @@
 #include "driveimage/ImageToolCommandLine.h"
 #include "engine/MessageText.h"
 #include "jobs/JobCatalogue.h"
+#include "logs/BackupRunSteps.h"
 #include "logs/EventsLog.h"
 #include "platform/Clock.h"
 #include "platform/JobRunLock.h"
 
-#include <exception>
 #include <memory>
-#include <thread>
 
 bool TJob_DriveImage::Backup()
 {
     auto lock = std::make_unique<TJobRunLock>(FoldJobName(stJobName));
     if (!lock->tryLock())
         return false;
-    JobStatus = jsRunning;
-    JobOperation = joBackup;
-    LastJobResult.StartTime = Now();
-    LastJobResult.EndTime = 0;
-    LastJobResult.Cancelled = false;
-    LastJobResult.ErrorsCount = 0;
-    LastJobResult.WarningsCount = 0;
-    LastJobResult.Log.clear();
-    OptionsToJobOptions();
-    AddEvent(FillPlaceholders(Translate(QStringLiteral("Starting the \"%s\" backup.")), {stJobName}));
-    std::thread([this, lock = std::move(lock)]() mutable {
-        QString failure;
-        try {
-            TDriveImageRun run(*this);
-            run.setBeforeIdle([&lock] { lock.reset(); });
-            run.Run();
-            return;
-        } catch (const std::exception& error) {
-            failure = QString::fromLocal8Bit(error.what());
-        } catch (...) {
-            failure = QStringLiteral("unknown error");
-        }
-        lock.reset();
-        // A run that broke off has failed: counted, so that nobody reads it as finished.
-        ++LastJobResult.ErrorsCount;
-        LastJobResult.EndTime = Now();
-        JobStatus = jsNone;
-        AddEvent(FillPlaceholders(Translate(QStringLiteral("Error occured in job \"%s\": %s")),
-                                  {stJobName, failure}));
-    }).detach();
+    BeginBackupRun(*this);
+    StartBackupWorker(*this, std::move(lock), [this](const std::function<void()>& releaseLock) {
+        TDriveImageRun run(*this);
+        run.setBeforeIdle(releaseLock);
+        run.Run();
+    });
     return true;
 }
 

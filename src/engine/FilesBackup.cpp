@@ -9,7 +9,6 @@
 #include "platform/JobRunLock.h"
 
 #include <memory>
-#include <thread>
 
 bool TJob_FilesAndFolders::Backup()
 {
@@ -17,11 +16,11 @@ bool TJob_FilesAndFolders::Backup()
     if (!lock->tryLock())
         return false;
     BeginBackupRun(*this);
-    std::thread([this, lock = std::move(lock)]() mutable {
+    StartBackupWorker(*this, std::move(lock), [this](const std::function<void()>& releaseLock) {
         TFilesBackupRun run(*this);
-        run.setBeforeIdle([&lock] { lock.reset(); });
+        run.setBeforeIdle(releaseLock);
         run.Run();
-    }).detach();
+    });
     return true;
 }
 

@@ -1,12 +1,12 @@
 #include "engine/FilesBackupRun.h"
 
 #include "engine/CatalogFile.h"
-#include "engine/LargeBufferMemory.h"
 #include "engine/MessageText.h"
 #include "engine/SourceWalker.h"
 #include "logs/EventsLog.h"
 #include "logs/JobPaths.h"
 #include "logs/RunLog.h"
+#include "platform/LargeBufferMemory.h"
 
 #include <QFileInfo>
 #include <QLocale>

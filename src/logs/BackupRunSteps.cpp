@@ -8,8 +8,12 @@
 #include "logs/RunLog.h"
 #include "options/AppState.h"
 #include "platform/Clock.h"
+#include "platform/JobRunLock.h"
 
 #include <QDir>
+
+#include <exception>
+#include <thread>
 
 namespace {
 void saveLocalJobFile(TJob& job)
@@ -34,6 +38,29 @@ void BeginBackupRun(TJob& job)
     job.LastJobResult.Log.clear();
     job.OptionsToJobOptions();
     AddEvent(FillPlaceholders(job.Translate(QStringLiteral("Starting the \"%s\" backup.")), {job.stJobName}));
+}
+
+void StartBackupWorker(TJob& job, std::unique_ptr<TJobRunLock> lock,
+                       std::function<void(const std::function<void()>& releaseLock)> run)
+{
+    std::thread([&job, lock = std::move(lock), run = std::move(run)]() mutable {
+        QString failure;
+        try {
+            run([&lock] { lock.reset(); });
+            return;
+        } catch (const std::exception& error) {
+            failure = QString::fromLocal8Bit(error.what());
+        } catch (...) {
+            failure = QStringLiteral("unknown error");
+        }
+        lock.reset();
+        // A run that broke off has failed: counted, so that nobody reads it as finished.
+        ++job.LastJobResult.ErrorsCount;
+        job.LastJobResult.EndTime = Now();
+        job.JobStatus = jsNone;
+        AddEvent(FillPlaceholders(job.Translate(QStringLiteral("Error occured in job \"%s\": %s")),
+                                  {job.stJobName, failure}));
+    }).detach();
 }
 
 QString TBackupRunSteps::T(const char* text) const

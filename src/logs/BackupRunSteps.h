@@ -6,13 +6,22 @@
 #include <QString>
 
 #include <functional>
+#include <memory>
 
 class TJob;
+class TJobRunLock;
 
 // The start of a backup on the caller's thread, before its worker runs: the job becomes running with
 // a fresh result and a copy of the global options, and the events log gets "Starting the "%s"
 // backup.".
 void BeginBackupRun(TJob& job);
+
+// Runs `run` on a worker thread of its own, which holds the job's run lock until `run` calls the
+// function it is given (just before the job goes idle). An error that escapes the run ends it: the
+// lock goes, the error is counted, the job becomes idle and the events log gets "Error occured in job
+// "%s": %s".
+void StartBackupWorker(TJob& job, std::unique_ptr<TJobRunLock> lock,
+                       std::function<void(const std::function<void()>& releaseLock)> run);
 
 class TBackupRunSteps
 {

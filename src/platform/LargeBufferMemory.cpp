@@ -1,4 +1,4 @@
-#include "engine/LargeBufferMemory.h"
+#include "platform/LargeBufferMemory.h"
 
 #if __has_include(<malloc.h>)
 #include <malloc.h>
