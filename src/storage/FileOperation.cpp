@@ -32,6 +32,7 @@ public:
     TJob& job;
     TStorageAccess access;
     bool logError;
+    QString ownTemporaryCopy; // the temporary copy this call made, which it may move
 
     QString tr(const char* text) const { return job.Translate(QString::fromLatin1(text)); }
     void log(const QString& text) { LogLine(job, text); }
@@ -95,9 +96,27 @@ public:
         TFileSystem& remoteFs = fs(remote);
         const qint64 size = FileSizeOrMinusOne(localFs, local);
         job.CurrentBackupSize += size;
+        if (local == ownTemporaryCopy && localFs.isLocal() && remoteFs.isLocal() &&
+            moveIntoPlace(local, remote))
+            return;
         // Only a file that is there can be read-only: the check waits until the copy finds one (on a
         // share, asking first costs a request for every new file).
         check(copy(localFs, local, remoteFs, remote, true, [&] { clearReadOnly(remoteFs, remote); }).error);
+    }
+
+    // The temporary copy is this call's own, complete, with the source's time and permission bits: on
+    // the same volume as the storage it moves into place instead of being copied a second time (the
+    // rename replaces an older copy whole). False when it cannot (another volume, a folder in the way):
+    // the ordinary copy then runs and reports.
+    bool moveIntoPlace(const QString& temporary, const QString& remote)
+    {
+        TFileSystem& localFs = fs(remote);
+        clearReadOnly(localFs, remote);
+        const qint64 size = FileSizeOrMinusOne(localFs, temporary);
+        if (localFs.rename(temporary, remote, true) != 0)
+            return false;
+        job.CurrentFileOperationProgress = CopyProgressPercent(size, size);
+        return true;
     }
 
     void copyRemoteToLocal(const QString& local, const QString& remote)
@@ -316,6 +335,7 @@ TOperationResult TJob::FileOperation(TFileOperationType csOperationType, const Q
         }
         kind = atCopyFromLocalToRemoteFile;
         local = temporaryCopy;
+        run.ownTemporaryCopy = temporaryCopy;
     }
 
     qint32 attempts = 0;

@@ -299,6 +299,31 @@ TEST(FileOperation, CopyThroughTheTemporaryFolder)
     EXPECT_EQ(QDir(temp + "/Job").entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot),
               QStringList());
 
+    // A newer source over a read-only stored copy: replaced whole, with the source's time and bits.
+    TestEnvironment::writeFile(folder + "/src.dat", "newer payload");
+    const QByteArray sourcePath = QFile::encodeName(folder + "/src.dat");
+    ::chmod(sourcePath.constData(), 0640);
+    const timespec times[2] = {{0, UTIME_OMIT}, {1400000000, 500000000}};
+    ::utimensat(AT_FDCWD, sourcePath.constData(), times, 0);
+    ::chmod(QFile::encodeName(folder + "/out/dst.dat").constData(), 0444);
+    job->LastJobResult.Log.clear();
+    EXPECT_EQ(job->FileOperation(atCopyFromLocalToRemoteFileThroughTempFolder, folder + "/src.dat",
+                                 folder + "/out/dst.dat", 0, true),
+              orSuccess);
+    EXPECT_EQ(LogTexts(*job), QStringList({"Copying the file: " + folder + "/src.dat",
+                                           "Removing the read-only attribute: " + folder + "/out/dst.dat"}));
+    EXPECT_EQ(TestEnvironment::readFile(folder + "/out/dst.dat"), QByteArray("newer payload"));
+    struct stat stored
+    {
+    };
+    ASSERT_EQ(::stat(QFile::encodeName(folder + "/out/dst.dat").constData(), &stored), 0);
+    EXPECT_EQ(stored.st_mode & 07777, 0640u);
+    EXPECT_EQ(stored.st_mtim.tv_sec, 1400000000);
+    EXPECT_EQ(stored.st_mtim.tv_nsec, 500000000);
+    EXPECT_EQ(job->CurrentFileOperationProgress.load(), 100);
+    EXPECT_EQ(QDir(temp + "/Job").entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot),
+              QStringList());
+
     job->LastJobResult.Log.clear();
     EXPECT_EQ(job->FileOperation(atCopyFromLocalToRemoteFileThroughTempFolder, folder + "/gone",
                                  folder + "/out/x", 3, true),
