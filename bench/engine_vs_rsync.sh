@@ -65,6 +65,8 @@ mkdir -p "$work/empty" "$work/dest-inc" "$work/dest-mirror" "$work/dest-base" "$
 # measure LABEL COMMAND...: wall seconds and peak kB into $secs and $kb
 measure() {
     local out=$work/time.txt
+    # Every run starts with nothing left to write back from the one before it.
+    sync
     /usr/bin/time -v -o "$out" "$@" >/dev/null 2>&1 || true
     secs=$(awk -F': ' '/Elapsed \(wall clock\)/ {n=split($2,t,":"); s=0; for(i=1;i<=n;i++) s=s*60+t[i]; print s}' "$out")
     kb=$(awk -F': ' '/Maximum resident set size/ {print $2}' "$out")

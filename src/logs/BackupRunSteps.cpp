@@ -54,12 +54,13 @@ void StartBackupWorker(TJob& job, std::unique_ptr<TJobRunLock> lock,
             failure = QStringLiteral("unknown error");
         }
         lock.reset();
-        // A run that broke off has failed: counted, so that nobody reads it as finished.
+        // A run that broke off has failed: counted, so that nobody reads it as finished. The job
+        // becomes idle last: from then on it may be deleted.
         ++job.LastJobResult.ErrorsCount;
         job.LastJobResult.EndTime = Now();
-        job.JobStatus = jsNone;
         AddEvent(FillPlaceholders(job.Translate(QStringLiteral("Error occured in job \"%s\": %s")),
                                   {job.stJobName, failure}));
+        job.JobStatus = jsNone;
     }).detach();
 }
 

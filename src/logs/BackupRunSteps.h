@@ -18,8 +18,8 @@ void BeginBackupRun(TJob& job);
 
 // Runs `run` on a worker thread of its own, which holds the job's run lock until `run` calls the
 // function it is given (just before the job goes idle). An error that escapes the run ends it: the
-// lock goes, the error is counted, the job becomes idle and the events log gets "Error occured in job
-// "%s": %s".
+// lock goes, the error is counted, the events log gets "Error occured in job "%s": %s" and, last, the
+// job becomes idle.
 void StartBackupWorker(TJob& job, std::unique_ptr<TJobRunLock> lock,
                        std::function<void(const std::function<void()>& releaseLock)> run);
 
