@@ -149,8 +149,26 @@ int TSmbFileSystem::copyWithHelper(int source, qint64 total, TFileHandle& out, c
     TSmbHelper* second = file && !url.isEmpty() ? helperSession() : nullptr;
     if (!second)
         return -1;
+    // This session's chunk of the next pair is read while the helper still writes: the read is off
+    // the path that both sessions wait on.
     std::vector<char> buffer(size_t(std::min(chunkSize, total)));
-    int error = 0;
+    const auto readChunk = [&](qint64 offset, qint64 length, qint64& read) {
+        read = 0;
+        while (read < length) {
+            const ssize_t n =
+                ::pread(source, buffer.data() + read, size_t(length - read), off_t(offset + read));
+            if (n < 0 && errno == EINTR)
+                continue;
+            if (n < 0)
+                return errno;
+            if (n == 0)
+                break; // a file that became shorter: what is there is written
+            read += n;
+        }
+        return 0;
+    };
+    qint64 read = 0;
+    int error = readChunk(0, std::min(chunkSize, total), read);
     qint64 done = 0;
     for (qint64 offset = 0; offset < total && error == 0; offset += 2 * chunkSize) {
         if (cancelled()) {
@@ -158,37 +176,28 @@ int TSmbFileSystem::copyWithHelper(int source, qint64 total, TFileHandle& out, c
             break;
         }
         // The helper takes the second chunk of the pair while this session writes the first.
-        const qint64 length = std::min(chunkSize, total - offset);
-        const qint64 helperOffset = offset + length;
+        const qint64 helperOffset = offset + chunkSize;
         const qint64 helperLength = std::min(chunkSize, total - helperOffset);
         if (helperLength > 0 && !second->startWrite(url, source, helperOffset, helperLength))
             error = EPIPE;
         if (error == 0)
             error = file->seek(offset);
-        qint64 read = 0;
-        while (error == 0 && read < length) {
-            const ssize_t n =
-                ::pread(source, buffer.data() + read, size_t(length - read), off_t(offset + read));
-            if (n < 0 && errno == EINTR)
-                continue;
-            if (n < 0)
-                error = errno;
-            if (n <= 0)
-                break; // at an error, or a file that became shorter: what is there is written
-            read += n;
-        }
         if (error == 0) {
             const qint64 written = file->write(buffer.data(), read);
             if (written < 0)
                 error = int(-written);
         }
+        const qint64 pairDone = read + std::max<qint64>(helperLength, 0);
+        const qint64 nextOffset = offset + 2 * chunkSize;
+        if (error == 0 && nextOffset < total)
+            error = readChunk(nextOffset, std::min(chunkSize, total - nextOffset), read);
         if (helperLength > 0) {
             const int helperError = second->wait();
             if (error == 0)
                 error = helperError;
         }
         if (error == 0) {
-            done += read + std::max<qint64>(helperLength, 0);
+            done += pairDone;
             progress(done);
         }
     }
