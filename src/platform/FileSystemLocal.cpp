@@ -222,3 +222,19 @@ int TLocalFileHandle::dropDirect()
     direct = false;
     return 0;
 }
+
+qint64 ReadFileAt(int fd, char* buffer, qint64 length, qint64 offset)
+{
+    qint64 done = 0;
+    while (done < length) {
+        const ssize_t n = ::pread(fd, buffer + done, size_t(length - done), off_t(offset + done));
+        if (n < 0 && errno == EINTR)
+            continue;
+        if (n < 0)
+            return -errno;
+        if (n == 0)
+            break;
+        done += n;
+    }
+    return done;
+}

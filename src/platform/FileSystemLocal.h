@@ -49,3 +49,6 @@ private:
 
 // Fills a TFileStat from a POSIX stat record.
 void FileStatFromPosix(const struct stat& st, TFileStat& out);
+// Reads up to `length` bytes of the local file `fd` from `offset` into `buffer`, fewer only at the end
+// of the file. The bytes read, or a negative errno value.
+qint64 ReadFileAt(int fd, char* buffer, qint64 length, qint64 offset);

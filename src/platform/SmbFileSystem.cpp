@@ -1,5 +1,6 @@
 #include "platform/SmbFileSystem.h"
 
+#include "platform/FileSystemLocal.h"
 #include "platform/SmbContext.h"
 #include "platform/SmbHelper.h"
 #include "platform/SmbPath.h"
@@ -152,20 +153,10 @@ int TSmbFileSystem::copyWithHelper(int source, qint64 total, TFileHandle& out, c
     // This session's chunk of the next pair is read while the helper still writes: the read is off
     // the path that both sessions wait on.
     std::vector<char> buffer(size_t(std::min(chunkSize, total)));
+    // A file that became shorter since the copy began: what is there is written.
     const auto readChunk = [&](qint64 offset, qint64 length, qint64& read) {
-        read = 0;
-        while (read < length) {
-            const ssize_t n =
-                ::pread(source, buffer.data() + read, size_t(length - read), off_t(offset + read));
-            if (n < 0 && errno == EINTR)
-                continue;
-            if (n < 0)
-                return errno;
-            if (n == 0)
-                break; // a file that became shorter: what is there is written
-            read += n;
-        }
-        return 0;
+        read = ReadFileAt(source, buffer.data(), length, offset);
+        return read < 0 ? int(-read) : 0;
     };
     qint64 read = 0;
     int error = readChunk(0, std::min(chunkSize, total), read);

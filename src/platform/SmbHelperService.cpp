@@ -1,5 +1,6 @@
 #include "platform/SmbHelperService.h"
 
+#include "platform/FileSystemLocal.h"
 #include "platform/SmbContext.h"
 
 #include <libsmbclient.h>
@@ -155,18 +156,10 @@ public:
         if (smbc_getFunctionLseek(smb->handle())(smb->handle(), file, off_t(offset), SEEK_SET) < 0)
             return lastError();
         buffer.resize(size_t(length));
-        qint64 done = 0;
-        while (done < length) {
-            const ssize_t n =
-                ::pread(source, buffer.data() + done, size_t(length - done), off_t(offset + done));
-            if (n < 0 && errno == EINTR)
-                continue;
-            if (n < 0)
-                return errno;
-            if (n == 0)
-                break; // the file became shorter: what is there is written
-            done += n;
-        }
+        // A file that became shorter since the copy began: what is there is written.
+        const qint64 done = ReadFileAt(source, buffer.data(), length, offset);
+        if (done < 0)
+            return int(-done);
         qint64 written = 0;
         while (written < done) {
             errno = 0;
