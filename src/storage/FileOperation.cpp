@@ -97,7 +97,7 @@ public:
         const qint64 size = FileSizeOrMinusOne(localFs, local);
         job.CurrentBackupSize += size;
         if (local == ownTemporaryCopy && localFs.isLocal() && remoteFs.isLocal() &&
-            moveIntoPlace(local, remote))
+            moveIntoPlace(remoteFs, local, remote, size))
             return;
         // Only a file that is there can be read-only: the check waits until the copy finds one (on a
         // share, asking first costs a request for every new file).
@@ -108,12 +108,10 @@ public:
     // the same volume as the storage it moves into place instead of being copied a second time (the
     // rename replaces an older copy whole). False when it cannot (another volume, a folder in the way):
     // the ordinary copy then runs and reports.
-    bool moveIntoPlace(const QString& temporary, const QString& remote)
+    bool moveIntoPlace(TFileSystem& fileSystem, const QString& temporary, const QString& remote, qint64 size)
     {
-        TFileSystem& localFs = fs(remote);
-        clearReadOnly(localFs, remote);
-        const qint64 size = FileSizeOrMinusOne(localFs, temporary);
-        if (localFs.rename(temporary, remote, true) != 0)
+        clearReadOnly(fileSystem, remote);
+        if (fileSystem.rename(temporary, remote, true) != 0)
             return false;
         job.CurrentFileOperationProgress = CopyProgressPercent(size, size);
         return true;
