@@ -197,16 +197,22 @@ std::optional<QString> TRestoreRun::checkedEntry(const QString& entry, bool mayB
     return relative;
 }
 
-void TRestoreRun::removeFiles(const QStringList& entries)
+void TRestoreRun::forEachEntry(const QStringList& entries, bool mayBeTheFolderItself,
+                               const std::function<void(const QString& relative)>& step)
 {
     for (const QString& entry : entries) {
         waitWhilePaused();
         if (isCancelling())
             return;
-        const std::optional<QString> relative = checkedEntry(entry, false);
-        if (!relative)
-            continue;
-        const QString path = outputPathOf(*relative);
+        if (const std::optional<QString> relative = checkedEntry(entry, mayBeTheFolderItself))
+            step(*relative);
+    }
+}
+
+void TRestoreRun::removeFiles(const QStringList& entries)
+{
+    forEachEntry(entries, false, [&](const QString& relative) {
+        const QString path = outputPathOf(relative);
         TFileStat st;
         int error = localFs().stat(path, st, false);
         if (error == 0 && !st.isSymlink && st.readOnly()) {
@@ -220,80 +226,58 @@ void TRestoreRun::removeFiles(const QStringList& entries)
         if (error != 0) {
             LogError(job, WithoutLineBreaks(SystemErrorText(error, &job)) + ' ' + path);
             job.JobStatus = jsCancelling;
-            return;
         }
-    }
+    });
 }
 
 void TRestoreRun::removeFolders(const QStringList& entries)
 {
-    for (const QString& entry : entries) {
-        waitWhilePaused();
-        if (isCancelling())
-            return;
-        const std::optional<QString> relative = checkedEntry(entry, false);
-        if (!relative)
-            continue;
-        const QString path = outputPathOf(*relative);
+    forEachEntry(entries, false, [&](const QString& relative) {
+        const QString path = outputPathOf(relative);
         LogLine(job, T("Removing the directory:") + ' ' + path);
         localFs().removeFolder(path);
         TFileStat st;
         if (localFs().stat(path, st, false) == ENOENT)
-            continue;
+            return;
         // Whatever is still in it was not put there by the backup: restoring into a folder that holds
         // other files leaves those alone.
         QList<TDirEntry> inside;
         if (!st.isFolder || st.isSymlink || localFs().list(path, inside) != 0 || !inside.isEmpty()) {
             LogWarning(job, T("The directory is not empty and is left in place:") + ' ' + path);
-            continue;
+            return;
         }
         if (!ShellDeleteItem(localFs(), path)) {
             LogError(job, T("Unable to remove the directory.") + ' ' + path);
             job.JobStatus = jsCancelling;
-            return;
         }
-    }
+    });
 }
 
 void TRestoreRun::createFolders(const QStringList& entries)
 {
-    for (const QString& entry : entries) {
-        waitWhilePaused();
-        if (isCancelling())
-            return;
-        const std::optional<QString> relative = checkedEntry(entry, true);
-        if (!relative)
-            continue;
-        const QString path = outputPathOf(*relative);
+    forEachEntry(entries, true, [&](const QString& relative) {
+        const QString path = outputPathOf(relative);
         TFileStat st;
         if (localFs().stat(path, st, false) == 0)
-            continue;
+            return;
         LogLine(job, T("Creating the directory:") + ' ' + path);
         const int error = localFs().makePath(path);
         if (error != 0) {
             LogError(job, WithoutLineBreaks(SystemErrorText(error, &job)));
             job.JobStatus = jsCancelling;
-            return;
         }
-    }
+    });
 }
 
 void TRestoreRun::copyFiles(const QString& folder, const QStringList& entries)
 {
     const qint32 retries = job.JobOptions.Processing.IfDestinationNotAvailable_Retry_Times;
-    for (const QString& entry : entries) {
-        waitWhilePaused();
-        if (isCancelling())
-            return;
-        const std::optional<QString> relative = checkedEntry(entry, false);
-        if (!relative)
-            continue;
-        if (job.FileOperation(atCopyFromRemoteToLocalFile, outputPathOf(*relative),
-                              JoinPath(folder, *relative), retries, true) != orSuccess) {
+    forEachEntry(entries, false, [&](const QString& relative) {
+        if (job.FileOperation(atCopyFromRemoteToLocalFile, outputPathOf(relative), JoinPath(folder, relative),
+                              retries, true) != orSuccess) {
             job.JobStatus = jsCancelling;
-            return;
         }
-    }
+    });
 }
 
 void TRestoreRun::closeRun()

@@ -48,6 +48,10 @@ private:
     void copyFiles(const QString& folder, const QStringList& entries);
     // The checked relative path of an entry, or nothing after an "ERROR:" line for a refused one.
     std::optional<QString> checkedEntry(const QString& entry, bool mayBeTheFolderItself);
+    // Runs `step` on the checked relative path of each entry, waiting while the run is paused; stops at
+    // a cancel. Entries that fail the check are skipped (the check logs them).
+    void forEachEntry(const QStringList& entries, bool mayBeTheFolderItself,
+                      const std::function<void(const QString& relative)>& step);
     void closeRun();
     void waitWhilePaused() const;
 
