@@ -5,6 +5,7 @@
 #include "options/uOptions.h"
 #include "platform/Clock.h"
 #include "platform/StandardFolders.h"
+#include "support/SmbDestination.h"
 #include "support/TestEnvironment.h"
 
 #include <QDir>
@@ -68,23 +69,9 @@ void RestoreTest::TearDown()
 
 bool RestoreTest::useSmbDestination()
 {
-    if (!SmbServer::available())
+    if (!UseSmbDestination(smb, *job, destinationFolder))
         return false;
-    if (!smb) {
-        smb = std::make_unique<SmbServer>();
-        if (!smb->start()) {
-            ADD_FAILURE() << smb->errorText().toStdString();
-            smb.reset();
-            return false;
-        }
-    }
-    const QString name = QFileInfo(destinationFolder).fileName();
-    destinationFolder = smb->shareFolder() + '/' + name;
     QDir().mkpath(backupRoot());
-    job->DestinationType = dtNetwork;
-    job->DestinationPath = smb->shareUrl() + '/' + name;
-    job->Destination_NetworkUsername = smb->user();
-    job->Destination_NetworkPassword = smb->password();
     return true;
 }
 
