@@ -56,16 +56,6 @@ void reportProgress(const TCopyOptions& options, qint64 total, qint64 transferre
         options.progress(total, transferred);
 }
 
-QString temporaryNameBeside(const QString& target)
-{
-    const QString parent = ParentPath(target);
-    const QString name =
-        QStringLiteral(".zorvan-") +
-        QString::number(QRandomGenerator::global()->generate64(), 16).rightJustified(16, '0') +
-        QStringLiteral(".part");
-    return parent.isEmpty() ? name : (parent.endsWith('/') ? parent : parent + '/') + name;
-}
-
 // Fills `buffer` up to `size` bytes; fewer only at the end of the file. Bytes or -errno.
 qint64 readChunk(TFileHandle& in, char* buffer, qint64 size)
 {
@@ -249,7 +239,7 @@ TCopyResult CopyFileWithProgress(TFileSystem& sourceFs, const QString& source, T
             return result;
         if (options.beforeReplacing)
             options.beforeReplacing();
-        written = temporaryNameBeside(target);
+        written = TemporaryNameBeside(target);
         result.error = targetFs.openWrite(written, out, writeOptions);
     }
     if (result.error != 0)
@@ -296,4 +286,14 @@ TCopyResult CopyFileWithProgress(TFileSystem& sourceFs, const QString& source, T
     if (!targetFs.isLocal() && sourceStat.readOnly())
         result.error = targetFs.setPermissions(target, sourceStat.mode);
     return result;
+}
+
+QString TemporaryNameBeside(const QString& target)
+{
+    const QString parent = ParentPath(target);
+    const QString name =
+        QStringLiteral(".zorvan-") +
+        QString::number(QRandomGenerator::global()->generate64(), 16).rightJustified(16, '0') +
+        QStringLiteral(".part");
+    return parent.isEmpty() ? name : (parent.endsWith('/') ? parent : parent + '/') + name;
 }

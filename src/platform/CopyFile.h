@@ -30,5 +30,9 @@ struct TCopyResult
 TCopyResult CopyFileWithProgress(TFileSystem& sourceFs, const QString& source, TFileSystem& targetFs,
                                  const QString& target, const TCopyOptions& options);
 
+// A hidden name that is not in use yet, in the folder of `target`: where a replacement is written
+// before it is renamed over the file it replaces.
+QString TemporaryNameBeside(const QString& target);
+
 // Size of one chunk: the cancel flag is polled and progress reported this often.
 constexpr qint64 kCopyChunkSize = 8 * 1024 * 1024;

@@ -104,6 +104,24 @@ public:
         check(copy(localFs, local, remoteFs, remote, true, [&] { clearReadOnly(remoteFs, remote); }).error);
     }
 
+    // On a local storage on the temporary folder's volume the temporary copy is made beside its target
+    // (under a hidden name), since it is moved into place anyway. Made there, its inode and blocks lie
+    // with the folder the file stays in, and the file system does not search the temporary folder's
+    // crowded inode groups again for every new file. Empty when the copy goes to the temporary folder
+    // as usual: another volume, a share, or a target folder that does not exist (yet).
+    QString temporaryCopyBeside(TFileSystem& temporaryFs, const QString& inTemporaryFolder,
+                                const QString& remote)
+    {
+        if (!temporaryFs.isLocal() || IsSmbPath(remote))
+            return {};
+        TFileSystem& remoteFs = fs(remote);
+        const QString folder = ParentPath(remote);
+        if (!remoteFs.isLocal() || !remoteFs.folderExists(folder) ||
+            remoteFs.volumeOf(folder) != temporaryFs.volumeOf(ParentPath(inTemporaryFolder)))
+            return {};
+        return TemporaryNameBeside(remote);
+    }
+
     // The temporary copy is this call's own, complete, with the source's time and permission bits: on
     // the same volume as the storage it moves into place instead of being copied a second time (the
     // rename replaces an older copy whole). False when it cannot (another volume, a folder in the way):
@@ -318,7 +336,11 @@ TOperationResult TJob::FileOperation(TFileOperationType csOperationType, const Q
             temporaryCopy = CombineJobPath(JobOptions.General.PathForTempFiles, stJobName,
                                            LastPathComponent(csstrRemote));
             temporaryFs = &run.fs(temporaryCopy);
-            temporaryFs->makePath(ParentPath(temporaryCopy));
+            if (const QString beside = run.temporaryCopyBeside(*temporaryFs, temporaryCopy, csstrRemote);
+                !beside.isEmpty())
+                temporaryCopy = beside;
+            else
+                temporaryFs->makePath(ParentPath(temporaryCopy));
             const TCopyResult copied = run.copy(sourceFs, csstrLocal, *temporaryFs, temporaryCopy);
             if (!copied.ok()) {
                 if (LogError && !(JobOptions.Processing.SkipLockedFiles && copied.sourceLocked))

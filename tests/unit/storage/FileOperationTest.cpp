@@ -5,6 +5,7 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QTemporaryDir>
 
 #include <atomic>
 #include <fcntl.h>
@@ -330,6 +331,43 @@ TEST(FileOperation, CopyThroughTheTemporaryFolder)
               orERROR_LocalAccess);
     EXPECT_EQ(LogTexts(*job),
               QStringList({"Copying the file: " + folder + "/gone", "ERROR: The file does not exist."}));
+}
+
+TEST(FileOperation, TemporaryCopyIsMadeBesideATargetOnItsVolume)
+{
+    // A folder stands where the copy goes, so every attempt fails and the retry names the temporary
+    // copy: beside the target when the temporary folder is on the storage's volume, in the temporary
+    // folder otherwise (/dev/shm, when it is another volume here). Neither leaves anything behind.
+    const QString folder = TestEnvironment::makeFolder("beside");
+    TestEnvironment::writeFile(folder + "/src.dat", "payload");
+    QDir().mkpath(folder + "/out/dst.dat/inner");
+    QTemporaryDir otherVolume(QStringLiteral("/dev/shm/zorvan-test-XXXXXX"));
+    struct stat here
+    {
+    }, there{};
+    const bool haveOtherVolume = otherVolume.isValid() &&
+                                 ::stat(QFile::encodeName(folder).constData(), &here) == 0 &&
+                                 ::stat("/dev/shm", &there) == 0 && here.st_dev != there.st_dev;
+    for (const bool sameVolume : {true, false}) {
+        if (!sameVolume && !haveOtherVolume)
+            continue;
+        const QString temp = sameVolume ? TestEnvironment::makeFolder("temp") : otherVolume.path();
+        auto job = makeJob(temp);
+        EXPECT_EQ(job->FileOperation(atCopyFromLocalToRemoteFileThroughTempFolder, folder + "/src.dat",
+                                     folder + "/out/dst.dat", 1, true),
+                  orERROR_RemoteAccess);
+        const QString retried = LogTexts(*job).value(3);
+        if (sameVolume)
+            EXPECT_TRUE(retried.startsWith("Copying the file: " + folder + "/out/.zorvan-") &&
+                        retried.endsWith(".part"))
+                << retried.toStdString();
+        else
+            EXPECT_EQ(retried, "Copying the file: " + temp + "/Job/dst.dat");
+        EXPECT_EQ(QDir(folder + "/out").entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot),
+                  QStringList("dst.dat"));
+        EXPECT_EQ(QDir(temp + "/Job").entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot),
+                  QStringList());
+    }
 }
 
 TEST(FileOperation, LockedSourceThroughTheTemporaryFolder)
