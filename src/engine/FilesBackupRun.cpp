@@ -1,6 +1,7 @@
 #include "engine/FilesBackupRun.h"
 
 #include "engine/CatalogFile.h"
+#include "engine/LeftoverCopies.h"
 #include "engine/MessageText.h"
 #include "engine/SourceWalker.h"
 #include "logs/EventsLog.h"
@@ -197,6 +198,9 @@ void TFilesBackupRun::handleUnfinishedRun(bool typeChanged)
     if (job.Settings.Backup.BackupType == btSync) {
         // A mirror stays: every replaced file was swapped in whole, and this run copies again what the
         // unfinished one left out. Removing it would leave no backup at all until this run ends.
+        // Only the copies the unfinished run was still writing go.
+        if (!typeChanged)
+            RemoveLeftoverCopies(job, backupRoot, state.PreviousLocalFilesList, retries());
         return;
     }
     if (job.JobOptions.Processing.RemovePreviousBackupIfCancelled) {

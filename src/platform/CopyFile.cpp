@@ -297,3 +297,14 @@ QString TemporaryNameBeside(const QString& target)
         QStringLiteral(".part");
     return parent.isEmpty() ? name : (parent.endsWith('/') ? parent : parent + '/') + name;
 }
+
+bool IsTemporaryNameBeside(QStringView name)
+{
+    const QLatin1StringView prefix(".zorvan-"), suffix(".part");
+    if (name.size() != prefix.size() + 16 + suffix.size() || !name.startsWith(prefix) ||
+        !name.endsWith(suffix))
+        return false;
+    const QStringView digits = name.mid(prefix.size(), 16);
+    return std::all_of(digits.begin(), digits.end(),
+                       [](QChar c) { return (c >= u'0' && c <= u'9') || (c >= u'a' && c <= u'f'); });
+}

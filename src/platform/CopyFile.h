@@ -33,6 +33,8 @@ TCopyResult CopyFileWithProgress(TFileSystem& sourceFs, const QString& source, T
 // A hidden name that is not in use yet, in the folder of `target`: where a replacement is written
 // before it is renamed over the file it replaces.
 QString TemporaryNameBeside(const QString& target);
+// True for a file name that TemporaryNameBeside makes.
+bool IsTemporaryNameBeside(QStringView name);
 
 // Size of one chunk: the cancel flag is polled and progress reported this often.
 constexpr qint64 kCopyChunkSize = 8 * 1024 * 1024;

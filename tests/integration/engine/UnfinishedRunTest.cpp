@@ -146,6 +146,7 @@ TEST_F(RefusalTest, UnfinishedMirrorRunIsCompletedWithoutRemovingTheMirror)
 {
     ConfigureJob(*job, btSync, {sourceRoot + "/Docs/*"});
     writeSource("Docs/c.txt", "gamma");
+    writeSource("Docs/.zorvan-0000000000000001.part", "a source file that looks like a partial copy");
     runBackup();
     writeSource("Docs/a.txt", "alpha 2");
     writeSource("Docs/sub/new.txt", "new");
@@ -161,6 +162,10 @@ TEST_F(RefusalTest, UnfinishedMirrorRunIsCompletedWithoutRemovingTheMirror)
     GlobalOptions.Processing.IfDestinationNotAvailable_Then = 0;
     QDir(storedPath("Docs/sub/new.txt")).removeRecursively();
     EXPECT_EQ(readFile(storedPath("_startflag.obl")), kMark); // a mirror's flag names no subfolder
+    // Copies a killed run was writing stay under their temporary names beside their targets.
+    writeFile(storedPath("Docs/.zorvan-00112233445566ff.part"), "partial");
+    writeFile(storedPath("Docs/sub/.zorvan-a0b1c2d3e4f5a6b7.part"), "partial");
+    writeFile(storedPath("Docs/sub/.zorvan-notours.part"), "not a name the program makes");
 
     runBackup();
     EXPECT_TRUE(
@@ -169,8 +174,10 @@ TEST_F(RefusalTest, UnfinishedMirrorRunIsCompletedWithoutRemovingTheMirror)
     EXPECT_FALSE(logHas("Removing the full directory:"));
     EXPECT_TRUE(logHas("Backup job \"Docs job\" is finished with warnings."));
     EXPECT_EQ(job->LastJobResult.ErrorsCount, 0);
+    EXPECT_TRUE(logHas("Removing the file: " + storedPath("Docs/.zorvan-00112233445566ff.part")));
     EXPECT_EQ(treeOf(backupRoot()),
-              QStringList({"Docs/", "Docs/a.txt", "Docs/sub/", "Docs/sub/b.txt", "Docs/sub/new.txt"}));
+              QStringList({"Docs/", "Docs/.zorvan-0000000000000001.part", "Docs/a.txt", "Docs/sub/",
+                           "Docs/sub/.zorvan-notours.part", "Docs/sub/b.txt", "Docs/sub/new.txt"}));
     EXPECT_EQ(readFile(storedPath("Docs/a.txt")), "alpha 2");
     EXPECT_EQ(readFile(storedPath("Docs/sub/new.txt")), "new");
     EXPECT_FALSE(QFile::exists(storedPath("_startflag.obl")));
