@@ -1,5 +1,7 @@
 #include "platform/FileSystemLocal.h"
 
+#include "platform/DeferredClose.h"
+
 #include <QFile>
 
 #include <cerrno>
@@ -18,6 +20,13 @@ QByteArray nativePath(const QString& path)
 int errorOf(int rc)
 {
     return rc == 0 ? 0 : errno;
+}
+
+// A reference to the file at `path` (the link itself for a symbolic link), or -1: with it handed to
+// TDeferredClose after the unlink or the replacing rename, the file is freed on that thread.
+int holdForRelease(const QByteArray& path)
+{
+    return ::open(path.constData(), O_PATH | O_NOFOLLOW | O_CLOEXEC);
 }
 
 } // namespace
@@ -93,7 +102,11 @@ int TLocalFileSystem::makeFolder(const QString& path)
 
 int TLocalFileSystem::removeFile(const QString& path)
 {
-    return errorOf(::unlink(nativePath(path).constData()));
+    const QByteArray native = nativePath(path);
+    const int held = holdForRelease(native);
+    const int error = errorOf(::unlink(native.constData()));
+    TDeferredClose::instance().close(held);
+    return error;
 }
 
 int TLocalFileSystem::removeFolder(const QString& path)
@@ -105,8 +118,16 @@ int TLocalFileSystem::rename(const QString& from, const QString& to, bool replac
 {
     const QByteArray source = nativePath(from);
     const QByteArray target = nativePath(to);
-    return errorOf(::renameat2(AT_FDCWD, source.constData(), AT_FDCWD, target.constData(),
-                               replace ? 0 : RENAME_NOREPLACE));
+    const int held = replace ? holdForRelease(target) : -1;
+    const int error = errorOf(::renameat2(AT_FDCWD, source.constData(), AT_FDCWD, target.constData(),
+                                          replace ? 0 : RENAME_NOREPLACE));
+    TDeferredClose::instance().close(held);
+    return error;
+}
+
+void TLocalFileSystem::finishDeferred()
+{
+    TDeferredClose::instance().drain();
 }
 
 int TLocalFileSystem::setPermissions(const QString& path, quint32 mode)

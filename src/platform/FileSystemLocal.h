@@ -12,6 +12,8 @@ public:
     int removeFile(const QString& path) override;
     int removeFolder(const QString& path) override;
     int rename(const QString& from, const QString& to, bool replace) override;
+    // Waits until the files removed or replaced so far are freed.
+    void finishDeferred() override;
     int setPermissions(const QString& path, quint32 mode) override;
     int setLastWriteTime(const QString& path, const timespec& when) override;
     int openRead(const QString& path, std::unique_ptr<TFileHandle>& out,

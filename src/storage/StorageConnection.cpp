@@ -2,6 +2,7 @@
 #include "jobs/uJob.h"
 #include "logs/RunLog.h"
 #include "platform/FileSystem.h"
+#include "platform/FileSystemLocal.h"
 #include "platform/SmbPath.h"
 #include "storage/StorageAccess.h"
 #include "storage/StorageError.h"
@@ -69,6 +70,9 @@ QString TJob::ConnectToStorage()
 void TJob::DisconnectFromStorage()
 {
     LogLine(*this, Translate(QStringLiteral("Disconnecting from device.")));
+    // Files removed or replaced on a local volume are freed on a thread of their own: done before the
+    // volume is let go (a reference still held would keep it busy).
+    TLocalFileSystem::instance().finishDeferred();
     if (DestinationType == dtNetwork && NetworkConnection) {
         if (TFileSystem* fileSystem = NetworkConnection->fileSystem())
             LogDeferredFailures(*this, *fileSystem, true);
