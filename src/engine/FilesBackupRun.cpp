@@ -4,10 +4,12 @@
 #include "engine/LeftoverCopies.h"
 #include "engine/MessageText.h"
 #include "engine/SourceWalker.h"
+#include "engine/StorageProbe.h"
 #include "logs/EventsLog.h"
 #include "logs/JobPaths.h"
 #include "logs/RunLog.h"
 #include "platform/LargeBufferMemory.h"
+#include "storage/StorageError.h"
 
 #include <QFileInfo>
 #include <QLocale>
@@ -332,6 +334,14 @@ void TFilesBackupRun::walkAndStore()
 
 void TFilesBackupRun::storeDatabase()
 {
+    // The copies reach the storage's disk before the catalogs and the job file record them: after a
+    // power loss these must never list copies that are still empty. A volume that cannot write them
+    // ends the run unrecorded, so the next one treats it as unfinished.
+    if (const int error = FlushStorage(job, backupRoot); error != 0) {
+        LogError(job, WithoutLineBreaks(SystemErrorText(error, &job)));
+        job.JobStatus = jsCancelling;
+        return;
+    }
     // Each list is freed as soon as it is written, so that the remote job file's image, made last,
     // never sits beside lists that are done with.
     state.clearPrevious();

@@ -22,3 +22,11 @@ bool StoragePathIsMissing(TJob& job, const QString& path)
 {
     return statOnStorage(job, path) == ENOENT;
 }
+
+int FlushStorage(TJob& job, const QString& path)
+{
+    TStorageAccess access(job.NetworkConnection.get());
+    int error = 0;
+    TFileSystem* fileSystem = access.fileSystemFor(path, error);
+    return fileSystem ? fileSystem->flushVolume(path) : error;
+}

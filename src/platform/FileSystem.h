@@ -90,6 +90,13 @@ public:
                           const TOpenOptions& options) = 0;
     // A key that is equal for two paths exactly when a rename between them can work.
     virtual QString volumeOf(const QString& path) = 0;
+    // Waits until everything written so far to the volume holding `path` is on its disk (0 or errno).
+    // A share's server keeps its own writes: nothing to wait for here.
+    virtual int flushVolume(const QString& path)
+    {
+        (void)path;
+        return 0;
+    }
 
     bool exists(const QString& path);
     bool folderExists(const QString& path);

@@ -197,6 +197,16 @@ QString TLocalFileSystem::volumeOf(const QString& path)
     return QStringLiteral("local:?");
 }
 
+int TLocalFileSystem::flushVolume(const QString& path)
+{
+    const int fd = ::open(nativePath(path).constData(), O_RDONLY | O_CLOEXEC);
+    if (fd < 0)
+        return errno;
+    const int error = errorOf(::syncfs(fd));
+    ::close(fd);
+    return error;
+}
+
 qint64 TLocalFileHandle::read(char* buffer, qint64 size)
 {
     for (;;) {
