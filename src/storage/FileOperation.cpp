@@ -75,13 +75,17 @@ public:
                                     ExtendedLengthPath(target, false), options);
     }
 
-    void clearReadOnly(TFileSystem& fileSystem, const QString& path)
+    // True when something is at `path`.
+    bool clearReadOnly(TFileSystem& fileSystem, const QString& path)
     {
         TFileStat st;
-        if (fileSystem.stat(path, st) == 0 && !st.isFolder && st.readOnly()) {
+        if (fileSystem.stat(path, st) != 0)
+            return false;
+        if (!st.isFolder && st.readOnly()) {
             log(tr("Removing the read-only attribute:") + ' ' + path);
             fileSystem.setPermissions(path, st.mode | 0644);
         }
+        return true;
     }
 
     void copyLocalToRemote(const QString& local, const QString& remote, bool logCopying)
@@ -128,8 +132,10 @@ public:
     // the ordinary copy then runs and reports.
     bool moveIntoPlace(TFileSystem& fileSystem, const QString& temporary, const QString& remote, qint64 size)
     {
-        clearReadOnly(fileSystem, remote);
-        if (fileSystem.rename(temporary, remote, true) != 0)
+        // Onto a free name the rename refuses to replace: something that appears there meanwhile is
+        // left to the ordinary copy.
+        const bool replacing = clearReadOnly(fileSystem, remote);
+        if (fileSystem.rename(temporary, remote, replacing) != 0)
             return false;
         job.CurrentFileOperationProgress = CopyProgressPercent(size, size);
         return true;
