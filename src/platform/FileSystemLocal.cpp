@@ -7,7 +7,9 @@
 #include <cerrno>
 #include <dirent.h>
 #include <fcntl.h>
+#include <linux/magic.h>
 #include <sys/stat.h>
+#include <sys/vfs.h>
 #include <unistd.h>
 
 namespace {
@@ -23,10 +25,28 @@ int errorOf(int rc)
 }
 
 // A reference to the file at `path` (the link itself for a symbolic link), or -1: with it handed to
-// TDeferredClose after the unlink or the replacing rename, the file is freed on that thread.
+// TDeferredClose after the unlink or the replacing rename, the file is freed on that thread. Only on
+// the disk file systems that free a file in the call: a network file system renames a removed file
+// that is still open to a hidden name instead, which would keep its folder from being removed.
 int holdForRelease(const QByteArray& path)
 {
-    return ::open(path.constData(), O_PATH | O_NOFOLLOW | O_CLOEXEC);
+    const int fd = ::open(path.constData(), O_PATH | O_NOFOLLOW | O_CLOEXEC);
+    if (fd < 0)
+        return -1;
+    struct statfs volume;
+    if (::fstatfs(fd, &volume) == 0) {
+        switch (volume.f_type) {
+        case EXT4_SUPER_MAGIC: // also ext2 and ext3
+        case XFS_SUPER_MAGIC:
+        case BTRFS_SUPER_MAGIC:
+        case F2FS_SUPER_MAGIC:
+            return fd;
+        default:
+            break;
+        }
+    }
+    ::close(fd);
+    return -1;
 }
 
 } // namespace
