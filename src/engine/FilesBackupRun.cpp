@@ -305,6 +305,9 @@ void TFilesBackupRun::createTargetAndStartFlag()
     }
     if (isCancelling())
         return;
+    // From here on every write to the storage is watched: the run records its copies only once they
+    // are all on the disk (storeDatabase).
+    storageWrites = WatchStorageWrites(job, backupRoot);
     const QString localFlag = JoinPath(JobTempFolder(job), kStartFlagName);
     WriteCatalogFile(localFlag, startFlagList);
     if (job.FileOperation(atCopyFromLocalToRemoteFile, localFlag, startFlagPath(), retries(), true) !=
@@ -335,10 +338,12 @@ void TFilesBackupRun::walkAndStore()
 void TFilesBackupRun::storeDatabase()
 {
     // The copies reach the storage's disk before the catalogs and the job file record them: after a
-    // power loss these must never list copies that are still empty. A volume that cannot write them
-    // ends the run unrecorded, so the next one treats it as unfinished.
-    if (const int error = FlushStorage(job, backupRoot); error != 0) {
-        LogError(job, WithoutLineBreaks(SystemErrorText(error, &job)));
+    // power loss these must never list copies that are still empty. A volume that failed to write any
+    // of them during the run ends it unrecorded, so the next run treats it as unfinished.
+    const int flushError = storageWrites ? storageWrites->flush() : 0;
+    storageWrites.reset();
+    if (flushError != 0) {
+        LogError(job, WithoutLineBreaks(SystemErrorText(flushError, &job)));
         job.JobStatus = jsCancelling;
         return;
     }
@@ -405,6 +410,7 @@ void TFilesBackupRun::removeOldBackups(bool beforeVariant)
 
 void TFilesBackupRun::closeConnectedRun()
 {
+    storageWrites.reset(); // a cancelled run's watch must not keep the volume busy
     job.CurrentFileOperationProgress = 0;
     job.CurrentFileOperationPath.clear();
     LogPlain(job, kSeparatorLine);

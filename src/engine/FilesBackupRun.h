@@ -5,11 +5,13 @@
 #include "engine/RemoteBookkeepingFile.h"
 #include "jobs/uJob_FilesAndFolders.h"
 #include "logs/BackupRunSteps.h"
+#include "platform/FileSystem.h"
 
 #include <QDateTime>
 #include <QStringList>
 
 #include <functional>
+#include <memory>
 
 class TFilesBackupRun
 {
@@ -56,6 +58,7 @@ private:
     QString cancelledSubfolder;
     TRunBookkeeping bookkeeping; // MainBackupList and the two sizes; the path lists live in `state`
     TBackupRunState state;
+    std::unique_ptr<TVolumeWrites> storageWrites; // from the start flag to the catalogs
     QStringList startFlagList;
     QStringList oldBackupsList;
     std::function<void()> beforeIdle;

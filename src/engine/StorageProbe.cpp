@@ -23,10 +23,10 @@ bool StoragePathIsMissing(TJob& job, const QString& path)
     return statOnStorage(job, path) == ENOENT;
 }
 
-int FlushStorage(TJob& job, const QString& path)
+std::unique_ptr<TVolumeWrites> WatchStorageWrites(TJob& job, const QString& path)
 {
     TStorageAccess access(job.NetworkConnection.get());
     int error = 0;
     TFileSystem* fileSystem = access.fileSystemFor(path, error);
-    return fileSystem ? fileSystem->flushVolume(path) : error;
+    return fileSystem ? fileSystem->watchWrites(path) : nullptr;
 }

@@ -1,12 +1,16 @@
 #pragma once
 // Questions the engine asks the storage directly, outside the logged file operations.
+#include "platform/FileSystem.h"
+
 #include <QString>
+
+#include <memory>
 
 class TJob;
 
 // True when the storage answers for certain that nothing is at `path` (not when it cannot be asked).
 bool StoragePathIsMissing(TJob& job, const QString& path);
 
-// Waits until what was written to the storage volume holding `path` is on its disk: 0 or an errno
-// (a write the device failed, or a storage that is gone).
-int FlushStorage(TJob& job, const QString& path);
+// Watches the writes to the storage volume holding the folder `path` from now on; null when there
+// is nothing to wait for (a share) or the storage cannot be asked.
+std::unique_ptr<TVolumeWrites> WatchStorageWrites(TJob& job, const QString& path);

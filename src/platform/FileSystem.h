@@ -26,6 +26,16 @@ struct TDirEntry
     TFileStat stat;
 };
 
+// The writes to one volume since the watch began.
+class TVolumeWrites
+{
+public:
+    virtual ~TVolumeWrites() = default;
+    // Waits until everything written to the volume is on its disk: 0, or the errno of a write the
+    // device failed since the watch began (also one the kernel wrote back long before this call).
+    virtual int flush() = 0;
+};
+
 class TFileHandle
 {
 public:
@@ -90,12 +100,12 @@ public:
                           const TOpenOptions& options) = 0;
     // A key that is equal for two paths exactly when a rename between them can work.
     virtual QString volumeOf(const QString& path) = 0;
-    // Waits until everything written so far to the volume holding `path` is on its disk (0 or errno).
-    // A share's server keeps its own writes: nothing to wait for here.
-    virtual int flushVolume(const QString& path)
+    // Watches the writes to the volume holding the folder `path` from now on (see TVolumeWrites);
+    // null when there is nothing to wait for: a share's server keeps its own writes.
+    virtual std::unique_ptr<TVolumeWrites> watchWrites(const QString& path)
     {
         (void)path;
-        return 0;
+        return nullptr;
     }
 
     bool exists(const QString& path);

@@ -217,14 +217,42 @@ QString TLocalFileSystem::volumeOf(const QString& path)
     return QStringLiteral("local:?");
 }
 
-int TLocalFileSystem::flushVolume(const QString& path)
+namespace {
+
+// A descriptor of a folder on the volume: syncfs reports the write errors the volume met since the
+// descriptor was opened.
+class TLocalVolumeWrites final : public TVolumeWrites
 {
-    const int fd = ::open(nativePath(path).constData(), O_RDONLY | O_CLOEXEC);
+public:
+    explicit TLocalVolumeWrites(int fd) : fd(fd) {}
+    ~TLocalVolumeWrites() override { ::close(fd); }
+    TLocalVolumeWrites(const TLocalVolumeWrites&) = delete;
+    TLocalVolumeWrites& operator=(const TLocalVolumeWrites&) = delete;
+    int flush() override { return errorOf(::syncfs(fd)); }
+
+private:
+    int fd;
+};
+
+// A watch that could not begin: its flush reports why.
+class TFailedVolumeWrites final : public TVolumeWrites
+{
+public:
+    explicit TFailedVolumeWrites(int error) : error(error) {}
+    int flush() override { return error; }
+
+private:
+    int error;
+};
+
+} // namespace
+
+std::unique_ptr<TVolumeWrites> TLocalFileSystem::watchWrites(const QString& path)
+{
+    const int fd = ::open(nativePath(path).constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
     if (fd < 0)
-        return errno;
-    const int error = errorOf(::syncfs(fd));
-    ::close(fd);
-    return error;
+        return std::make_unique<TFailedVolumeWrites>(errno);
+    return std::make_unique<TLocalVolumeWrites>(fd);
 }
 
 qint64 TLocalFileHandle::read(char* buffer, qint64 size)

@@ -21,7 +21,7 @@ public:
     int openWrite(const QString& path, std::unique_ptr<TFileHandle>& out,
                   const TOpenOptions& options) override;
     QString volumeOf(const QString& path) override;
-    int flushVolume(const QString& path) override;
+    std::unique_ptr<TVolumeWrites> watchWrites(const QString& path) override;
 
     // The one instance every caller may share.
     static TLocalFileSystem& instance();

@@ -47,3 +47,18 @@ TEST(LocalFileSystem, RemovedAndReplacedFilesAreLetGoByFinishDeferred)
               kept);
     EXPECT_EQ(TestEnvironment::readFile(folder + "/stored007"), QByteArray("new 7"));
 }
+
+// A run records its copies only after the volume's writes are flushed; a watch that could not even
+// begin must stop that as well, not pass as flushed.
+TEST(LocalFileSystem, WatchedWritesFlushOrReportWhyNot)
+{
+    const QString folder = TestEnvironment::makeFolder("watched");
+    TLocalFileSystem& fileSystem = TLocalFileSystem::instance();
+    const auto watch = fileSystem.watchWrites(folder);
+    ASSERT_TRUE(watch);
+    TestEnvironment::writeFile(folder + "/copy", QByteArray(1 << 20, 'c'));
+    EXPECT_EQ(watch->flush(), 0);
+    const auto missing = fileSystem.watchWrites(folder + "/not-there");
+    ASSERT_TRUE(missing);
+    EXPECT_EQ(missing->flush(), ENOENT);
+}
