@@ -121,9 +121,23 @@ public:
         TFileSystem& remoteFs = fs(remote);
         const QString folder = ParentPath(remote);
         if (!remoteFs.isLocal() || !remoteFs.folderExists(folder) ||
-            remoteFs.volumeOf(folder) != temporaryFs.volumeOf(ParentPath(inTemporaryFolder)))
+            rememberedVolumeOf(remoteFs, folder, 0) !=
+                rememberedVolumeOf(temporaryFs, ParentPath(inTemporaryFolder), 1))
             return {};
         return TemporaryNameBeside(remote);
+    }
+
+    // The volume of `folder`, remembered per thread and slot for the folder asked last: a walk copies
+    // many files into one folder in a row. A volume mounted there meanwhile does no harm: a copy made
+    // beside its target is renamed within its own folder either way.
+    static QString rememberedVolumeOf(TFileSystem& fileSystem, const QString& folder, int slot)
+    {
+        thread_local QString folders[2], volumes[2];
+        if (folders[slot] != folder) {
+            volumes[slot] = fileSystem.volumeOf(folder);
+            folders[slot] = folder;
+        }
+        return volumes[slot];
     }
 
     // The temporary copy is this call's own, complete, with the source's time and permission bits: on
