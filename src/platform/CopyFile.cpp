@@ -288,23 +288,28 @@ TCopyResult CopyFileWithProgress(TFileSystem& sourceFs, const QString& source, T
     return result;
 }
 
+namespace {
+// A temporary name beside a target: prefix, 16 lower-case hexadecimal digits, suffix.
+constexpr QLatin1StringView kTemporaryPrefix(".zorvan-"), kTemporarySuffix(".part");
+constexpr int kTemporaryDigits = 16;
+} // namespace
+
 QString TemporaryNameBeside(const QString& target)
 {
     const QString parent = ParentPath(target);
     const QString name =
-        QStringLiteral(".zorvan-") +
-        QString::number(QRandomGenerator::global()->generate64(), 16).rightJustified(16, '0') +
-        QStringLiteral(".part");
+        kTemporaryPrefix +
+        QString::number(QRandomGenerator::global()->generate64(), 16).rightJustified(kTemporaryDigits, '0') +
+        kTemporarySuffix;
     return parent.isEmpty() ? name : (parent.endsWith('/') ? parent : parent + '/') + name;
 }
 
 bool IsTemporaryNameBeside(QStringView name)
 {
-    const QLatin1StringView prefix(".zorvan-"), suffix(".part");
-    if (name.size() != prefix.size() + 16 + suffix.size() || !name.startsWith(prefix) ||
-        !name.endsWith(suffix))
+    if (name.size() != kTemporaryPrefix.size() + kTemporaryDigits + kTemporarySuffix.size() ||
+        !name.startsWith(kTemporaryPrefix) || !name.endsWith(kTemporarySuffix))
         return false;
-    const QStringView digits = name.mid(prefix.size(), 16);
+    const QStringView digits = name.mid(kTemporaryPrefix.size(), kTemporaryDigits);
     return std::all_of(digits.begin(), digits.end(),
                        [](QChar c) { return (c >= u'0' && c <= u'9') || (c >= u'a' && c <= u'f'); });
 }

@@ -116,11 +116,12 @@ public:
     QString temporaryCopyBeside(TFileSystem& temporaryFs, const QString& inTemporaryFolder,
                                 const QString& remote)
     {
+        // A path that is not a share's is always on the local file system.
         if (!temporaryFs.isLocal() || IsSmbPath(remote))
             return {};
         TFileSystem& remoteFs = fs(remote);
         const QString folder = ParentPath(remote);
-        if (!remoteFs.isLocal() || !remoteFs.folderExists(folder) ||
+        if (!remoteFs.folderExists(folder) ||
             rememberedVolumeOf(remoteFs, folder, 0) !=
                 rememberedVolumeOf(temporaryFs, ParentPath(inTemporaryFolder), 1))
             return {};
