@@ -16,6 +16,9 @@ struct TBackupRunState
     TBackupType RunKind = btSync;
     QString TargetFolder;
     QString BackupRoot;
+    // The storage folder does not tell names apart by letter case (or could not be asked): two source
+    // names that differ only in case would land on one stored item.
+    bool StorageIgnoresCase = false;
 
     TPathList PreviousLocalFilesList;
     TStampList PreviousLocalFilesTimeList;

@@ -305,6 +305,7 @@ void TFilesBackupRun::createTargetAndStartFlag()
     }
     if (isCancelling())
         return;
+    state.StorageIgnoresCase = StorageFolderIgnoresCase(job, state.TargetFolder);
     // From here on every write to the storage is watched: the run records its copies only once they
     // are all on the disk (storeDatabase).
     storageWrites = WatchStorageWrites(job, backupRoot);

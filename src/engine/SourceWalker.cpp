@@ -1,5 +1,6 @@
 #include "engine/SourceWalker.h"
 
+#include "engine/MessageText.h"
 #include "engine/StorageProbe.h"
 #include "logs/JobPaths.h"
 #include "logs/RunLog.h"
@@ -106,6 +107,8 @@ void TSourceWalker::BackupSources()
                 state.UnknownFolders.insert(name);
                 continue;
             }
+            if (!name.isEmpty() && IsCaseTwin(topLevelNames, folder, name))
+                continue;
             LogLine(job, job.Translate("Starting the directory backup:") + ' ' + folder);
             const qsizetype previous = state.PreviousLocalDirsList.indexOf(name);
             bool ok = true;
@@ -130,6 +133,8 @@ void TSourceWalker::BackupSources()
                 state.UnknownFiles.insert(lastComponent(entry));
                 continue;
             }
+            if (IsCaseTwin(topLevelNames, entry, lastComponent(entry)))
+                continue;
             LogLine(job, job.Translate("Starting the file backup:") + ' ' + entry);
             BackupSingleFile(entry, lastComponent(entry));
         }
@@ -171,6 +176,8 @@ void TSourceWalker::BackupDirectory(const QString& sourceDirIn, const QString& r
         return;
     }
     const bool skipHidden = job.JobOptions.Processing.SkipHiddenSystemFiles;
+    TFoldedNames folderNames;
+    TFoldedNames& names = relativeDir.isEmpty() ? topLevelNames : folderNames;
     TDirectoryEntry entry;
     while (listing.next(entry)) {
         WaitWhilePaused(job);
@@ -191,7 +198,7 @@ void TSourceWalker::BackupDirectory(const QString& sourceDirIn, const QString& r
             if (entry.kind == TDirectoryEntry::ekVanished)
                 continue; // gone between the listing and now: the removal pass deals with it
             const QString path = sourceDir + entry.name;
-            if (isExcludedFolder(path, entry.name))
+            if (isExcludedFolder(path, entry.name) || IsCaseTwin(names, path, entry.name))
                 continue;
             const QString rel = JoinedExactly(relativeDir, entry.name);
             const qsizetype previous =
@@ -233,6 +240,8 @@ void TSourceWalker::BackupDirectory(const QString& sourceDirIn, const QString& r
         if (!backupRootPath.isEmpty() && entry.name.endsWith(QLatin1String(".kxj")) &&
             sourceDir + entry.name == backupRootPath + QLatin1String(".kxj"))
             continue; // the job's own remote job file, when the storage lies inside a source
+        if (IsCaseTwin(names, sourceDir + entry.name, entry.name))
+            continue;
         if (!BackupFile(sourceDir + entry.name, relativeDir, entry.name, entry.mtimeMsecs, true))
             return;
     }
@@ -295,6 +304,26 @@ bool TSourceWalker::BackupFile(const QString& sourcePath, const QString& relativ
     }
     if (previous >= 0)
         state.PreviousFileSeen[size_t(previous)] = true;
+    return true;
+}
+
+bool TSourceWalker::IsCaseTwin(TFoldedNames& names, const QString& sourcePath, const QString& name)
+{
+    if (!state.StorageIgnoresCase)
+        return false;
+    const QString folded = name.toCaseFolded();
+    const auto earlier = names.constFind(folded);
+    if (earlier == names.cend()) {
+        names.insert(folded, sourcePath);
+        return false;
+    }
+    // The very same name (two sources with one last component) shares its stored item on purpose.
+    if (lastComponent(*earlier) == name)
+        return false;
+    LogWarning(job,
+               FillPlaceholders(job.Translate("This storage cannot keep both %s and %s, whose names "
+                                              "differ only in letter case: the second is not backed up."),
+                                {*earlier, sourcePath}));
     return true;
 }
 
@@ -392,12 +421,45 @@ void TSourceWalker::CarryUnknownItems()
     }
 }
 
+namespace {
+// Marks as seen every unseen entry of `previous` whose case-folded path one of `count` recorded paths
+// (given by `recordedAt`) has.
+template <typename RecordedAt>
+void markCaseTwinsSeen(const TPathList& previous, std::vector<bool>& seen, qsizetype count,
+                       RecordedAt recordedAt)
+{
+    // The entries the removal pass would delete: usually few, so only they are folded and kept.
+    QMultiHash<QString, qsizetype> unseen;
+    for (qsizetype i = 0; i < previous.size(); ++i) {
+        if (!seen[size_t(i)] && previous.isFirstOccurrence(i))
+            unseen.insert(previous.at(i).toCaseFolded(), i);
+    }
+    for (qsizetype i = 0; !unseen.isEmpty() && i < count; ++i) {
+        const QString folded = recordedAt(i).toCaseFolded();
+        for (auto it = unseen.constFind(folded); it != unseen.cend() && it.key() == folded; ++it)
+            seen[size_t(*it)] = true;
+        unseen.remove(folded);
+    }
+}
+} // namespace
+
+void TSourceWalker::KeepCaseTwinsOfRecorded()
+{
+    if (state.RunKind != btSync || !state.StorageIgnoresCase)
+        return;
+    markCaseTwinsSeen(state.PreviousLocalFilesList, state.PreviousFileSeen, state.LocalFilesList.size(),
+                      [this](qsizetype i) { return state.LocalFilesList.at(i).toString(); });
+    markCaseTwinsSeen(state.PreviousLocalDirsList, state.PreviousDirSeen, state.LocalDirsList.size(),
+                      [this](qsizetype i) { return state.LocalDirsList.at(i); });
+}
+
 void TSourceWalker::ProcessRemovedItems()
 {
     WaitWhilePaused(job);
     if (isCancelling())
         return;
     CarryUnknownItems();
+    KeepCaseTwinsOfRecorded();
     const bool mirror = state.RunKind == btSync;
     const TPathList& files = state.PreviousLocalFilesList;
     for (qsizetype i = 0; i < files.size(); ++i) {

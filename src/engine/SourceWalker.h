@@ -4,6 +4,7 @@
 #include "engine/BackupRunState.h"
 #include "jobs/uJob_FilesAndFolders.h"
 
+#include <QHash>
 #include <QSet>
 #include <QString>
 
@@ -37,6 +38,14 @@ private:
     bool isExcludedFolder(const QString& path, const QString& name) const;
     bool passesExtensionFilter(const QString& name) const;
     void CarryUnknownItems();
+    // Names met in one storage folder, case-folded, each with the source path it came from.
+    using TFoldedNames = QHash<QString, QString>;
+    // On a storage that ignores letter case: true, with a warning, when `name` differs only in case
+    // from a name met earlier in the same storage folder, whose stored item it would replace.
+    bool IsCaseTwin(TFoldedNames& names, const QString& sourcePath, const QString& name);
+    // On a mirror that ignores letter case: a previous item whose path this run recorded in another
+    // case is the item this run stored, so the removal pass must leave it.
+    void KeepCaseTwinsOfRecorded();
     bool isUnderUnknownFolder(const QString& path, bool includeSelf) const;
     // Where the last file and folder were found in the previous lists: the next ones usually follow.
     qsizetype nextPreviousFile = 0;
@@ -45,6 +54,7 @@ private:
 
     TJob_FilesAndFolders& job;
     TBackupRunState& state;
+    TFoldedNames topLevelNames;    // the names the sources and a drive root's entries give TargetFolder
     QSet<QString> excludedDirs;    // lower case, no trailing "/"
     QSet<QString> excludedAnyPath; // folder names excluded at any depth, lower case
     QString tempFolderLower;       // PathForTempFiles, lower case
