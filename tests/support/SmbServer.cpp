@@ -173,6 +173,8 @@ bool SmbServer::writeConfig()
                              "  kernel oplocks = no\n"
                              // No RPC helper daemons: they would detach from the server's process group.
                              "  rpc start on demand helpers = no\n"
+                             // Names keep Samba's default case handling: compared ignoring letter
+                             // case, as on most shares; tests rely on it.
                              // The read-only attribute is the owner's write bit of the file.
                              "  store dos attributes = no\n"
                              "  map readonly = yes\n"
