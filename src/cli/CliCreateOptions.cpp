@@ -1,6 +1,7 @@
 #include "cli/CliCreateOptions.h"
 
 #include "cli/CliApp.h"
+#include "engine/DestinationIdentity.h"
 #include "jobs/JobCatalogue.h"
 #include "jobs/uJob_DriveImage.h"
 #include "jobs/uJob_FilesAndFolders.h"
@@ -134,6 +135,8 @@ int TCliCreateOptions::add(std::unique_ptr<TJob> job, const QString& created)
         app.printEvents();
         return CliApp::kFinishedWithErrors;
     }
+    // A drive remembered for an earlier job of this name is not this job's.
+    ForgetDestinationIdentity(job->stJobName);
     TJobCatalogue& jobs = app.catalogue();
     jobs.append(std::move(job));
     if (!jobs.SaveJobsList()) {

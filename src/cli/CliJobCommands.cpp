@@ -4,6 +4,7 @@
 #include "cli/CliBackupRun.h"
 #include "cli/CliCreateOptions.h"
 #include "cli/CliImageCommands.h"
+#include "engine/DestinationIdentity.h"
 #include "i18n/Translate.h"
 #include "jobs/JobCatalogue.h"
 #include "jobs/uJob_DriveImage.h"
@@ -64,6 +65,23 @@ void printEventsTo(QTextStream& stream)
         stream << line << '\n';
 }
 
+// A job name and an optional switch, in any order: false with the first argument that is neither.
+bool nameAndSwitch(const QStringList& args, const char* option, QString& name, bool& given,
+                   QString& unexpected)
+{
+    for (const QString& arg : args) {
+        if (arg == QLatin1String(option))
+            given = true;
+        else if (name.isNull() && !arg.startsWith(QLatin1String("--")))
+            name = arg;
+        else {
+            unexpected = arg;
+            return false;
+        }
+    }
+    return true;
+}
+
 // The removal of a job's backups by its kind's own Remove; true on success.
 bool removeBackups(CliApp& app, TJob& job)
 {
@@ -96,7 +114,11 @@ QString JobCommandsHelp()
         "  create NAME --kind image --dest PATH --volume V... [--keep-versions N]\n"
         "         [--user U --password-file FILE]\n"
         "                        a drive image job of the volumes (mount points, devices or image files)\n"
-        "  backup NAME           one backup of the job in the foreground; Ctrl-C cancels it\n"
+        "  backup NAME [--accept-new-destination]\n"
+        "                        one backup of the job in the foreground; Ctrl-C cancels it. A run whose\n"
+        "                        local destination is no longer on the drive of the earlier backups (a\n"
+        "                        drive that is not mounted) is refused unless --accept-new-destination\n"
+        "                        takes the new drive on purpose\n"
         "  remove NAME [--with-backups]\n"
         "                        the job, and with --with-backups its backups on the storage\n");
 }
@@ -178,29 +200,35 @@ int RunCreateCommand(CliApp& app, const QStringList& args)
 
 int RunBackupCommand(CliApp& app, const QStringList& args)
 {
-    if (args.size() != 1 || args.first().startsWith(QLatin1String("--")))
+    QString name;
+    bool acceptNewDestination = false;
+    QString unexpected;
+    if (!nameAndSwitch(args, "--accept-new-destination", name, acceptNewDestination, unexpected))
+        return app.usageError(QStringLiteral("backup: unexpected argument: %1").arg(unexpected));
+    if (name.isNull())
         return app.usageError(QStringLiteral("backup: one job name is required"));
-    TJob* found = app.catalogue().findByName(args.first());
+    TJob* found = app.catalogue().findByName(name);
     if (auto* image = dynamic_cast<TJob_DriveImage*>(found))
-        return RunBackupInForeground(app, *image, [image] { return image->Backup(); });
+        return RunBackupInForeground(app, *image, [image, acceptNewDestination] {
+            image->AcceptNewDestination = acceptNewDestination;
+            return image->Backup();
+        });
     auto* job = dynamic_cast<TJob_FilesAndFolders*>(found);
     if (!job)
-        return app.jobNotFound(args.first());
-    return RunBackupInForeground(app, *job, [job] { return job->Backup(); });
+        return app.jobNotFound(name);
+    return RunBackupInForeground(app, *job, [job, acceptNewDestination] {
+        job->AcceptNewDestination = acceptNewDestination;
+        return job->Backup();
+    });
 }
 
 int RunRemoveCommand(CliApp& app, const QStringList& args)
 {
     QString name;
     bool withBackups = false;
-    for (const QString& arg : args) {
-        if (arg == QLatin1String("--with-backups"))
-            withBackups = true;
-        else if (name.isNull() && !arg.startsWith(QLatin1String("--")))
-            name = arg;
-        else
-            return app.usageError(QStringLiteral("remove: unexpected argument: %1").arg(arg));
-    }
+    QString unexpected;
+    if (!nameAndSwitch(args, "--with-backups", name, withBackups, unexpected))
+        return app.usageError(QStringLiteral("remove: unexpected argument: %1").arg(unexpected));
     if (name.isNull())
         return app.usageError(QStringLiteral("remove: a job name is required"));
     TJobCatalogue& jobs = app.catalogue();
@@ -233,6 +261,7 @@ int RunRemoveCommand(CliApp& app, const QStringList& args)
         app.printEvents();
         return CliApp::kFinishedWithErrors;
     }
+    ForgetDestinationIdentity(job->stJobName);
     jobs.takeAt(index);
     if (jobs.SaveJobsList()) {
         AddEvent(Translate(QStringLiteral("Job is removed.")));

@@ -1,6 +1,7 @@
 #include "cli/CliRestoreCommands.h"
 
 #include "cli/CliApp.h"
+#include "engine/DestinationIdentity.h"
 #include "engine/MessageText.h"
 #include "engine/RestorePoints.h"
 #include "jobs/JobCatalogue.h"
@@ -245,6 +246,7 @@ int RunImportCommand(CliApp& app, const QStringList& args)
         return result.Status == TJobImportResult::irNameRefused ? CliApp::kUsage
                                                                 : CliApp::kFinishedWithErrors;
     }
+    ForgetDestinationIdentity(result.Job->stJobName);
     app.out << "Job \"" << result.Job->stJobName << "\" is imported; its schedule is disabled.\n";
     return CliApp::kOk;
 }

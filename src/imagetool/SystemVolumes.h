@@ -1,7 +1,7 @@
 #pragma once
 // What the system knows about volumes: which block device or image file a volume named on the command
 // line stands for, which volumes hold the running system, and whether a device is in use.
-#include "imagetool/MountTable.h"
+#include "platform/MountTable.h"
 
 #include <QSet>
 #include <QString>

@@ -139,6 +139,9 @@ public:
     std::atomic<qint64> CurrentBackupSize{0};
     // The open network connection while the destination is a share (owned; storage/).
     std::unique_ptr<TNetworkPathConnection> NetworkConnection;
+    // Set before a backup to take a local destination on another drive than the one of the earlier
+    // backups (engine/DestinationIdentity); that run's connection clears it. Not stored.
+    std::atomic<bool> AcceptNewDestination{false};
 
     // Takes a private deep copy of GlobalOptions; every run reads only this copy.
     void OptionsToJobOptions();

@@ -1,5 +1,6 @@
 #include "logs/BackupRunSteps.h"
 
+#include "engine/DestinationIdentity.h"
 #include "engine/MessageText.h"
 #include "jobs/uJob_DriveImage.h"
 #include "jobs/uJob_FilesAndFolders.h"
@@ -73,11 +74,16 @@ QString TBackupRunSteps::Open(QString& errorText)
 {
     start = Clock::currentDateTime();
     job.AddEventtoBackupHistory(T("Starting the backup."), false);
+    const bool acceptNewDestination = job.AcceptNewDestination.exchange(false);
     QString storageFolder = job.ConnectToStorage();
     errorText.clear();
     if (storageFolder.startsWith(T("ERROR:"))) {
         errorText = storageFolder;
         storageFolder.clear();
+    } else {
+        errorText = CheckDestinationIdentity(job, storageFolder, acceptNewDestination);
+        if (!errorText.isEmpty())
+            storageFolder.clear();
     }
     EnsureJobLogFolder(job, T("Unable to create a folder for the log files:"));
     return storageFolder;
@@ -93,6 +99,8 @@ void TBackupRunSteps::PrepareConnected()
 
 void TBackupRunSteps::CloseConnected(const QString& closingLine)
 {
+    if (!job.LastJobResult.Cancelled && job.JobStatus.load() != jsCancelling)
+        RememberDestinationIdentity(job);
     LogPlain(job, closingLine);
     LogLine(job, T("Removing the temporary files."));
     job.DeleteTempFiles();

@@ -30,15 +30,17 @@ public:
     TBackupRunSteps(const TBackupRunSteps&) = delete;
     TBackupRunSteps& operator=(const TBackupRunSteps&) = delete;
 
-    // Remembers the start time, adds "Starting the backup." to the history, connects to the storage
-    // and makes sure the job's log folder exists. Returns the storage folder; empty when the
-    // connection failed, with its error text in `errorText`.
+    // Remembers the start time, adds "Starting the backup." to the history, connects to the storage,
+    // checks that a local destination is still on the drive of the earlier backups and makes sure the
+    // job's log folder exists. Returns the storage folder; empty when the connection failed or the
+    // destination was refused, with its error text in `errorText`.
     QString Open(QString& errorText);
     // The first steps of a connected run: the job's temporary files go, its temporary folder is made,
     // and the byte and file counts start at 0.
     void PrepareConnected();
-    // The last steps of a connected run: `closingLine` and "Removing the temporary files." end the
-    // log, the temporary files go, the storage is disconnected and the log is saved.
+    // The last steps of a connected run: the drive of a run that was not cancelled is remembered,
+    // `closingLine` and "Removing the temporary files." end the log, the temporary files go, the
+    // storage is disconnected and the log is saved.
     void CloseConnected(const QString& closingLine);
     // The ending of a run that could not connect: "Backup is cancelled." in the log, and with the
     // error text in the history and the events log; the log is saved and the run counts as

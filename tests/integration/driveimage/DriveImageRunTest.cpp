@@ -4,12 +4,15 @@
 
 #include "logs/EventsLog.h"
 #include "logs/JobPaths.h"
+#include "platform/FileSystemIdentity.h"
 #include "support/TestEnvironment.h"
+#include "support/TmpfsMount.h"
 
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
 
+#include <sys/mount.h>
 #include <unistd.h>
 
 using namespace TestEnvironment;
@@ -227,6 +230,37 @@ TEST_F(DriveImageTest, UnreachableStorageEndsTheRunAsCancelledWithoutStartingThe
         job->BackupHistory.last().contains("Backup is cancelled. ERROR: The directory does not exist:"));
     EXPECT_FALSE(EventsQueue().takeAll().filter("\"Image job\" backup is cancelled: ERROR:").isEmpty());
     EXPECT_EQ(QDir(JobLogFolder(*job)).entryList({"*.txt"}).size(), 1);
+}
+
+// Another drive mounted where the drive of the earlier versions was: the tool is not started on it
+// until the new drive is accepted on purpose.
+TEST_F(DriveImageTest, AnotherDriveAtTheMountPointIsRefusedUntilAccepted)
+{
+    job->Settings.SourceDrivesList = {makeVolume("a.img", 1 << 20, 9)};
+    runBackup();
+    ASSERT_EQ(versionsOn(drive).size(), 1) << logLines().join('\n').toStdString();
+    const qsizetype commands = elevatedCommands().size();
+    ::umount2(QFile::encodeName(drive).constData(), MNT_DETACH);
+    TmpfsMount other(drive, "zorvan-other-drive", 64);
+    ASSERT_TRUE(other.mounted());
+    int error = 0;
+    if (FileSystemIdentityOf(drive, error).FileSystemId.isEmpty())
+        GTEST_SKIP()
+            << "this kernel tells one RAM disk from the next only by a device number it hands out again";
+    QDir().mkpath(job->DestinationPath);
+
+    runBackup();
+    EXPECT_TRUE(job->LastJobResult.Cancelled);
+    const QStringList errors = errorLines(logLines());
+    ASSERT_EQ(errors.size(), 1);
+    EXPECT_TRUE(errors.first().contains("Found: zorvan-other-drive (tmpfs")) << errors.first().toStdString();
+    EXPECT_EQ(elevatedCommands().size(), commands);
+    EXPECT_TRUE(versionsOn(drive).isEmpty());
+
+    job->AcceptNewDestination = true;
+    runBackup();
+    EXPECT_FALSE(job->LastJobResult.Cancelled);
+    EXPECT_EQ(versionsOn(drive).size(), 1) << logLines().join('\n').toStdString();
 }
 
 TEST_F(DriveImageTest, ToolThatFailsIsAnErrorWhetherOrNotItSaysSo)

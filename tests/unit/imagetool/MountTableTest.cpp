@@ -1,4 +1,4 @@
-#include "imagetool/MountTable.h"
+#include "platform/MountTable.h"
 #include "imagetool/SystemVolumes.h"
 
 #include <gtest/gtest.h>

@@ -1,4 +1,4 @@
-#include "imagetool/MountTable.h"
+#include "platform/MountTable.h"
 
 #include <QFile>
 
