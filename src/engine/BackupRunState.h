@@ -42,6 +42,8 @@ struct TBackupRunState
     // listed) and files that exist but could not be read. Their previous entries are carried over.
     QSet<QString> UnknownFolders;
     QSet<QString> UnknownFiles;
+    // Something that exists could not be read (each such item was warned about).
+    bool UnreadableItems = false;
 
     // Fills the previous lists from the remote job file's lists.
     void setPrevious(QStringList files, TStampList stamps, QStringList dirs);

@@ -326,6 +326,8 @@ void TFilesBackupRun::walkAndStore()
         walker.ProcessRemovedItems();
     if (isCancelling())
         return;
+    if (state.UnreadableItems)
+        keepOldBackups();
     const qint64 size = job.CurrentBackupSize;
     if (state.RunKind == btInc) {
         bookkeeping.SizeOfAllIncrementsOrLastDifferentialCopy += size;
@@ -391,6 +393,18 @@ void TFilesBackupRun::storeDatabase()
         job.FileOperation(atRemoveRemoteFile, QString(), startFlagPath(), 0, false);
     if (!isCancelling() && !job.Settings.Backup.RemoveOldBackupsBeforeStartingNewBackup)
         removeOldBackups(false);
+}
+
+void TFilesBackupRun::keepOldBackups()
+{
+    if (oldBackupsList.isEmpty())
+        return;
+    // This run's copy lacks what it could not read; older backups may hold the only copies of it.
+    // They stay restore points until a run that reads everything lets the retention remove them.
+    LogLine(job, T("The old backups are kept because some source items could not be read."));
+    for (const QString& entry : std::as_const(oldBackupsList))
+        bookkeeping.MainBackupList.insert(1, entry); // newest first: the oldest ends up first again
+    oldBackupsList.clear();
 }
 
 void TFilesBackupRun::removeOldBackups(bool beforeVariant)

@@ -39,6 +39,8 @@ private:
     void walkAndStore();
     void storeDatabase();
     void removeOldBackups(bool beforeVariant);
+    // Puts the backups that the retention took out back into the restore point list.
+    void keepOldBackups();
     void closeConnectedRun();
     void logDatabaseHeader(const char* text);
 

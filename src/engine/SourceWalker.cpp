@@ -5,6 +5,7 @@
 #include "logs/JobPaths.h"
 #include "logs/RunLog.h"
 #include "platform/DirectoryListing.h"
+#include "storage/StorageError.h"
 
 #include <QDir>
 
@@ -172,6 +173,7 @@ void TSourceWalker::BackupDirectory(const QString& sourceDirIn, const QString& r
         relativeDirIn.isEmpty() || relativeDirIn.endsWith('/') ? relativeDirIn : relativeDirIn + '/';
     TDirectoryListing listing;
     if (!listing.open(sourceDir)) {
+        WarnUnreadable(sourceDirIn, listing.error());
         state.UnknownFolders.insert(relativeDirIn);
         return;
     }
@@ -187,6 +189,10 @@ void TSourceWalker::BackupDirectory(const QString& sourceDirIn, const QString& r
             continue; // never read sockets, FIFOs, devices; never enter a link to a folder
         if (skipHidden && entry.name.startsWith('.'))
             continue;
+        if (entry.kind == TDirectoryEntry::ekUnreadable) {
+            RecordUnreadableEntry(sourceDir, relativeDir, entry);
+            continue;
+        }
         const bool isFolder = entry.kind == TDirectoryEntry::ekFolder ||
                               (entry.kind == TDirectoryEntry::ekVanished && entry.wasListedAsFolder);
         if (isFolder) {
@@ -245,6 +251,34 @@ void TSourceWalker::BackupDirectory(const QString& sourceDirIn, const QString& r
         if (!BackupFile(sourceDir + entry.name, relativeDir, entry.name, entry.mtimeMsecs, true))
             return;
     }
+    if (listing.error() != 0) {
+        // The listing broke off: what it did not reach is unknown.
+        WarnUnreadable(sourceDirIn, listing.error());
+        state.UnknownFolders.insert(relativeDirIn);
+    }
+}
+
+void TSourceWalker::WarnUnreadable(const QString& path, int error)
+{
+    state.UnreadableItems = true;
+    LogWarning(job, job.Translate("Cannot be read, kept as in the previous backup:") + ' ' + path +
+                        QStringLiteral(" (") + SystemErrorDescription(error) + ')');
+}
+
+void TSourceWalker::RecordUnreadableEntry(const QString& sourceDir, const QString& relativeDir,
+                                          const TDirectoryEntry& entry)
+{
+    const QString path = sourceDir + entry.name;
+    // What would be passed over if it could be looked at is passed over silently.
+    if (entry.wasListedAsFolder ? isExcludedFolder(path, entry.name)
+                                : !passesExtensionFilter(entry.name) || isFixedSkipName(entry.name.toLower()))
+        return;
+    WarnUnreadable(path, entry.error);
+    // Whether it is a file or a folder may be unknown too: what the previous run recorded under this
+    // name, as either, is carried over.
+    const QString rel = JoinedExactly(relativeDir, entry.name);
+    state.UnknownFiles.insert(rel);
+    state.UnknownFolders.insert(rel);
 }
 
 void TSourceWalker::BackupSingleFile(const QString& sourceFile, const QString& name)

@@ -3,6 +3,7 @@
 // copied, what is recorded for the next run, and the removal pass that finds what has gone.
 #include "engine/BackupRunState.h"
 #include "jobs/uJob_FilesAndFolders.h"
+#include "platform/DirectoryListing.h"
 
 #include <QHash>
 #include <QSet>
@@ -37,6 +38,11 @@ private:
     bool isCancelling() const { return job.JobStatus.load() == jsCancelling; }
     bool isExcludedFolder(const QString& path, const QString& name) const;
     bool passesExtensionFilter(const QString& name) const;
+    // One warning for a path this run cannot look at, with the system's reason.
+    void WarnUnreadable(const QString& path, int error);
+    // An entry listed in a folder but not looked at: unknown, so its previous state is carried over.
+    void RecordUnreadableEntry(const QString& sourceDir, const QString& relativeDir,
+                               const TDirectoryEntry& entry);
     void CarryUnknownItems();
     // Names met in one storage folder, case-folded, each with the source path it came from.
     using TFoldedNames = QHash<QString, QString>;

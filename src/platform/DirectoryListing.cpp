@@ -30,12 +30,16 @@ void fillFromStat(const struct stat& st, TDirectoryEntry& entry)
 bool TDirectoryListing::open(const QString& folder)
 {
     close();
+    failure = 0;
     const QByteArray path = QFile::encodeName(folder);
     const int fd = ::open(path.constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-    if (fd < 0)
+    if (fd < 0) {
+        failure = errno;
         return false;
+    }
     dir = fdopendir(fd);
     if (!dir) {
+        failure = errno;
         ::close(fd);
         return false;
     }
@@ -49,8 +53,10 @@ bool TDirectoryListing::next(TDirectoryEntry& entry)
     for (;;) {
         errno = 0;
         const dirent* d = readdir(dir);
-        if (!d)
+        if (!d) {
+            failure = errno; // 0 at the end of the listing
             return false;
+        }
         const char* name = d->d_name;
         if (name[0] == '.' && (name[1] == 0 || (name[1] == '.' && name[2] == 0)))
             continue;
@@ -59,9 +65,11 @@ bool TDirectoryListing::next(TDirectoryEntry& entry)
         entry.size = 0;
         entry.mtimeMsecs = 0;
         entry.mode = 0;
+        entry.error = 0;
         struct stat st;
         if (fstatat(dirfd(dir), name, &st, AT_SYMLINK_NOFOLLOW) != 0) {
-            entry.kind = errno == ENOENT ? TDirectoryEntry::ekVanished : TDirectoryEntry::ekOther;
+            entry.error = errno;
+            entry.kind = errno == ENOENT ? TDirectoryEntry::ekVanished : TDirectoryEntry::ekUnreadable;
             return true;
         }
         if (!S_ISLNK(st.st_mode)) {
@@ -69,7 +77,9 @@ bool TDirectoryListing::next(TDirectoryEntry& entry)
             return true;
         }
         if (fstatat(dirfd(dir), name, &st, 0) != 0) {
-            entry.kind = TDirectoryEntry::ekOther; // a dangling link has no content to back up
+            // The target may be on a drive that is not there now: unknown, not gone.
+            entry.error = errno;
+            entry.kind = TDirectoryEntry::ekUnreadable;
             return true;
         }
         fillFromStat(st, entry);
@@ -95,6 +105,7 @@ bool StatSourcePath(const QString& path, TDirectoryEntry& entry)
     const qsizetype slash = path.lastIndexOf('/');
     entry.name = slash < 0 ? path : path.mid(slash + 1);
     entry.wasListedAsFolder = false;
+    entry.error = 0;
     fillFromStat(st, entry);
     return true;
 }

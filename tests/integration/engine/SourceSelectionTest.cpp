@@ -49,26 +49,31 @@ TEST_F(SourceSelectionTest, FiltersDecideWhatIsCopied)
         TFilterType filter;
         bool skipHidden;
         QStringList files;
+        int warnings; // the dangling link, unless the filter passes over its name
     } cases[] = {
         {"no filter",
          ftNoFilters,
          false,
          {"Docs/.config/", "Docs/.config/settings.txt", "Docs/.profile", "Docs/A.txt", "Docs/Notes.TXT",
-          "Docs/README", "Docs/a.txt", "Docs/deep/", "Docs/link-to-file", "Docs/report.doc"}},
+          "Docs/README", "Docs/a.txt", "Docs/deep/", "Docs/link-to-file", "Docs/report.doc"},
+         1},
         {"no hidden",
          ftNoFilters,
          true,
          {"Docs/A.txt", "Docs/Notes.TXT", "Docs/README", "Docs/a.txt", "Docs/deep/", "Docs/link-to-file",
-          "Docs/report.doc"}},
+          "Docs/report.doc"},
+         1},
         {"include txt;doc",
          ftIncludeOnly,
          false,
          {"Docs/.config/", "Docs/.config/settings.txt", "Docs/A.txt", "Docs/Notes.TXT", "Docs/a.txt",
-          "Docs/deep/", "Docs/report.doc"}},
+          "Docs/deep/", "Docs/report.doc"},
+         0},
         {"exclude txt;doc",
          ftExclude,
          false,
-         {"Docs/.config/", "Docs/.profile", "Docs/README", "Docs/deep/", "Docs/link-to-file"}},
+         {"Docs/.config/", "Docs/.profile", "Docs/README", "Docs/deep/", "Docs/link-to-file"},
+         1},
     };
     for (const auto& c : cases) {
         QDir(backupRoot()).removeRecursively();
@@ -86,7 +91,11 @@ TEST_F(SourceSelectionTest, FiltersDecideWhatIsCopied)
         expected.sort();
         EXPECT_EQ(treeOf(backupRoot()), expected) << c.label << "\n"
                                                   << treeOf(backupRoot()).join(' ').toStdString();
-        EXPECT_EQ(job->LastJobResult.WarningsCount, 0) << c.label;
+        EXPECT_EQ(job->LastJobResult.WarningsCount, c.warnings) << c.label;
+        EXPECT_EQ(logHas("WARNING: Cannot be read, kept as in the previous backup: " + sourceRoot +
+                         "/Docs/dangling (No such file or directory)"),
+                  c.warnings == 1)
+            << c.label;
         EXPECT_EQ(job->LastJobResult.ErrorsCount, 0) << c.label;
     }
     // The link to a file holds the file's content; names that differ by case are two files.
