@@ -107,8 +107,9 @@ bool isDirect(const TFileHandle& handle)
     return local && local->isDirect();
 }
 
-// In-kernel copy between two local descriptors. Returns 0, an errno, or -1 when the kernel cannot
-// copy between these files and the caller should fall back to read/write.
+// In-kernel copy between two local descriptors. Returns 0, ECANCELED, or -1 when the caller should
+// go on with read/write from where this stopped: the kernel cannot copy between these files, or a
+// call failed, and only a read or a write of its own tells which side failed.
 int copyInKernel(int in, int out, qint64 total, const TCopyOptions& options, qint64& transferred)
 {
     for (;;) {
@@ -121,11 +122,9 @@ int copyInKernel(int in, int out, qint64 total, const TCopyOptions& options, qin
             if (n < 0) {
                 if (errno == EINTR)
                     continue;
-                if (transferred == 0 && chunkDone == 0 &&
-                    (errno == EXDEV || errno == EINVAL || errno == ENOSYS || errno == EOPNOTSUPP ||
-                     errno == EBADF))
-                    return -1;
-                return errno;
+                // Both files' offsets stand after the bytes copied so far.
+                transferred += chunkDone;
+                return -1;
             }
             if (n == 0) {
                 // Some file systems report 0 for files whose size they do not know: copy by hand.
@@ -142,8 +141,10 @@ int copyInKernel(int in, int out, qint64 total, const TCopyOptions& options, qin
     }
 }
 
+// Copies from both files' current offsets on. `sourceFailed` tells a failure to read (or to get the
+// buffer) from one to write.
 int copyByChunks(TFileHandle& in, TFileHandle& out, qint64 total, const TCopyOptions& options,
-                 qint64& transferred)
+                 qint64& transferred, bool& sourceFailed)
 {
     // Small files get a buffer of their size (rounded to the alignment, one byte more so that a full
     // buffer means "maybe more"): no 8 MiB mapping made and dropped for each of them.
@@ -151,15 +152,19 @@ int copyByChunks(TFileHandle& in, TFileHandle& out, qint64 total, const TCopyOpt
         std::min(kCopyChunkSize,
                  (std::max<qint64>(total, 0) / qint64(kDirectAlignment) + 1) * qint64(kDirectAlignment));
     TAlignedBuffer buffer{size_t(bufferSize)};
-    if (!buffer.get())
+    if (!buffer.get()) {
+        sourceFailed = true;
         return ENOMEM;
+    }
     const bool dropPages = options.unbuffered && !(isDirect(in) && isDirect(out));
     for (;;) {
         if (cancelled(options))
             return ECANCELED;
         const qint64 n = readChunk(in, buffer.get(), bufferSize);
-        if (n < 0)
+        if (n < 0) {
+            sourceFailed = true;
             return int(-n);
+        }
         if (n == 0)
             return 0;
         const qint64 written = writeChunk(out, buffer.get(), n);
@@ -242,8 +247,10 @@ TCopyResult CopyFileWithProgress(TFileSystem& sourceFs, const QString& source, T
         written = TemporaryNameBeside(target);
         result.error = targetFs.openWrite(written, out, writeOptions);
     }
-    if (result.error != 0)
+    if (result.error != 0) {
+        result.targetFailed = true;
         return result;
+    }
 
     const qint64 total = sourceStat.size;
     qint64 transferred = 0;
@@ -262,8 +269,11 @@ TCopyResult CopyFileWithProgress(TFileSystem& sourceFs, const QString& source, T
                 reportProgress(options, total, done);
             });
     }
+    // From here on a failure is the target's, unless reading the source (or this side's memory) failed
+    // or the copy was cancelled.
+    bool sourceFailed = false;
     if (error == -1)
-        error = copyByChunks(*in, *out, total, options, transferred);
+        error = copyByChunks(*in, *out, total, options, transferred, sourceFailed);
     if (error == 0 && out->descriptor() >= 0)
         error = finishLocalTarget(out->descriptor(), sourceStat, sourceFs.isLocal());
     const int closeError = out->close();
@@ -281,10 +291,13 @@ TCopyResult CopyFileWithProgress(TFileSystem& sourceFs, const QString& source, T
     if (error != 0) {
         targetFs.removeFile(written);
         result.error = error;
+        result.targetFailed = !sourceFailed && error != ECANCELED;
         return result;
     }
-    if (!targetFs.isLocal() && sourceStat.readOnly())
+    if (!targetFs.isLocal() && sourceStat.readOnly()) {
         result.error = targetFs.setPermissions(target, sourceStat.mode);
+        result.targetFailed = result.error != 0;
+    }
     return result;
 }
 

@@ -24,6 +24,7 @@ struct TCopyResult
 {
     int error = 0;             // 0 or errno
     bool sourceLocked = false; // another process holds a lock on the (local) source
+    bool targetFailed = false; // the error came from making, writing or finishing the target
     bool ok() const { return error == 0; }
 };
 

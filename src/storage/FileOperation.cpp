@@ -344,6 +344,7 @@ TOperationResult TJob::FileOperation(TFileOperationType csOperationType, const Q
     QString local = csstrLocal;
     QString temporaryCopy;
     TFileSystem* temporaryFs = nullptr;
+    qint32 attempts = 0;
 
     if (kind == atCopyFromLocalToRemoteFileThroughTempFolder) {
         run.log(run.tr("Copying the file:") + ' ' + csstrLocal);
@@ -357,13 +358,21 @@ TOperationResult TJob::FileOperation(TFileOperationType csOperationType, const Q
             temporaryCopy = CombineJobPath(JobOptions.General.PathForTempFiles, stJobName,
                                            LastPathComponent(csstrRemote));
             temporaryFs = &run.fs(temporaryCopy);
-            if (const QString beside = run.temporaryCopyBeside(*temporaryFs, temporaryCopy, csstrRemote);
-                !beside.isEmpty())
+            const QString beside = run.temporaryCopyBeside(*temporaryFs, temporaryCopy, csstrRemote);
+            if (!beside.isEmpty())
                 temporaryCopy = beside;
             else
                 temporaryFs->makePath(ParentPath(temporaryCopy));
             const TCopyResult copied = run.copy(sourceFs, csstrLocal, *temporaryFs, temporaryCopy);
-            if (!copied.ok()) {
+            if (!copied.ok() && !beside.isEmpty() && copied.targetFailed) {
+                // Beside its target the temporary copy is written by the storage: a refusal there is
+                // the storage's, and counts as the first attempt. Further attempts copy straight from
+                // the source, which a local storage reads as the temporary folder would.
+                run.logFailure(WithoutLineBreaks(SystemErrorText(copied.error, this)));
+                attempts = 1;
+                temporaryCopy.clear();
+                temporaryFs = nullptr;
+            } else if (!copied.ok()) {
                 if (LogError && !(JobOptions.Processing.SkipLockedFiles && copied.sourceLocked))
                     ::LogError(*this, WithoutLineBreaks(SystemErrorText(copied.error, this)));
                 CurrentFileOperationProgress = 0;
@@ -375,11 +384,12 @@ TOperationResult TJob::FileOperation(TFileOperationType csOperationType, const Q
             return orERROR_LocalAccess;
         }
         kind = atCopyFromLocalToRemoteFile;
-        local = temporaryCopy;
-        run.ownTemporaryCopy = temporaryCopy;
+        if (!temporaryCopy.isEmpty()) {
+            local = temporaryCopy;
+            run.ownTemporaryCopy = temporaryCopy;
+        }
     }
 
-    qint32 attempts = 0;
     CurrentFileOperationType = kind;
     CurrentFileOperationProgress = 0;
     TOperationResult result = orERROR_RemoteAccess;

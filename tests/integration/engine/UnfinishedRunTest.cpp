@@ -6,11 +6,14 @@
 #include "options/uOptions.h"
 #include "platform/Clock.h"
 #include "support/TestEnvironment.h"
+#include "support/WithoutPrivileges.h"
 
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <QRegularExpression>
+
+#include <sys/stat.h>
 
 using namespace TestEnvironment;
 
@@ -182,4 +185,54 @@ TEST_F(RefusalTest, UnfinishedMirrorRunIsCompletedWithoutRemovingTheMirror)
     EXPECT_EQ(readFile(storedPath("Docs/sub/new.txt")), "new");
     EXPECT_FALSE(QFile::exists(storedPath("_startflag.obl")));
 }
+
+// A folder of the backup that is there but refuses new files, as an ordinary user's read-only folder
+// does: the copy that would be made beside its target is refused by the storage, so the refusal rule
+// applies (and not the skip of a source that cannot be read). Root writes anywhere: the run's worker
+// starts without privileges.
+class RefusedBesideTargetTest : public RefusalTest, public ::testing::WithParamInterface<qint32>
+{
+};
+
+TEST_P(RefusedBesideTargetTest, FollowsTheRefusalRule)
+{
+    const qint32 policy = GetParam();
+    GlobalOptions.Processing.IfDestinationNotAvailable_Then = policy;
+    const QString docs = storedPath(first + "/Docs");
+    QDir().mkpath(docs + "/sub");
+    const auto setModes = [&docs](mode_t mode) {
+        for (const QString& folder : {docs, docs + "/sub"})
+            ::chmod(QFile::encodeName(folder).constData(), mode);
+    };
+    setModes(0555);
+    {
+        TWithoutPrivileges ordinaryUser;
+        startBackup();
+    }
+    if (policy == 1) {
+        waitUntilPausedByTheStorage();
+        EXPECT_FALSE(logHas("The job will be cancelled"));
+        setModes(0755);             // the user makes room
+        job->JobStatus = jsRunning; // and resumes
+    }
+    waitUntilIdle();
+    setModes(0755);
+    const QString log = logLines().join('\n');
+    EXPECT_TRUE(logHas("ERROR: System Error.  Code: 13.Permission denied")) << log.toStdString();
+    if (policy == 0) {
+        EXPECT_TRUE(
+            logHas("WARNING: The job will be cancelled because destination is not accepting the file."))
+            << log.toStdString();
+        EXPECT_TRUE(job->LastJobResult.Cancelled);
+    } else {
+        EXPECT_TRUE(logHas("Backup job \"Docs job\" is finished with errors. Files copied: 2."))
+            << log.toStdString();
+        EXPECT_EQ(readFile(docs + "/a.txt"), "alpha");
+        EXPECT_EQ(readFile(docs + "/sub/b.txt"), "beta");
+    }
+    EXPECT_TRUE(treeOf(docs).filter(".zorvan-").isEmpty()) << treeOf(docs).join(' ').toStdString();
+}
+
+INSTANTIATE_TEST_SUITE_P(Policies, RefusedBesideTargetTest, ::testing::Values(0, 1),
+                         [](const auto& info) { return info.param == 0 ? "Cancel" : "Pause"; });
 } // namespace

@@ -1,6 +1,7 @@
 #include "jobs/uJob.h"
 #include "StorageTestUtil.h"
 #include "support/TestEnvironment.h"
+#include "support/WithoutPrivileges.h"
 
 #include <QDir>
 #include <QFile>
@@ -368,6 +369,55 @@ TEST(FileOperation, TemporaryCopyIsMadeBesideATargetOnItsVolume)
         EXPECT_EQ(QDir(temp + "/Job").entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot),
                   QStringList());
     }
+}
+
+// Beside its target the temporary copy is written by the storage: a folder there that refuses new
+// files is the storage's failure (retried, then orERROR_RemoteAccess, so the caller's refusal rule
+// applies), while a source that cannot be read stays a local one. Root writes and reads anything: the
+// copies run without privileges.
+TEST(FileOperation, ACopyBesideItsTargetFailsOnTheSideThatRefused)
+{
+    const QString folder = TestEnvironment::makeFolder("refused");
+    const QString temp = TestEnvironment::makeFolder("temp");
+    TestEnvironment::writeFile(folder + "/src.dat", "payload");
+    TestEnvironment::writeFile(folder + "/secret.dat", "unreadable");
+    QDir().mkpath(folder + "/readonly");
+    QDir().mkpath(folder + "/open");
+    ::chmod(QFile::encodeName(folder + "/readonly").constData(), 0555);
+    ::chmod(QFile::encodeName(folder + "/secret.dat").constData(), 0);
+    const struct
+    {
+        const char *source, *target;
+        TOperationResult result;
+        QStringList log;
+    } cases[] = {
+        {"/src.dat",
+         "/readonly/dst.dat",
+         orERROR_RemoteAccess,
+         {"Copying the file: " + folder + "/src.dat", "ERROR: System Error.  Code: 13.Permission denied",
+          "Retry after 0 seconds.", "Copying the file: " + folder + "/src.dat",
+          "ERROR: System Error.  Code: 13.Permission denied"}},
+        {"/secret.dat",
+         "/open/dst.dat",
+         orERROR_LocalAccess,
+         {"Copying the file: " + folder + "/secret.dat", "ERROR: System Error.  Code: 13.Permission denied"}},
+    };
+    for (const auto& c : cases) {
+        auto job = makeJob(temp);
+        TOperationResult result = orSuccess;
+        {
+            TWithoutPrivileges ordinaryUser;
+            result = job->FileOperation(atCopyFromLocalToRemoteFileThroughTempFolder, folder + c.source,
+                                        folder + c.target, 1, true);
+        }
+        EXPECT_EQ(result, c.result) << c.source;
+        EXPECT_EQ(LogTexts(*job), c.log) << c.source;
+    }
+    ::chmod(QFile::encodeName(folder + "/readonly").constData(), 0755);
+    EXPECT_EQ(QDir(folder + "/readonly").entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot),
+              QStringList());
+    EXPECT_EQ(QDir(folder + "/open").entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot),
+              QStringList());
 }
 
 TEST(FileOperation, LockedSourceThroughTheTemporaryFolder)
