@@ -112,8 +112,9 @@ TEST(FileSystemIdentity, NamesTheFileSystemThatHoldsThePath)
     TmpfsMount again(point, "zorvan-drive");
     ASSERT_TRUE(again.mounted());
     const TFileSystemIdentity other = FileSystemIdentityOf(point, error);
-    if (!other.FileSystemId.isEmpty())
+    if (!other.FileSystemId.isEmpty()) {
         EXPECT_FALSE(other.sameAs(before));
+    }
     again.unmount();
 
     EXPECT_TRUE(FileSystemIdentityOf(point + "/Backups", error).isNull());
