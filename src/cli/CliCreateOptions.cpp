@@ -104,9 +104,9 @@ bool TCliCreateOptions::validate(bool kindComplete, const QString& required)
     if (jobName.isNull() || destination.isEmpty() || !kindComplete)
         problem = required;
     else if (!IsValidJobName(jobName))
-        problem = QStringLiteral("\"%1\" cannot name a job (no leading or trailing blanks, none of "
-                                 "< > : \" / \\ | ? *)")
-                      .arg(jobName);
+        problem = QStringLiteral("\"%1\" cannot name a job (not \".\" or \"..\", no control characters, no "
+                                 "leading or trailing blanks, none of < > : \" / \\ | ? *)")
+                      .arg(PrintableJobName(jobName));
     else if (!network && !user.isNull())
         problem = QStringLiteral("--user applies to network destinations only");
     else if (!passwordFile.isNull() && user.isEmpty())

@@ -1,8 +1,11 @@
 #include "jobs/JobCatalogue.h"
 
+#include "engine/MessageText.h"
+#include "i18n/Translate.h"
 #include "jobs/JobFiles.h"
 #include "jobs/uJob_DriveImage.h"
 #include "jobs/uJob_FilesAndFolders.h"
+#include "logs/EventsLog.h"
 #include "platform/StandardFolders.h"
 
 #include <QFile>
@@ -11,33 +14,6 @@
 QString JobsListFilePath()
 {
     return StandardFolders::applicationDataFolder() + QStringLiteral("/jobslist.obl");
-}
-
-QString FoldJobName(const QString& name)
-{
-    QString folded = name;
-    for (QChar& c : folded) {
-        if (c >= 'A' && c <= 'Z')
-            c = QChar(c.unicode() + ('a' - 'A'));
-    }
-    return folded;
-}
-
-bool SameJobName(const QString& a, const QString& b)
-{
-    return a.size() == b.size() && FoldJobName(a) == FoldJobName(b);
-}
-
-bool IsValidJobName(const QString& name)
-{
-    if (name.isEmpty() || name.front() == ' ' || name.back() == ' ')
-        return false;
-    static const QString forbidden = QStringLiteral("<>:\"/\\|?*");
-    for (const QChar c : name) {
-        if (forbidden.contains(c))
-            return false;
-    }
-    return true;
 }
 
 bool TJobCatalogue::LoadJobsListAndJobs()
@@ -58,9 +34,17 @@ bool TJobCatalogue::LoadJobsListAndJobs()
     for (QString name : names) {
         if (name.endsWith('\r'))
             name.chop(1);
-        // A name that is not a valid file name cannot have a job file of its own; it must never
-        // reach a path join ("../options" would name a file outside the data folder).
-        if (!IsValidJobName(name) || indexOfName(name) >= 0)
+        // A name that is not a valid job name has no job file of its own and must never reach a path
+        // join: ".." or "../options" would name something outside the data folder.
+        if (name.isEmpty())
+            continue;
+        if (!IsValidJobName(name)) {
+            AddEvent(Translate(QStringLiteral("The jobs list holds a name that cannot name a job; it is "
+                                              "left out:")) +
+                     QStringLiteral(" \"") + PrintableJobName(name) + '"');
+            continue;
+        }
+        if (indexOfName(name) >= 0)
             continue;
         const QString path = LocalJobFilePath(name);
         switch (GetJobFileKind(path)) {
@@ -146,4 +130,33 @@ std::unique_ptr<TJob> TJobCatalogue::takeAt(int index)
     auto job = std::move(jobs.at(std::size_t(index)));
     jobs.erase(jobs.begin() + index);
     return job;
+}
+
+TJobNameCheck CheckTypedJobName(const TJobCatalogue& catalogue, const QString& typed, const TJob* renamed)
+{
+    TJobNameCheck check;
+    qsizetype first = 0;
+    qsizetype end = typed.size();
+    while (first < end && typed.at(first) == ' ')
+        ++first;
+    while (end > first && typed.at(end - 1) == ' ')
+        --end;
+    check.Name = typed.mid(first, end - first);
+    if (check.Name.isEmpty())
+        return check;
+    check.ErrorMessage = JobNameRefusalMessage(JobNameProblem(check.Name));
+    if (!check.ErrorMessage.isEmpty()) {
+        check.Outcome = TJobNameCheck::ncRefused;
+        return check;
+    }
+    if (renamed && check.Name == renamed->stJobName)
+        return check;
+    if (catalogue.indexOfName(check.Name) >= 0) {
+        check.Outcome = TJobNameCheck::ncRefused;
+        check.ErrorMessage = FillPlaceholders(
+            Translate(QStringLiteral("Job \"%s\" already exists. Please specify another name.")), {typed});
+        return check;
+    }
+    check.Outcome = TJobNameCheck::ncAccepted;
+    return check;
 }

@@ -1,6 +1,7 @@
 #pragma once
 // The ordered list of backup jobs and the jobs list file jobslist.obl that remembers their names and
 // order between runs.
+#include "jobs/JobNames.h"
 #include "jobs/uJob.h"
 
 #include <memory>
@@ -14,7 +15,8 @@ public:
     TJobCatalogue& operator=(const TJobCatalogue&) = delete;
 
     // Fills the catalogue from jobslist.obl and each job's file. False when the list is missing or
-    // unreadable; jobs whose file is missing or unreadable are left out.
+    // unreadable; jobs whose file is missing or unreadable are left out, and so are names that cannot
+    // name a job (each with an event).
     bool LoadJobsListAndJobs();
     // Writes jobslist.obl: UTF-8 with a byte order mark, one name per line, each ended by CR LF.
     bool SaveJobsList() const;
@@ -39,8 +41,22 @@ private:
 
 QString JobsListFilePath();
 
-// Job names: compared with ASCII letters folded to lower case; never empty, no leading or trailing
-// blanks, none of the characters < > : " / \ | ? *.
-QString FoldJobName(const QString& name);
-bool SameJobName(const QString& a, const QString& b);
-bool IsValidJobName(const QString& name);
+// The name check of the commands that give a job a name (new, duplicate, rename), on the text the user
+// typed: blanks at either end are dropped; an empty result, or for a rename the job's own name typed
+// exactly, ends the command without a message; a name that is refused comes with the message to show.
+struct TJobNameCheck
+{
+    enum TOutcome
+    {
+        ncAccepted,
+        ncNothingToDo,
+        ncRefused
+    };
+    TOutcome Outcome = ncNothingToDo;
+    QString Name; // the trimmed text, the name the job gets
+    QString ErrorMessage;
+};
+// `renamed`: the job being renamed, or null. Its own name counts among the taken ones, so that a change
+// of letter case alone is refused.
+TJobNameCheck CheckTypedJobName(const TJobCatalogue& catalogue, const QString& typed,
+                                const TJob* renamed = nullptr);

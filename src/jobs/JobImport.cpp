@@ -65,13 +65,11 @@ TJobImportResult ImportJobFromStorage(TJobCatalogue& catalogue, const QString& p
             Translate(QStringLiteral("Job \"%s\" already exists. Please specify another name.")), name);
         return result;
     }
-    // The name comes from a file name, which may hold what a job name must not.
-    if (!IsValidJobName(name)) {
+    // The name comes from a file name, which may hold what a job name must not ("...kxj" gives "..").
+    if (const TJobNameProblem problem = JobNameProblem(name); problem != jnNone) {
         result.Status = TJobImportResult::irNameRefused;
-        result.ErrorMessage =
-            Translate(QStringLiteral("The following symbols are not allowed in the title:")) +
-            QStringLiteral("\r\n\r\n<>:\"/\\|?*");
-        if (name.trimmed().isEmpty() || name.trimmed() != name)
+        result.ErrorMessage = JobNameRefusalMessage(problem);
+        if (result.ErrorMessage.isEmpty())
             result.ErrorMessage = fillName(
                 Translate(QStringLiteral("The file name does not make a valid job name: \"%s\".")), name);
         return result;

@@ -1,6 +1,7 @@
 #include "jobs/uJob.h"
 
 #include "i18n/Translate.h"
+#include "jobs/JobNames.h"
 #include "logs/EventsLog.h"
 #include "platform/StandardFolders.h"
 #include "storage/uNetworkFuncs.h"
@@ -68,5 +69,5 @@ QString TJob::Translate(const QString& text) const
 
 QString LocalJobFilePath(const QString& jobName)
 {
-    return StandardFolders::applicationDataFolder() + '/' + jobName + QStringLiteral(".obd");
+    return JobNamedPath(StandardFolders::applicationDataFolder(), jobName, QStringLiteral(".obd"));
 }

@@ -169,5 +169,5 @@ public:
     bool IsScheduledXDaysFromNow(qint32 DaysCount) const;
 };
 
-// Paths of a job's files in the application data folder and on the storage.
+// The job's file in the application data folder; empty for a name that is not a valid job name.
 QString LocalJobFilePath(const QString& jobName);

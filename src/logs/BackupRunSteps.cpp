@@ -19,7 +19,10 @@
 namespace {
 void saveLocalJobFile(TJob& job)
 {
+    // A name that makes no path has already stopped the run at the connection with its error.
     const QString path = LocalJobFilePath(job.stJobName);
+    if (path.isEmpty())
+        return;
     if (auto* files = dynamic_cast<TJob_FilesAndFolders*>(&job))
         files->SaveLocalJobFile(path);
     else if (auto* image = dynamic_cast<TJob_DriveImage*>(&job))

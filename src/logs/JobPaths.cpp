@@ -1,5 +1,6 @@
 #include "logs/JobPaths.h"
 
+#include "jobs/JobNames.h"
 #include "jobs/uJob.h"
 
 namespace {
@@ -28,15 +29,15 @@ QString FormatRunStamp(const QDateTime& when)
 
 QString JobLogFolder(const TJob& job)
 {
-    return JoinPath(job.JobOptions.Logging.PathForLogFiles, job.stJobName);
+    return JobNamedPath(job.JobOptions.Logging.PathForLogFiles, job.stJobName);
 }
 
 QString JobTempFolder(const TJob& job)
 {
-    return JoinPath(job.JobOptions.General.PathForTempFiles, job.stJobName);
+    return JobNamedPath(job.JobOptions.General.PathForTempFiles, job.stJobName);
 }
 
 QString JobTempRemoteJobFile(const TJob& job)
 {
-    return JobTempFolder(job) + QStringLiteral(".kxj");
+    return JobNamedPath(job.JobOptions.General.PathForTempFiles, job.stJobName, QStringLiteral(".kxj"));
 }

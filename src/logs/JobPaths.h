@@ -12,7 +12,9 @@ QString JoinPath(const QString& first, const QString& second);
 // A run's start time as it names log files and backup subfolders: "yyyy-mm-dd hh;nn;ss".
 QString FormatRunStamp(const QDateTime& when);
 
-// PathForLogFiles joined with the job name, from the job's option snapshot.
+// The job's own paths, from its option snapshot. Each is empty when the job's name is not a valid job
+// name or the folder option is empty: nothing may then be written or deleted for the job.
+// PathForLogFiles joined with the job name.
 QString JobLogFolder(const TJob& job);
 // PathForTempFiles joined with the job name.
 QString JobTempFolder(const TJob& job);

@@ -1,6 +1,7 @@
 #include "logs/RunLog.h"
 
 #include "jobs/DateTime.h"
+#include "jobs/JobNames.h"
 #include "jobs/uJob.h"
 #include "logs/EventsLog.h"
 #include "logs/JobPaths.h"
@@ -56,9 +57,19 @@ bool SaveRunLogFile(const QString& path, const TSharedStringList& lines)
     return file.commit();
 }
 
+QString JobNameUnusableText(const TJob& job, const QString& name)
+{
+    return job.Translate(QStringLiteral("The job name cannot be used in a path:")) + QStringLiteral(" \"") +
+           PrintableJobName(name.isNull() ? job.stJobName : name) + '"';
+}
+
 bool EnsureJobLogFolder(TJob& job, const QString& eventText)
 {
     const QString folder = JobLogFolder(job);
+    if (folder.isEmpty()) {
+        AddEvent(IsValidJobName(job.stJobName) ? eventText : eventText + ' ' + JobNameUnusableText(job));
+        return false;
+    }
     if (QFileInfo(folder).isDir() || QDir().mkpath(folder))
         return true;
     AddEvent(eventText + ' ' + folder);
@@ -68,7 +79,7 @@ bool EnsureJobLogFolder(TJob& job, const QString& eventText)
 void SaveRunLogAndPrune(TJob& job, const QDateTime& start)
 {
     const QString folder = JobLogFolder(job);
-    if (!QFileInfo(folder).isDir())
+    if (folder.isEmpty() || !QFileInfo(folder).isDir())
         return;
     const QString name = FormatRunStamp(start);
     SaveRunLogFile(JoinPath(folder, name + QStringLiteral(".txt")), job.LastJobResult.Log);

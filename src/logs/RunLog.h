@@ -19,6 +19,10 @@ void LogPlain(TJob& job, const QString& text);   // as it stands (separators, em
 void LogError(TJob& job, const QString& text);   // "<time>: ERROR: <text>", ErrorsCount + 1
 void LogWarning(TJob& job, const QString& text); // "<time>: WARNING: <text>", WarningsCount + 1
 
+// "The job name cannot be used in a path:" with the name (the job's own by default), translated in the
+// job's language: the error of every step that would turn a name that is not a valid job name into a path.
+QString JobNameUnusableText(const TJob& job, const QString& name = QString());
+
 // Writes the lines as UTF-8 with a byte order mark, each ended by CR LF. False when it cannot be written.
 bool SaveRunLogFile(const QString& path, const TSharedStringList& lines);
 

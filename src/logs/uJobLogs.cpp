@@ -1,4 +1,5 @@
 // The job's history, log retention and temporary files.
+#include "jobs/JobNames.h"
 #include "jobs/uJob.h"
 #include "logs/JobPaths.h"
 #include "logs/RunLog.h"
@@ -23,6 +24,8 @@ void TJob::AddEventtoBackupHistory(const QString& strEvent, bool AppendToLastStr
 void TJob::RemoveOldLogs()
 {
     const QString folder = JobLogFolder(*this);
+    if (folder.isEmpty())
+        return;
     QStringList names = LogList.snapshot();
     for (qsizetype i = names.size() - 1; i >= 0; --i) {
         if (!QFileInfo(JoinPath(folder, names.at(i) + QStringLiteral(".txt"))).isFile())
@@ -45,6 +48,12 @@ void TJob::RemoveOldLogs()
 void TJob::DeleteTempFiles()
 {
     const QString folder = JobTempFolder(*this);
+    if (folder.isEmpty()) {
+        // Without a path there is nothing of this job's to delete; never a folder beside it.
+        if (!IsValidJobName(stJobName))
+            LogError(*this, JobNameUnusableText(*this));
+        return;
+    }
     const QFileInfo info(folder);
     if (info.isSymLink()) {
         // Never follow a link out of the temporary folder: only the link itself goes.

@@ -357,6 +357,14 @@ TOperationResult TJob::FileOperation(TFileOperationType csOperationType, const Q
             }
             temporaryCopy = CombineJobPath(JobOptions.General.PathForTempFiles, stJobName,
                                            LastPathComponent(csstrRemote));
+            if (temporaryCopy.isEmpty()) {
+                // Never a path outside the job's temporary folder.
+                ::LogError(*this, run.tr("The temporary copy cannot be placed in the job's temporary "
+                                         "folder:") +
+                                      ' ' + csstrRemote);
+                CurrentFileOperationProgress = 0;
+                return orERROR_LocalAccess;
+            }
             temporaryFs = &run.fs(temporaryCopy);
             const QString beside = run.temporaryCopyBeside(*temporaryFs, temporaryCopy, csstrRemote);
             if (!beside.isEmpty())

@@ -1,4 +1,5 @@
 // TJob::ConnectToStorage and TJob::DisconnectFromStorage: access to the job's backup destination.
+#include "jobs/JobNames.h"
 #include "jobs/uJob.h"
 #include "logs/RunLog.h"
 #include "platform/FileSystem.h"
@@ -11,13 +12,22 @@
 
 namespace {
 
+// The error of a job whose name cannot be turned into a path inside its destination.
+QString refusedName(TJob& job)
+{
+    const QString text = JobNameUnusableText(job);
+    LogError(job, text);
+    return job.Translate(QStringLiteral("ERROR:")) + ' ' + text;
+}
+
 // The job's storage folder below an existing destination, or the "ERROR:" text for a missing one.
 QString storageFolderOrError(TJob& job, const QString& destination, TFileSystem* fileSystem)
 {
     const QString folder = NormaliseSmbPath(destination);
     if (fileSystem && fileSystem->folderExists(ExtendedLengthPath(folder, true))) {
-        const bool endsWithSeparator = folder.endsWith('/');
-        return endsWithSeparator ? folder + job.stJobName : folder + '/' + job.stJobName;
+        // The backup folder and the job file copy beside it stay inside the destination.
+        const QString backupFolder = JobNamedPath(folder, job.stJobName);
+        return backupFolder.isEmpty() ? refusedName(job) : backupFolder;
     }
     const QString text = job.Translate(QStringLiteral("The directory does not exist:")) + ' ' + destination;
     LogError(job, text);
@@ -31,6 +41,9 @@ QString TJob::ConnectToStorage()
     QString result;
     CurrentFileOperationType = atNone;
     CurrentFileOperationPath.clear();
+    // Every run, removal, rename and import reaches the storage through here.
+    if (!IsValidJobName(stJobName))
+        return refusedName(*this);
 
     if (DestinationType == dtExternalDevice) {
         LogLine(*this, Translate(QStringLiteral("Connecting to the external drive. Directory:")) + ' ' +

@@ -1,5 +1,6 @@
 #include "storage/StorageHelpers.h"
 
+#include "jobs/JobNames.h"
 #include "platform/FileSystem.h"
 #include "platform/SmbPath.h"
 #include "storage/StorageAccess.h"
@@ -62,7 +63,11 @@ QString CombinePath(const QString& left, const QString& right)
 
 QString CombineJobPath(const QString& base, const QString& jobName, const QString& fileName)
 {
-    return CombinePath(CombinePath(base, jobName), fileName);
+    const QString folder = JobNamedPath(base, jobName);
+    if (folder.isEmpty() || fileName.isEmpty() || fileName == QLatin1String(".") ||
+        fileName == QLatin1String("..") || fileName.contains('/'))
+        return QString();
+    return folder + '/' + fileName;
 }
 
 qint32 CopyProgressPercent(qint64 transferred, qint64 total)

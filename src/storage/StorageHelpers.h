@@ -21,8 +21,9 @@ qint64 FileSizeOrMinusOne(TFileSystem& fileSystem, const QString& path);
 // "yyyy-mm-dd hh:nn:ss:zzz", e.g. 2024-03-09 07:05:02:045.
 QString FormatFileTimeStamp(TDateTime value);
 
-// Base folder, job name and file name joined by "/": no separator after a part that already ends with
-// one, empty parts skipped, and an absolute right-hand part replaces what is left of it.
+// The file `fileName` in the job's folder under `base` ("base/job/file"), always inside that folder:
+// empty when the base is empty, the job name is not a valid job name or the file name is not one path
+// component. Callers treat the empty result as an error.
 QString CombineJobPath(const QString& base, const QString& jobName, const QString& fileName);
 // The same rule for two parts.
 QString CombinePath(const QString& left, const QString& right);

@@ -19,6 +19,9 @@ using namespace TestEnvironment;
 
 namespace {
 
+const char* const kDotsOrControl = "A job cannot be named \".\" or \"..\", and its name cannot contain "
+                                   "control characters such as line breaks or tabs.";
+
 class JobImportTest : public testing::Test
 {
 protected:
@@ -133,6 +136,11 @@ TEST_F(JobImportTest, FileNamesThatMakeNoJobNameAreRefused)
         {"a|b.kxj", "The following symbols are not allowed in the title:\r\n\r\n<>:\"/\\|?*"},
         {" Weekly.kxj", "The file name does not make a valid job name: \" Weekly\"."},
         {".kxj", "The file name does not make a valid job name: \"\"."},
+        // "..." and "." as job names would put the job's folders beside the storage and temporary folders.
+        {"...kxj", kDotsOrControl},
+        {"..kxj", kDotsOrControl},
+        {"tab\there.kxj", kDotsOrControl},
+        {"line\nbreak.kxj", kDotsOrControl},
     };
     for (const auto& c : cases) {
         const TJobImportResult result = ImportJobFromStorage(catalogue, writeFilesJob(storage, c.file));
@@ -140,6 +148,22 @@ TEST_F(JobImportTest, FileNamesThatMakeNoJobNameAreRefused)
         EXPECT_EQ(result.ErrorMessage, c.message) << c.file;
     }
     EXPECT_EQ(catalogue.count(), 0);
+    EXPECT_FALSE(QFileInfo::exists(GlobalOptions.General.PathForTempFiles)) << "nothing was copied";
+}
+
+TEST_F(JobImportTest, NamesWithDotsAndOtherScriptsAreImported)
+{
+    for (const QString name : {"Backup.2024", "a..b", "Фото", "...."}) {
+        const TJobImportResult result =
+            ImportJobFromStorage(catalogue, writeFilesJob(storage, name + ".kxj"));
+        ASSERT_EQ(result.Status, TJobImportResult::irImported) << result.ErrorMessage.toStdString();
+        EXPECT_EQ(result.Job->stJobName, name);
+        EXPECT_TRUE(QFileInfo::exists(LocalJobFilePath(name))) << name.toStdString();
+        expectTemporaryFilesGone(name);
+    }
+    TJobCatalogue reloaded;
+    ASSERT_TRUE(reloaded.LoadJobsListAndJobs());
+    EXPECT_EQ(reloaded.count(), 4);
 }
 
 TEST_F(JobImportTest, UnreadableFilesLeaveTheCatalogueAlone)

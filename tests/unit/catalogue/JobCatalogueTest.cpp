@@ -150,6 +150,116 @@ TEST_F(JobCatalogueTest, RunningStatusesAndNameRules)
         EXPECT_TRUE(IsValidJobName(good)) << good;
 }
 
+TEST_F(JobCatalogueTest, DotNamesAndControlCharactersAreRefusedWithTheirOwnMessage)
+{
+    const QString symbols = "The following symbols are not allowed in the title:\r\n\r\n<>:\"/\\|?*";
+    const QString ours = "A job cannot be named \".\" or \"..\", and its name cannot contain control "
+                         "characters such as line breaks or tabs.";
+    const struct
+    {
+        QString name;
+        TJobNameProblem problem;
+        QString message;
+    } cases[] = {
+        {".", jnDotsOrControl, ours},
+        {"..", jnDotsOrControl, ours},
+        {"a\nb", jnDotsOrControl, ours},
+        {"tab\t", jnDotsOrControl, ours},
+        {QString(QChar(0)), jnDotsOrControl, ours},
+        {"\x1f", jnDotsOrControl, ours},
+        {"del\x7f", jnDotsOrControl, ours},
+        {"../x", jnSymbols, symbols},
+        {"a:b", jnSymbols, symbols},
+        {" .", jnOuterBlanks, QString()},
+        {"", jnEmpty, QString()},
+        {"Backup.2024", jnNone, QString()},
+        {"a..b", jnNone, QString()},
+        {"...", jnNone, QString()},
+        {".hidden", jnNone, QString()},
+        {"Фото 2024", jnNone, QString()},
+        {QString::fromUtf8("\xc2\x85next"), jnNone, QString()}, // only C0 controls and DEL are refused
+    };
+    for (const auto& c : cases) {
+        EXPECT_EQ(JobNameProblem(c.name), c.problem) << c.name.toStdString();
+        EXPECT_EQ(JobNameRefusalMessage(c.problem), c.message) << c.name.toStdString();
+        EXPECT_EQ(IsValidJobName(c.name), c.problem == jnNone) << c.name.toStdString();
+        // No path is ever built from a name that is refused; a good one makes one child of the folder.
+        const QString path = JobNamedPath("/data/", c.name, ".obd");
+        EXPECT_EQ(path, c.problem == jnNone ? "/data/" + c.name + ".obd" : QString()) << c.name.toStdString();
+    }
+    EXPECT_EQ(JobNamedPath("/data", "Docs"), "/data/Docs");
+    EXPECT_EQ(JobNamedPath("//nas/share/backups", "Docs", ".kxj"), "//nas/share/backups/Docs.kxj");
+    EXPECT_EQ(JobNamedPath("", "Docs"), QString()) << "never a path relative to the working folder";
+    EXPECT_EQ(JobNamedPath("/data", "Docs", "/../x"), QString());
+    EXPECT_EQ(LocalJobFilePath(".."), QString());
+}
+
+TEST_F(JobCatalogueTest, TypedNamesAreCheckedForNewAndRenamedJobs)
+{
+    TJobCatalogue catalogue;
+    catalogue.append(std::make_unique<TJob_FilesAndFolders>("Docs"));
+    TJob* docs = catalogue.at(0);
+    const QString symbols = "The following symbols are not allowed in the title:\r\n\r\n<>:\"/\\|?*";
+    const QString ours = "A job cannot be named \".\" or \"..\", and its name cannot contain control "
+                         "characters such as line breaks or tabs.";
+    const struct
+    {
+        QString typed;
+        const TJob* renamed;
+        TJobNameCheck::TOutcome outcome;
+        QString name;
+        QString message;
+    } cases[] = {
+        {"  Photos ", nullptr, TJobNameCheck::ncAccepted, "Photos", QString()},
+        {"Backup.2024", nullptr, TJobNameCheck::ncAccepted, "Backup.2024", QString()},
+        {"a..b", docs, TJobNameCheck::ncAccepted, "a..b", QString()},
+        {"Фото", docs, TJobNameCheck::ncAccepted, "Фото", QString()},
+        {"   ", nullptr, TJobNameCheck::ncNothingToDo, QString(), QString()},
+        {"a|b", nullptr, TJobNameCheck::ncRefused, "a|b", symbols},
+        {" .. ", nullptr, TJobNameCheck::ncRefused, "..", ours},
+        {".", docs, TJobNameCheck::ncRefused, ".", ours},
+        {"two\nlines", nullptr, TJobNameCheck::ncRefused, "two\nlines", ours},
+        {"docs ", nullptr, TJobNameCheck::ncRefused, "docs",
+         "Job \"docs \" already exists. Please specify another name."},
+        // A rename to its own name does nothing; a change of letter case alone is refused.
+        {"Docs ", docs, TJobNameCheck::ncNothingToDo, "Docs", QString()},
+        {"DOCS", docs, TJobNameCheck::ncRefused, "DOCS",
+         "Job \"DOCS\" already exists. Please specify another name."},
+    };
+    for (const auto& c : cases) {
+        const TJobNameCheck check = CheckTypedJobName(catalogue, c.typed, c.renamed);
+        EXPECT_EQ(check.Outcome, c.outcome) << c.typed.toStdString();
+        EXPECT_EQ(check.Name, c.name) << c.typed.toStdString();
+        EXPECT_EQ(check.ErrorMessage, c.message) << c.typed.toStdString();
+    }
+}
+
+TEST_F(JobCatalogueTest, ListedNamesThatCannotNameAJobAreLeftOutWithAnEvent)
+{
+    // Each name has a job file of its own, as a damaged or hostile data folder could pair it with.
+    const QStringList all = {"Backup.2024", "..", ".", "a..b", "a\tb", "x\x7f", "Фото"};
+    QByteArray list("\xEF\xBB\xBF");
+    for (const QString& name : all) {
+        TJob_FilesAndFolders job(name);
+        ASSERT_TRUE(job.SaveLocalJobFile(StandardFolders::applicationDataFolder() + '/' + name + ".obd"));
+        list += name.toUtf8() + "\r\n";
+    }
+    writeJobsList(list);
+    TJobCatalogue catalogue;
+    ASSERT_TRUE(catalogue.LoadJobsListAndJobs());
+    EXPECT_EQ(names(catalogue), QStringList({"Backup.2024", "a..b", "Фото"}));
+    const QString events = EventsQueue().takeAll().join('\n');
+    for (const char* shown : {"\"..\"", "\".\"", "\"a?b\"", "\"x?\""})
+        EXPECT_TRUE(events.contains(
+            QStringLiteral("The jobs list holds a name that cannot name a job; it is left out: ") + shown))
+            << shown << "\n"
+            << events.toStdString();
+    // The jobs list written back holds only the jobs that loaded.
+    ASSERT_TRUE(catalogue.SaveJobsList());
+    EXPECT_EQ(TestEnvironment::readFile(JobsListFilePath()), "\xEF\xBB\xBF"
+                                                             "Backup.2024\r\na..b\r\nФото\r\n");
+}
+
 TEST_F(JobCatalogueTest, StartupCreatesFoldersLoadsOptionsAndJobs)
 {
     QDir(StandardFolders::applicationDataFolder()).removeRecursively();

@@ -57,6 +57,10 @@ TEST_F(CliCreateTest, SharedUsageErrorsReadTheSameForBothKinds)
         const char* message;
     } cases[] = {
         {"Bad:Name", {"--dest", "/media/usb"}, "\"Bad:Name\" cannot name a job"},
+        {".", {"--dest", "/media/usb"}, "\".\" cannot name a job"},
+        {"..", {"--dest", "/media/usb"}, "\"..\" cannot name a job"},
+        {"two\nlines", {"--dest", "/media/usb"}, "\"two?lines\" cannot name a job"},
+        {"bell\a", {"--dest", "/media/usb"}, "\"bell?\" cannot name a job"},
         {"taken", {"--dest", "/media/usb"}, "a job named \"taken\" exists already"},
         {"Twice", {"--dest", "/media/a", "--dest", "/media/b"}, "unexpected argument: --dest"},
         {"Local",
@@ -85,6 +89,18 @@ TEST_F(CliCreateTest, SharedUsageErrorsReadTheSameForBothKinds)
     // What each kind requires is named in its own words.
     EXPECT_TRUE(RunCli({"create", "X", "--dest", "/media/usb"}).err.contains("at least one --source"));
     EXPECT_TRUE(RunCli({"create", "X", "--kind", "image", "--dest", "/media/usb"}).err.contains("--volume"));
+}
+
+TEST_F(CliCreateTest, NamesWithDotsAndOtherScriptsAreCreated)
+{
+    for (const QString name : {"Backup.2024", "a..b", "Фото", "..."}) {
+        for (const QStringList& args : bothKinds(name, {"--dest", "/media/usb"})) {
+            const CliRun run = RunCli(args);
+            ASSERT_EQ(run.code, CliApp::kOk) << args.join(' ').toStdString() << run.err.toStdString();
+            EXPECT_NE(stored(name), nullptr) << name.toStdString();
+            ASSERT_EQ(RunCli({"remove", name}).code, CliApp::kOk);
+        }
+    }
 }
 
 TEST_F(CliCreateTest, BothKindsStoreTheDestinationAndCredentialsAlike)

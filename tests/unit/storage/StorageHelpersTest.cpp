@@ -31,21 +31,26 @@ TEST(StorageHelpers, WindowsExtendedLengthRuleStartsAtTheLimit)
     }
 }
 
-TEST(StorageHelpers, CombineJobPathJoinsWithOneSeparator)
+TEST(StorageHelpers, CombineJobPathStaysInsideTheJobsFolder)
 {
+    // Anything that would lead out of base/job gives no path at all.
     const struct
     {
         QString base, job, file, expected;
     } cases[] = {
         {"/mnt/backup", "Job", "a.kxj", "/mnt/backup/Job/a.kxj"},
         {"/mnt/backup/", "Job", "a.kxj", "/mnt/backup/Job/a.kxj"},
-        {"/mnt/backup", "Job/", "a.kxj", "/mnt/backup/Job/a.kxj"},
-        {"/tmp", "Job", "/abs/file", "/abs/file"},
-        {"/tmp", "/other", "file", "/other/file"},
-        {"/tmp", "Job", "", "/tmp/Job"},
-        {"", "Job", "f", "Job/f"},
         {"//srv:4450/share", "Job", "f.obl", "//srv:4450/share/Job/f.obl"},
-        {"/tmp", "Job", "//srv/share/x", "//srv/share/x"},
+        {"/tmp", "Job", "back\\slash", "/tmp/Job/back\\slash"},
+        {"/mnt/backup", "Job/", "a.kxj", ""},
+        {"/tmp", "Job", "/abs/file", ""},
+        {"/tmp", "/other", "file", ""},
+        {"/tmp", "..", "file", ""},
+        {"/tmp", ".", "file", ""},
+        {"/tmp", "Job", "..", ""},
+        {"/tmp", "Job", "", ""},
+        {"", "Job", "f", ""},
+        {"/tmp", "Job", "//srv/share/x", ""},
     };
     for (const auto& c : cases)
         EXPECT_EQ(CombineJobPath(c.base, c.job, c.file), c.expected)
