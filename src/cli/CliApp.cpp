@@ -3,6 +3,7 @@
 #include "app/core/AppStartup.h"
 #include "cli/CliJobCommands.h"
 #include "cli/CliJobFormat.h"
+#include "cli/CliRenameCommand.h"
 #include "cli/CliRestoreCommands.h"
 #include "cli/CliSchedulerCommand.h"
 #include "jobs/JobCatalogue.h"
@@ -36,6 +37,8 @@ int CliApp::run(const QStringList& arguments)
         code = RunCreateCommand(*this, args);
     } else if (command == "backup") {
         code = RunBackupCommand(*this, args);
+    } else if (command == "rename") {
+        code = RunRenameCommand(*this, args);
     } else if (command == "remove") {
         code = RunRemoveCommand(*this, args);
     } else if (command == "points") {

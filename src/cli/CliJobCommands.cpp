@@ -119,6 +119,7 @@ QString JobCommandsHelp()
         "                        local destination is no longer on the drive of the earlier backups (a\n"
         "                        drive that is not mounted) is refused unless --accept-new-destination\n"
         "                        takes the new drive on purpose\n"
+        "  rename NAME NEW_NAME  the job, with its backup folder, the job file beside it and its logs\n"
         "  remove NAME [--with-backups]\n"
         "                        the job, and with --with-backups its backups on the storage\n");
 }

@@ -152,6 +152,11 @@ public:
 
     bool isIdle() const { return JobStatus.load() == jsNone; }
 
+    // Renames the job with its backup folder, the job file copy beside it and its log folder (when it
+    // has finished a run before), and its local job file. False, with events, when a step fails or
+    // `newName` is not a valid job name. The caller has checked the name against the catalogue.
+    bool ChangeName(const QString& newName);
+
     // Storage access (storage/): connect and return the job's storage folder, or a text that starts
     // with "ERROR:"; one file operation on the storage with retries.
     QString ConnectToStorage();

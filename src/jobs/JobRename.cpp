@@ -1,0 +1,84 @@
+// TJob::ChangeName: a job's new name given to its backup folder, its files and its log folder.
+#include "engine/MessageText.h"
+#include "jobs/JobNames.h"
+#include "jobs/uJob.h"
+#include "logs/EventsLog.h"
+#include "logs/JobPaths.h"
+#include "logs/RunLog.h"
+#include "platform/StandardFolders.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+
+namespace {
+
+// The local job file takes the new name; a file that already has it is replaced.
+bool renameLocalJobFile(TJob& job, const QString& newName)
+{
+    const QString oldPath = LocalJobFilePath(job.stJobName);
+    const QString newPath = LocalJobFilePath(newName);
+    if (!oldPath.isEmpty() && !newPath.isEmpty()) {
+        if (QFileInfo::exists(newPath))
+            QFile::remove(newPath);
+        if (QFile::rename(oldPath, newPath)) {
+            job.stJobName = newName;
+            return true;
+        }
+    }
+    AddEvent(FillPlaceholders(
+        job.Translate(QStringLiteral("Unable to rename the file \"%s\" to \"%s\" in directory: %s")),
+        {job.stJobName + QStringLiteral(".obd"), newName + QStringLiteral(".obd"),
+         StandardFolders::applicationDataFolder()}));
+    return false;
+}
+
+// The backup folder, the job file copy beside it and the log folder take the new name, then the local
+// job file. A step that has succeeded is kept when a later one fails.
+bool renameWithStorage(TJob& job, const QString& newName)
+{
+    QString backupFolder = job.ConnectToStorage();
+    if (backupFolder.startsWith(job.Translate(QStringLiteral("ERROR:")))) {
+        AddEvent(backupFolder);
+        backupFolder.clear();
+    }
+    if (backupFolder.isEmpty())
+        return false;
+    // The storage folder ends with the job's own name, after the destination and its separator.
+    const QString destination = backupFolder.chopped(job.stJobName.size());
+    const QString newFolder = JobNamedPath(destination, newName);
+    const QString jobFileSuffix = QStringLiteral(".kxj");
+    bool renamed = false;
+    if (!newFolder.isEmpty() &&
+        job.FileOperation(atRenameRemoteFolder, newFolder, backupFolder, 0, false) == orSuccess &&
+        job.FileOperation(atRenameRemoteFile, newFolder + jobFileSuffix, backupFolder + jobFileSuffix, 0,
+                          false) == orSuccess) {
+        const QString oldLogs = JobLogFolder(job);
+        const QString newLogs = JobNamedPath(job.JobOptions.Logging.PathForLogFiles, newName);
+        // The logs follow when they can; a failure here does not hold the rename back.
+        if (!oldLogs.isEmpty() && !newLogs.isEmpty() && QFileInfo(oldLogs).isDir())
+            QDir().rename(oldLogs, newLogs);
+        renamed = renameLocalJobFile(job, newName);
+    }
+    return renamed;
+}
+
+} // namespace
+
+bool TJob::ChangeName(const QString& newName)
+{
+    // Every path below is built from both names: neither may lead out of its folder.
+    if (!IsValidJobName(newName) || !IsValidJobName(stJobName)) {
+        AddEvent(JobNameUnusableText(*this, IsValidJobName(newName) ? stJobName : newName));
+        return false;
+    }
+    if (LastJobResult.EndTime.load() == 0)
+        return renameLocalJobFile(*this, newName);
+    JobStatus = jsRunning;
+    JobOperation = joRename;
+    OptionsToJobOptions();
+    const bool renamed = renameWithStorage(*this, newName);
+    DisconnectFromStorage();
+    JobStatus = jsNone;
+    return renamed;
+}
