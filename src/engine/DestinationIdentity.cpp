@@ -142,3 +142,19 @@ void ForgetDestinationIdentity(const QString& jobName)
     QSettings settings(DestinationIdentityFilePath(), QSettings::IniFormat);
     settings.remove(groupOf(jobName));
 }
+
+void MoveDestinationIdentity(const QString& oldName, const QString& newName)
+{
+    QSettings settings(DestinationIdentityFilePath(), QSettings::IniFormat);
+    settings.beginGroup(groupOf(oldName));
+    QList<std::pair<QString, QVariant>> values;
+    for (const QString& key : settings.childKeys())
+        values.append({key, settings.value(key)});
+    settings.endGroup();
+    settings.remove(groupOf(oldName));
+    settings.remove(groupOf(newName));
+    settings.beginGroup(groupOf(newName));
+    for (const auto& [key, value] : values)
+        settings.setValue(key, value);
+    settings.endGroup();
+}

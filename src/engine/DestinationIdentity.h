@@ -17,5 +17,7 @@ QString CheckDestinationIdentity(TJob& job, const QString& storageFolder, bool a
 void RememberDestinationIdentity(TJob& job);
 // Drops what is remembered under a job name: for a removed job, and for a new job that takes the name.
 void ForgetDestinationIdentity(const QString& jobName);
+// Moves what is remembered under `oldName` to `newName`: for a renamed job.
+void MoveDestinationIdentity(const QString& oldName, const QString& newName);
 // $XDG_CONFIG_HOME/Zorvan Backup/destinations.ini
 QString DestinationIdentityFilePath();

@@ -1,4 +1,5 @@
 // TJob::ChangeName: a job's new name given to its backup folder, its files and its log folder.
+#include "engine/DestinationIdentity.h"
 #include "engine/MessageText.h"
 #include "jobs/JobNames.h"
 #include "jobs/uJob.h"
@@ -22,6 +23,8 @@ bool renameLocalJobFile(TJob& job, const QString& newName)
         if (QFileInfo::exists(newPath))
             QFile::remove(newPath);
         if (QFile::rename(oldPath, newPath)) {
+            // The drive remembered for the job's destination stays the job's.
+            MoveDestinationIdentity(job.stJobName, newName);
             job.stJobName = newName;
             return true;
         }

@@ -1,6 +1,7 @@
 // zorvanbackup-cli rename: the name rules of a new job, and a rename that takes the job's backup folder,
 // the job file beside it, its logs and its local job file along.
 #include "cli/CliApp.h"
+#include "engine/DestinationIdentity.h"
 #include "jobs/JobCatalogue.h"
 #include "logs/EventsLog.h"
 #include "options/uOptions.h"
@@ -11,6 +12,7 @@
 #include <gtest/gtest.h>
 #include <QDir>
 #include <QFileInfo>
+#include <QSettings>
 
 using namespace TestEnvironment;
 
@@ -48,6 +50,8 @@ TEST_F(CliRenameTest, TheBackupFolderItsJobFileAndLogsFollowTheName)
     ASSERT_EQ(RunCli({"backup", "Docs"}).code, 0);
     const QString logs = GlobalOptions.Logging.PathForLogFiles;
     ASSERT_TRUE(QFileInfo(logs + "/Docs").isDir());
+    ASSERT_EQ(QSettings(DestinationIdentityFilePath(), QSettings::IniFormat).value("docs/Destination"),
+              root + "/dest");
 
     const CliRun run = RunCli({"rename", "docs", " Docs 2024.06 "});
     ASSERT_EQ(run.code, CliApp::kOk) << run.err.toStdString();
@@ -59,6 +63,10 @@ TEST_F(CliRenameTest, TheBackupFolderItsJobFileAndLogsFollowTheName)
     EXPECT_FALSE(QFileInfo::exists(logs + "/Docs"));
     EXPECT_FALSE(QFileInfo::exists(LocalJobFilePath("Docs")));
     EXPECT_EQ(storedNames(), QStringList({"Docs 2024.06"}));
+    // The drive remembered for the destination stays the job's.
+    const QSettings remembered(DestinationIdentityFilePath(), QSettings::IniFormat);
+    EXPECT_EQ(remembered.value("docs 2024.06/Destination"), root + "/dest");
+    EXPECT_FALSE(remembered.contains("docs/Destination"));
 
     // The renamed job goes on from its earlier backup.
     writeFile(root + "/src/Docs/b.txt", "beta");
