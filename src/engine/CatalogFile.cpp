@@ -1,5 +1,7 @@
 #include "engine/CatalogFile.h"
 
+#include "platform/AskingUser.h"
+
 #include <QFile>
 #include <QSaveFile>
 
@@ -54,7 +56,10 @@ bool WriteCatalogContent(const QString& path, const QByteArray& content)
     if (!file.open(QIODevice::WriteOnly))
         return false;
     file.write(content);
-    return file.commit();
+    if (!file.commit())
+        return false;
+    GiveToAskingUser(path);
+    return true;
 }
 
 bool ReadCatalogFile(const QString& path, QStringList& entries)

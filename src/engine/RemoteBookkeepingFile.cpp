@@ -3,6 +3,7 @@
 #include "jobs/BinaryStream.h"
 #include "jobs/encryptor.h"
 #include "jobs/JobFiles.h"
+#include "platform/AskingUser.h"
 
 #include <QFile>
 #include <QSaveFile>
@@ -185,7 +186,10 @@ bool WriteRunBookkeeping(const QString& path, TJob_FilesAndFolders& job, const T
     EncipherBuffer(bytes(content), size_t(size), bytes(content), size_t(size));
     InvertStream(content);
     QSaveFile file(path);
-    return file.open(QIODevice::WriteOnly) &&
-           file.setPermissions(QFileDevice::ReadOwner | QFileDevice::WriteOwner) &&
-           file.write(content) == content.size() && file.commit();
+    if (!file.open(QIODevice::WriteOnly) ||
+        !file.setPermissions(QFileDevice::ReadOwner | QFileDevice::WriteOwner) ||
+        file.write(content) != content.size() || !file.commit())
+        return false;
+    GiveToAskingUser(path);
+    return true;
 }

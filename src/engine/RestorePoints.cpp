@@ -3,8 +3,7 @@
 #include "engine/MessageText.h"
 #include "logs/JobPaths.h"
 #include "logs/RunLog.h"
-
-#include <QDir>
+#include "platform/AskingUser.h"
 
 namespace {
 const QString kFullMarker = QStringLiteral("Full)");
@@ -78,7 +77,7 @@ TRestorePointList ReadRestorePointList(TJob_FilesAndFolders& job)
         return result;
     }
     const QString backupRoot = connected;
-    QDir().mkpath(JobTempFolder(job));
+    MakePathForAskingUser(JobTempFolder(job));
     LogLine(job, job.Translate(QStringLiteral("Reading the list of restore points.")));
     const QString localJobFile = JobTempRemoteJobFile(job);
     const bool fetched = job.FileOperation(atCopyFromRemoteToLocalFile, localJobFile,

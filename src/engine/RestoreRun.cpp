@@ -7,12 +7,11 @@
 #include "logs/JobPaths.h"
 #include "logs/RunLog.h"
 #include "options/AppState.h"
+#include "platform/AskingUser.h"
 #include "platform/Clock.h"
 #include "platform/FileSystemLocal.h"
 #include "storage/StorageError.h"
 #include "storage/uForceDeleteShell.h"
-
-#include <QDir>
 
 #include <cerrno>
 #include <chrono>
@@ -136,7 +135,7 @@ bool TRestoreRun::RestoreBackupFolder(const QString& folder)
     try {
         waitWhilePaused();
         TFolderLists lists;
-        QDir().mkpath(JobTempFolder(job));
+        MakePathForAskingUser(JobTempFolder(job));
         LogLine(job, T("Restoring the directory:") + ' ' + folder);
         if (job.Settings.Backup.BackupType != btSync) {
             if (!fetchCatalogs(folder, lists))

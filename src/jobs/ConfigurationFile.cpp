@@ -1,6 +1,7 @@
 #include "jobs/ConfigurationFile.h"
 
 #include "jobs/encryptor.h"
+#include "platform/AskingUser.h"
 
 #include <QFile>
 #include <QFileInfo>
@@ -13,6 +14,8 @@ bool WriteScrambledFile(const QString& path, const QByteArray& plain, QString* e
     const bool ok = file.open(QIODevice::WriteOnly) &&
                     file.setPermissions(QFileDevice::ReadOwner | QFileDevice::WriteOwner) &&
                     file.write(scrambled) == scrambled.size() && file.commit();
+    if (ok)
+        GiveToAskingUser(path);
     if (!ok && error)
         *error = file.errorString();
     return ok;

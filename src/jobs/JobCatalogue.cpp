@@ -6,6 +6,7 @@
 #include "jobs/uJob_DriveImage.h"
 #include "jobs/uJob_FilesAndFolders.h"
 #include "logs/EventsLog.h"
+#include "platform/AskingUser.h"
 #include "platform/StandardFolders.h"
 
 #include <QFile>
@@ -73,7 +74,10 @@ bool TJobCatalogue::SaveJobsList() const
     for (const auto& job : jobs)
         content += job->stJobName.toUtf8() + "\r\n";
     QSaveFile file(JobsListFilePath());
-    return file.open(QIODevice::WriteOnly) && file.write(content) == content.size() && file.commit();
+    if (!file.open(QIODevice::WriteOnly) || file.write(content) != content.size() || !file.commit())
+        return false;
+    GiveToAskingUser(JobsListFilePath());
+    return true;
 }
 
 bool TJobCatalogue::IsSomeJobRunning() const

@@ -5,10 +5,9 @@
 #include "jobs/JobFiles.h"
 #include "logs/EventsLog.h"
 #include "logs/JobPaths.h"
+#include "platform/AskingUser.h"
 #include "platform/FileSystem.h"
 #include "platform/SmbPath.h"
-
-#include <QDir>
 
 #include <memory>
 
@@ -77,7 +76,7 @@ TJobImportResult ImportJobFromStorage(TJobCatalogue& catalogue, const QString& p
 
     TJob_FilesAndFolders scratch(name);
     scratch.OptionsToJobOptions();
-    QDir().mkpath(JobTempFolder(scratch));
+    MakePathForAskingUser(JobTempFolder(scratch));
     const QString copy = JobTempRemoteJobFile(scratch);
     if (scratch.FileOperation(atCopyFromRemoteToLocalFile, copy, source, 0, true) != orSuccess) {
         result.ErrorMessage = Translate(errorText);

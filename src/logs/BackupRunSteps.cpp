@@ -8,10 +8,9 @@
 #include "logs/JobPaths.h"
 #include "logs/RunLog.h"
 #include "options/AppState.h"
+#include "platform/AskingUser.h"
 #include "platform/Clock.h"
 #include "platform/JobRunLock.h"
-
-#include <QDir>
 
 #include <exception>
 #include <thread>
@@ -95,7 +94,7 @@ QString TBackupRunSteps::Open(QString& errorText)
 void TBackupRunSteps::PrepareConnected()
 {
     job.DeleteTempFiles();
-    QDir().mkpath(JobTempFolder(job));
+    MakePathForAskingUser(JobTempFolder(job));
     job.CurrentBackupSize = 0;
     job.CurrentBackupFilesProcessed = 0;
 }

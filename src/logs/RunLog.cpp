@@ -5,9 +5,9 @@
 #include "jobs/uJob.h"
 #include "logs/EventsLog.h"
 #include "logs/JobPaths.h"
+#include "platform/AskingUser.h"
 #include "platform/Clock.h"
 
-#include <QDir>
 #include <QFileInfo>
 #include <QLocale>
 #include <QSaveFile>
@@ -54,7 +54,10 @@ bool SaveRunLogFile(const QString& path, const TSharedStringList& lines)
         file.cancelWriting();
         return false;
     }
-    return file.commit();
+    if (!file.commit())
+        return false;
+    GiveToAskingUser(path);
+    return true;
 }
 
 QString JobNameUnusableText(const TJob& job, const QString& name)
@@ -70,7 +73,7 @@ bool EnsureJobLogFolder(TJob& job, const QString& eventText)
         AddEvent(IsValidJobName(job.stJobName) ? eventText : eventText + ' ' + JobNameUnusableText(job));
         return false;
     }
-    if (QFileInfo(folder).isDir() || QDir().mkpath(folder))
+    if (QFileInfo(folder).isDir() || MakePathForAskingUser(folder))
         return true;
     AddEvent(eventText + ' ' + folder);
     return false;

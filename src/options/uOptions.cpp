@@ -4,6 +4,7 @@
 #include "jobs/BinaryStream.h"
 #include "jobs/ConfigurationFile.h"
 #include "logs/EventsLog.h"
+#include "platform/AskingUser.h"
 #include "platform/Autorun.h"
 #include "platform/StandardFolders.h"
 #include "platform/SystemLanguage.h"
@@ -12,6 +13,16 @@
 #include <QProcessEnvironment>
 
 TOptions GlobalOptions;
+
+namespace {
+// The temporary and log folders of the options in force belong to the user an elevated instance works
+// for.
+void addUserFolders(const TOptions& options)
+{
+    AddAskingUserFolder(options.General.PathForTempFiles);
+    AddAskingUserFolder(options.Logging.PathForLogFiles);
+}
+} // namespace
 
 QString OptionsFilePath()
 {
@@ -101,11 +112,13 @@ bool LoadOptions()
         AddEvent(Translate(QStringLiteral("Error loading options. Code: 1")));
         return false;
     }
+    addUserFolders(GlobalOptions);
     return true;
 }
 
 bool SaveOptions()
 {
+    addUserFolders(GlobalOptions);
     return WriteScrambledFile(OptionsFilePath(), SerializeOptions(GlobalOptions));
 }
 
@@ -113,19 +126,23 @@ QString ExpandExcludedDirLine(const QString& line)
 {
     if (line.isEmpty())
         return line;
-    // The name runs from the second character up to the next "%" (or the end when there is none).
-    qsizetype end = line.indexOf('%', 1);
-    const QString name = line.mid(1, end < 0 ? -1 : end - 1);
+    // The name runs from the second character up to the next "%"; without that "%" there is no name.
+    const qsizetype end = line.indexOf('%', 1);
+    if (end < 0)
+        return line;
+    const QString name = line.mid(1, end - 1);
     if (name.isEmpty())
         return line;
     const QString value = QProcessEnvironment::systemEnvironment().value(name);
     if (value.isEmpty())
         return line;
     const QString token = '%' + name + '%';
-    QString expanded = line;
     const qsizetype at = line.indexOf(token, 0, Qt::CaseInsensitive);
-    if (at >= 0)
-        expanded.replace(at, token.size(), value);
+    // A line without the whole "%NAME%" stays exactly as read.
+    if (at < 0)
+        return line;
+    QString expanded = line;
+    expanded.replace(at, token.size(), value);
     return expanded.toLower();
 }
 
@@ -159,7 +176,9 @@ void SetDefaultOptions(bool writeAutorun)
     o.General.ProtectConfigurationbyPassword = false;
     o.General.strProtectConfiguration_Password.clear();
     o.General.ProcessPriority = 1;
-    o.General.PathForTempFiles = StandardFolders::tempFolder() + '/' +
+    // On disk in the user's cache, not under /tmp, which is often a memory file system too small for
+    // large files. Options files keep whatever folder they hold.
+    o.General.PathForTempFiles = StandardFolders::cacheFolder() + '/' +
                                  QStringLiteral(ZORVAN_APP_TITLE).remove(' ') + QStringLiteral("Tmp");
     o.Logging.MaxNumberOfLogsForEachJob = 20;
     o.Logging.MaxNumberOfLinesInHistory = 500;
@@ -177,4 +196,5 @@ void SetDefaultOptions(bool writeAutorun)
     o.Processing.SkipLockedFiles = false;
     const QString seedList = StandardFolders::programFolder() + QStringLiteral("/excluded-directories.txt");
     o.ExcludedDirs = QFile::exists(seedList) ? LoadExcludedDirsList(seedList) : QStringList();
+    addUserFolders(o);
 }

@@ -76,7 +76,8 @@ QByteArray SerializeOptions(const TOptions& options);
 QString OptionsFilePath();
 
 // Expands one excluded-folders line: "%NAME%rest" with NAME set in the environment becomes the
-// value followed by the rest, lower-cased; lines that cannot be expanded are returned unchanged.
+// value followed by the rest, lower-cased; lines without a whole "%NAME%" of a set variable are
+// returned unchanged.
 QString ExpandExcludedDirLine(const QString& line);
 // Reads excluded-directories.txt beside the program (or `path`), expanding each line.
 QStringList LoadExcludedDirsList(const QString& path);

@@ -4,7 +4,6 @@
 
 #include <QCoreApplication>
 #include <QDeadlineTimer>
-#include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <QProcess>
@@ -20,18 +19,6 @@ constexpr int kPollMsecs = 50;
 QString environmentValue(const char* name)
 {
     return qEnvironmentVariable(name);
-}
-
-QString dataHome()
-{
-    const QString value = environmentValue("XDG_DATA_HOME");
-    return value.isEmpty() ? QDir::homePath() + QStringLiteral("/.local/share") : value;
-}
-
-QString configHome()
-{
-    const QString value = environmentValue("XDG_CONFIG_HOME");
-    return value.isEmpty() ? QDir::homePath() + QStringLiteral("/.config") : value;
 }
 
 // What the kernel names a process after exec: the file's base name, cut to 15 bytes.
@@ -81,16 +68,18 @@ TElevationCommand::TElevationCommand(const QString& program)
 QStringList TElevationCommand::commandLine(const QStringList& arguments) const
 {
     QStringList line = ElevationCommandWords();
-    // pkexec clears the environment: the program is told where the user's display, data and settings
-    // are, so that the elevated instance shows its window and finds the same jobs.
+    // pkexec clears the environment: the program is told where the user's display, data, settings and
+    // cache are, so that the elevated instance shows its window, finds the same jobs and uses the same
+    // temporary folder. The user it works for comes from PKEXEC_UID (AskingUser.h).
     line << QStringLiteral("env");
     for (const char* name : {"DISPLAY", "XAUTHORITY", "WAYLAND_DISPLAY", "XDG_RUNTIME_DIR", "LANG"}) {
         const QString value = environmentValue(name);
         if (!value.isEmpty())
             line << QString::fromLatin1(name) + '=' + value;
     }
-    line << QStringLiteral("XDG_DATA_HOME=") + dataHome()
-         << QStringLiteral("XDG_CONFIG_HOME=") + configHome();
+    line << QStringLiteral("XDG_DATA_HOME=") + StandardFolders::dataHomeFolder()
+         << QStringLiteral("XDG_CONFIG_HOME=") + StandardFolders::configFolder()
+         << QStringLiteral("XDG_CACHE_HOME=") + StandardFolders::cacheFolder();
     line << program << arguments;
     return line;
 }

@@ -1,5 +1,7 @@
 #include "platform/StandardFolders.h"
 
+#include "platform/AskingUser.h"
+
 #include <QCoreApplication>
 #include <QDir>
 #include <QFileInfo>
@@ -12,17 +14,26 @@ QString envOr(const char* name, const QString& fallback)
     return value.isEmpty() ? fallback : value;
 }
 
-QString home()
-{
-    return envOr("HOME", QDir::homePath());
-}
 } // namespace
 
 namespace StandardFolders {
 
+QString homeFolder()
+{
+    // Root's HOME is not the asking user's home: pkexec sets it to root's, sudo mostly does too.
+    if (const std::optional<TAskingUser> user = AskingUser(); user && !user->home.isEmpty())
+        return user->home;
+    return envOr("HOME", QDir::homePath());
+}
+
+QString dataHomeFolder()
+{
+    return envOr("XDG_DATA_HOME", homeFolder() + "/.local/share");
+}
+
 QString applicationDataFolder()
 {
-    return envOr("XDG_DATA_HOME", home() + "/.local/share") + "/" ZORVAN_APP_TITLE;
+    return dataHomeFolder() + "/" ZORVAN_APP_TITLE;
 }
 
 QString sharedDataFolder()
@@ -32,7 +43,12 @@ QString sharedDataFolder()
 
 QString configFolder()
 {
-    return envOr("XDG_CONFIG_HOME", home() + "/.config");
+    return envOr("XDG_CONFIG_HOME", homeFolder() + "/.config");
+}
+
+QString cacheFolder()
+{
+    return envOr("XDG_CACHE_HOME", homeFolder() + "/.cache");
 }
 
 QString runtimeFolder()
@@ -51,8 +67,15 @@ QString tempFolder()
 QString documentsFolder()
 {
     // QStandardPaths reads XDG_DOCUMENTS_DIR from user-dirs.dirs and falls back to ~/Documents.
-    const QString docs = QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation);
-    return docs.isEmpty() ? home() + "/Documents" : docs;
+    QString docs = QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation);
+    if (docs.isEmpty())
+        return homeFolder() + "/Documents";
+    // Qt resolves "$HOME" with this process's home, which for an elevated instance is root's.
+    const QString processHome = QDir::homePath();
+    const QString home = homeFolder();
+    if (home != processHome && (docs == processHome || docs.startsWith(processHome + '/')))
+        docs.replace(0, processHome.size(), home);
+    return docs;
 }
 
 QString programFolder()

@@ -30,6 +30,7 @@ void setUpProcess()
     } vars[] = {{"HOME", "home"},
                 {"XDG_DATA_HOME", "home/.local/share"},
                 {"XDG_CONFIG_HOME", "home/.config"},
+                {"XDG_CACHE_HOME", "home/.cache"},
                 {"XDG_RUNTIME_DIR", "runtime"},
                 {"TMPDIR", "tmp"}};
     for (const auto& var : vars) {

@@ -3,8 +3,8 @@
 #include <QString>
 
 namespace TestEnvironment {
-// Creates a fresh private folder and points HOME, XDG_DATA_HOME, XDG_CONFIG_HOME, XDG_RUNTIME_DIR and
-// TMPDIR into it.
+// Creates a fresh private folder and points HOME, XDG_DATA_HOME, XDG_CONFIG_HOME, XDG_CACHE_HOME,
+// XDG_RUNTIME_DIR and TMPDIR into it.
 void setUpProcess();
 void tearDownProcess();
 // The process's private root folder.

@@ -5,6 +5,7 @@
 #include "logs/EventsLog.h"
 #include "options/AppState.h"
 #include "options/uOptions.h"
+#include "platform/AskingUser.h"
 #include "platform/Autorun.h"
 #include "platform/ProcessPriority.h"
 #include "platform/StandardFolders.h"
@@ -24,7 +25,7 @@ bool ensureFolder(const QString& path, const QString& createdText, const QString
 {
     if (QDir(path).exists())
         return true;
-    if (QDir().mkpath(path)) {
+    if (MakePathForAskingUser(path)) {
         AddEvent(Translate(createdText) + ' ' + path);
         return true;
     }

@@ -51,7 +51,7 @@ TEST_F(CliRestoreTest, PointsListsTheLabelsWithTheIndexRestoreTakes)
     const CliRun run = runCli({"points", "docs JOB"});
     EXPECT_EQ(run.code, CliApp::kOk) << run.err.toStdString();
     EXPECT_EQ(run.out, "0  2024-06-30 21:05:00 (Full)\n1  2024-06-30 21:06:00 (Incremental)\n");
-    EXPECT_FALSE(QFileInfo::exists(QDir::tempPath() + "/ZorvanBackupTmp/Docs job.kxj"));
+    EXPECT_FALSE(QFileInfo::exists(StandardFolders::cacheFolder() + "/ZorvanBackupTmp/Docs job.kxj"));
 
     EXPECT_EQ(runCli({"points", "Nobody"}).code, CliApp::kUsage);
     EXPECT_EQ(runCli({"points"}).code, CliApp::kUsage);

@@ -22,7 +22,8 @@ TEST(OptionsDefaults, EveryDefaultAndTheLinuxFolders)
     EXPECT_TRUE(o.General.BlockSleepModeifJobIsScheduled);
     EXPECT_FALSE(o.General.ProtectConfigurationbyPassword);
     EXPECT_EQ(o.General.ProcessPriority, 1);
-    EXPECT_EQ(o.General.PathForTempFiles, StandardFolders::tempFolder() + "/ZorvanBackupTmp");
+    // On disk in the user's cache, never under /tmp.
+    EXPECT_EQ(o.General.PathForTempFiles, qEnvironmentVariable("XDG_CACHE_HOME") + "/ZorvanBackupTmp");
     EXPECT_EQ(o.Logging.MaxNumberOfLogsForEachJob, 20);
     EXPECT_EQ(o.Logging.MaxNumberOfLinesInHistory, 500);
     EXPECT_EQ(o.Logging.MaxNumberOfLinesInEventsLog, 50);
@@ -59,7 +60,10 @@ TEST(OptionsDefaults, ExcludedFolderLineExpansion)
         {"%zorvan_test_dir%/Cache", "%zorvan_test_dir%/Cache"}, // the environment name is case-sensitive
         {"%ZORVAN_UNSET_VAR%/X", "%ZORVAN_UNSET_VAR%/X"},       // unknown variable: unchanged
         {"/Var/Log", "/Var/Log"},                               // no percent sign: exactly as read
-        {"%ZORVAN_TEST_DIR", "%zorvan_test_dir"}, // no closing sign: nothing to replace, still lowered
+        // Without a whole "%NAME%" the line stays exactly as read, even when the rest names a variable.
+        {"%ZORVAN_TEST_DIR", "%ZORVAN_TEST_DIR"},
+        {"/ZORVAN_TEST_DIR", "/ZORVAN_TEST_DIR"},
+        {"/ZORVAN_TEST_DIR%/X", "/ZORVAN_TEST_DIR%/X"},
         {"", ""},
         {"%%/x", "%%/x"},
         {"x%ZORVAN_TEST_DIR%", "x%ZORVAN_TEST_DIR%"}, // the name starts at the second character

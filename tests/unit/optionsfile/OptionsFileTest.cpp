@@ -95,7 +95,7 @@ TOptions filledOptions()
     o.General.ProtectConfigurationbyPassword = true;
     o.General.strProtectConfiguration_Password = QString::fromUtf8("mot de passe 🔑");
     o.General.ProcessPriority = 3;
-    o.General.PathForTempFiles = "/tmp/ZorvanBackupTmp";
+    o.General.PathForTempFiles = "/tmp/ZorvanBackupTmp"; // the default of earlier versions stays as stored
     o.Logging.MaxNumberOfLogsForEachJob = 20;
     o.Logging.MaxNumberOfLinesInHistory = 500;
     o.Logging.MaxNumberOfLinesInEventsLog = -50;

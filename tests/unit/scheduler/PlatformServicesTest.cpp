@@ -87,13 +87,14 @@ TEST_F(ElevationCommandTest, StartsTheProgramThroughTheReplacementCommand)
     EXPECT_TRUE(elevation.StartElevated({"/backup", "My \"odd\" job"}));
     ASSERT_TRUE(waitForFile(program + ".args"));
     EXPECT_EQ(QString::fromUtf8(TestEnvironment::readFile(program + ".args")), "/backup\nMy \"odd\" job\n");
-    // The program finds the user's data and settings folders even though the elevation clears the
-    // environment.
+    // The program finds the user's data, settings and cache folders even though the elevation clears
+    // the environment.
     ASSERT_TRUE(waitForFile(program + ".env"));
     const QString env = QString::fromUtf8(TestEnvironment::readFile(program + ".env"));
     EXPECT_TRUE(env.contains("XDG_DATA_HOME=" + qEnvironmentVariable("XDG_DATA_HOME") + "\n"))
         << qPrintable(env);
     EXPECT_TRUE(env.contains("XDG_CONFIG_HOME=" + qEnvironmentVariable("XDG_CONFIG_HOME") + "\n"));
+    EXPECT_TRUE(env.contains("XDG_CACHE_HOME=" + qEnvironmentVariable("XDG_CACHE_HOME") + "\n"));
     const QStringList line = elevation.commandLine({"/admin"});
     EXPECT_EQ(line.first(), command);
     EXPECT_EQ(line.at(1), "env");
