@@ -5,11 +5,13 @@
 #include "jobs/uJob.h"
 #include "logs/EventsLog.h"
 #include "logs/RunLog.h"
+#include "platform/AskingUser.h"
 #include "platform/FileSystemIdentity.h"
 #include "platform/FileSystemLocal.h"
 #include "platform/SmbPath.h"
 #include "platform/StandardFolders.h"
 
+#include <QFileInfo>
 #include <QSettings>
 
 #include <optional>
@@ -120,6 +122,7 @@ void RememberDestinationIdentity(TJob& job)
     const TFileSystemIdentity identity = FileSystemIdentityOf(job.DestinationPath, error);
     if (identity.isNull())
         return;
+    MakePathForAskingUser(QFileInfo(DestinationIdentityFilePath()).path());
     QSettings settings(DestinationIdentityFilePath(), QSettings::IniFormat);
     settings.beginGroup(groupOf(job.stJobName));
     settings.setValue(kDestination, job.DestinationPath);
@@ -131,6 +134,7 @@ void RememberDestinationIdentity(TJob& job)
     settings.setValue(kFileSystemId, identity.FileSystemId);
     settings.endGroup();
     settings.sync();
+    GiveToAskingUser(DestinationIdentityFilePath());
     if (settings.status() != QSettings::NoError)
         AddEvent(job.Translate(QStringLiteral("Unable to save the settings. Please check the possibility to "
                                               "write to the file:")) +
@@ -139,8 +143,11 @@ void RememberDestinationIdentity(TJob& job)
 
 void ForgetDestinationIdentity(const QString& jobName)
 {
+    MakePathForAskingUser(QFileInfo(DestinationIdentityFilePath()).path());
     QSettings settings(DestinationIdentityFilePath(), QSettings::IniFormat);
     settings.remove(groupOf(jobName));
+    settings.sync();
+    GiveToAskingUser(DestinationIdentityFilePath());
 }
 
 void MoveDestinationIdentity(const QString& oldName, const QString& newName)
