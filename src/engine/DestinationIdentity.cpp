@@ -74,6 +74,20 @@ QString describe(const TJob& job, const TFileSystemIdentity& fileSystem)
     return FillPlaceholders(job.Translate(QStringLiteral("%s (%s, %s, mounted at %s)")),
                             {fileSystem.Source, fileSystem.FileSystemType, name, fileSystem.MountPoint});
 }
+
+// The settings file, with its folder made: an elevated instance gives both to the user it works for.
+QString settingsFileForWriting()
+{
+    MakePathForAskingUser(QFileInfo(DestinationIdentityFilePath()).path());
+    return DestinationIdentityFilePath();
+}
+
+// Writes the settings out; the file, replaced as a whole, goes to that user again.
+void saveForAskingUser(QSettings& settings)
+{
+    settings.sync();
+    GiveToAskingUser(settings.fileName());
+}
 } // namespace
 
 QString DestinationIdentityFilePath()
@@ -122,8 +136,7 @@ void RememberDestinationIdentity(TJob& job)
     const TFileSystemIdentity identity = FileSystemIdentityOf(job.DestinationPath, error);
     if (identity.isNull())
         return;
-    MakePathForAskingUser(QFileInfo(DestinationIdentityFilePath()).path());
-    QSettings settings(DestinationIdentityFilePath(), QSettings::IniFormat);
+    QSettings settings(settingsFileForWriting(), QSettings::IniFormat);
     settings.beginGroup(groupOf(job.stJobName));
     settings.setValue(kDestination, job.DestinationPath);
     settings.setValue(kUuid, identity.Uuid);
@@ -133,8 +146,7 @@ void RememberDestinationIdentity(TJob& job)
     settings.setValue(kMountPoint, identity.MountPoint);
     settings.setValue(kFileSystemId, identity.FileSystemId);
     settings.endGroup();
-    settings.sync();
-    GiveToAskingUser(DestinationIdentityFilePath());
+    saveForAskingUser(settings);
     if (settings.status() != QSettings::NoError)
         AddEvent(job.Translate(QStringLiteral("Unable to save the settings. Please check the possibility to "
                                               "write to the file:")) +
@@ -143,16 +155,14 @@ void RememberDestinationIdentity(TJob& job)
 
 void ForgetDestinationIdentity(const QString& jobName)
 {
-    MakePathForAskingUser(QFileInfo(DestinationIdentityFilePath()).path());
-    QSettings settings(DestinationIdentityFilePath(), QSettings::IniFormat);
+    QSettings settings(settingsFileForWriting(), QSettings::IniFormat);
     settings.remove(groupOf(jobName));
-    settings.sync();
-    GiveToAskingUser(DestinationIdentityFilePath());
+    saveForAskingUser(settings);
 }
 
 void MoveDestinationIdentity(const QString& oldName, const QString& newName)
 {
-    QSettings settings(DestinationIdentityFilePath(), QSettings::IniFormat);
+    QSettings settings(settingsFileForWriting(), QSettings::IniFormat);
     settings.beginGroup(groupOf(oldName));
     QList<std::pair<QString, QVariant>> values;
     for (const QString& key : settings.childKeys())
@@ -164,4 +174,5 @@ void MoveDestinationIdentity(const QString& oldName, const QString& newName)
     for (const auto& [key, value] : values)
         settings.setValue(key, value);
     settings.endGroup();
+    saveForAskingUser(settings);
 }
