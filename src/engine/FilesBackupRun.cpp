@@ -3,6 +3,8 @@
 #include "engine/CatalogFile.h"
 #include "engine/LeftoverCopies.h"
 #include "engine/MessageText.h"
+#include "engine/RestoreOutputFolder.h"
+#include "engine/RestorePoints.h"
 #include "engine/SourceWalker.h"
 #include "engine/StorageProbe.h"
 #include "logs/EventsLog.h"
@@ -195,8 +197,18 @@ void TFilesBackupRun::handleUnfinishedRun(bool typeChanged)
     LogWarning(job, T("The previous backup has been cancelled and the backup files may be corrupted."));
     previousRunCancelled = true;
     QStringList lines;
-    if (ReadCatalogFile(localFlag, lines) && !lines.isEmpty())
-        cancelledSubfolder = lines.first();
+    bool flagNamesASubfolder = true;
+    if (ReadCatalogFile(localFlag, lines)) {
+        if (const std::optional<QString> named = StartFlagSubfolder(lines)) {
+            cancelledSubfolder = *named;
+        } else {
+            // The flag comes from the storage: a name that is not one subfolder of the backup leaves
+            // everything where it is.
+            LogWarning(job, T("The start flag names no folder of the backup:") + ' ' +
+                                PrintableEntry(lines.first()));
+            flagNamesASubfolder = false;
+        }
+    }
     if (job.Settings.Backup.BackupType == btSync) {
         // A mirror stays: every replaced file was swapped in whole, and this run copies again what the
         // unfinished one left out. Removing it would leave no backup at all until this run ends.
@@ -205,6 +217,8 @@ void TFilesBackupRun::handleUnfinishedRun(bool typeChanged)
             RemoveLeftoverCopies(job, backupRoot, state.PreviousLocalFilesList, retries());
         return;
     }
+    if (!flagNamesASubfolder)
+        return;
     if (job.JobOptions.Processing.RemovePreviousBackupIfCancelled) {
         LogPlain(job, T("We have to remove the previous backup."));
         removalNeeded = true;
@@ -414,6 +428,12 @@ void TFilesBackupRun::removeOldBackups(bool beforeVariant)
     LogPlain(job, kSeparatorLine);
     LogLine(job, T("Removing the old backups."));
     for (const QString& entry : std::as_const(oldBackupsList)) {
+        // The entries come from the storage's job file: only a subfolder of the backup is removed.
+        if (!IsSafeRestorePointName(entry)) {
+            LogError(job,
+                     T("The restore point is not a folder of the backup:") + ' ' + PrintableEntry(entry));
+            continue;
+        }
         const QString folder = JoinPath(backupRoot, entry);
         if (job.FileOperation(atRemoveRemoteNotEmptyFolder, QString(), folder, retries(), false) == orSuccess)
             continue;

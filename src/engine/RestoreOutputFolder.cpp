@@ -42,6 +42,9 @@ std::optional<QString> TRestoreOutputFolder::relativePathOf(const QString& entry
     }
     if (parts.isEmpty() && !mayBeTheFolderItself)
         return std::nullopt;
+    // An entry such as "./\\server\share" cleans up to a path that a join takes for one of its own.
+    if (isRooted(parts.join('/')))
+        return std::nullopt;
     // Every component that exists is looked at: a link must resolve to a place inside the folder.
     // Components below a missing one do not exist either and are created as real folders and files.
     QString path = canonicalRoot;

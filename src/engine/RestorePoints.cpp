@@ -63,7 +63,17 @@ QStringList RestoreChain(const QStringList& points, qint32 index)
 bool IsSafeRestorePointName(const QString& subfolder)
 {
     return !subfolder.isEmpty() && subfolder != QLatin1String(".") && subfolder != QLatin1String("..") &&
-           !subfolder.contains('/') && !subfolder.contains(QChar(0));
+           !subfolder.contains('/') && !subfolder.contains(QChar(0)) &&
+           !subfolder.startsWith(QLatin1String("\\\\"));
+}
+
+std::optional<QString> StartFlagSubfolder(const QStringList& startFlag)
+{
+    if (startFlag.isEmpty() || startFlag.first().isEmpty())
+        return QString();
+    if (!IsSafeRestorePointName(startFlag.first()))
+        return std::nullopt;
+    return startFlag.first();
 }
 
 TRestorePointList ReadRestorePointList(TJob_FilesAndFolders& job)

@@ -6,6 +6,8 @@
 #include <QString>
 #include <QStringList>
 
+#include <optional>
+
 // The label of a restore point: its entry with every ";" turned into ":".
 QString RestorePointLabel(const QString& entry);
 // The backup subfolder of a label or entry: every ":" turned back into ";".
@@ -19,8 +21,12 @@ bool BackupTypeFromMarker(const QString& marker, TBackupType& type);
 // point alone, or the nearest full point at or before an incremental one followed by every point up to
 // it. Empty when nothing is restored (no full point before it, a name of neither kind, a bad index).
 QStringList RestoreChain(const QStringList& points, qint32 index);
-// A point names one subfolder of BackupRoot: one path component, neither "." nor "..".
+// A point names one subfolder of BackupRoot: one path component, neither "." nor "..", and nothing a
+// path join takes for a path of its own ("\\server...").
 bool IsSafeRestorePointName(const QString& subfolder);
+// The backup subfolder that an unfinished run's start flag names (its first line): empty for a
+// mirror's flag, nothing when that line is not one subfolder of BackupRoot (a damaged or foreign flag).
+std::optional<QString> StartFlagSubfolder(const QStringList& startFlag);
 
 // What the preparation reads from the storage before the user chooses.
 struct TRestorePointList

@@ -69,6 +69,7 @@ TEST_F(RestoreOutputFolderTest, EscapesAndTheFolderItselfAreRefused)
         "..",
         "//server/share/x",
         "\\\\server\\share\\x",
+        "./\\\\server\\share\\x", // a network path once "." is dropped
         "smb://server/share/x",
         "SMB://server/share/x",
         QString("Docs/a") + QChar(0) + "b",

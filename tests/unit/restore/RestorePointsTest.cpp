@@ -71,9 +71,19 @@ TEST(RestoreChainTest, PointNamesMustBeOneFolderOfTheBackup)
 {
     for (const char* good : {"2024-06-30 21;05;00 (Full)", "x", "..x", "a\\b"})
         EXPECT_TRUE(IsSafeRestorePointName(good)) << good;
-    for (const char* bad : {"", ".", "..", "../x (Full)", "a/b (Full)", "/etc (Full)"})
+    for (const char* bad : {"", ".", "..", "../x (Full)", "a/b (Full)", "/etc (Full)", "\\\\server\\share"})
         EXPECT_FALSE(IsSafeRestorePointName(bad)) << bad;
     EXPECT_FALSE(IsSafeRestorePointName(QString("a") + QChar(0) + "b"));
+}
+
+TEST(RestoreChainTest, StartFlagNamesOneSubfolderOrNone)
+{
+    EXPECT_EQ(StartFlagSubfolder({"2024-06-30 21;05;00 (Full)", "ignored"}),
+              QString("2024-06-30 21;05;00 (Full)"));
+    EXPECT_EQ(StartFlagSubfolder({}), QString()); // a mirror's flag
+    EXPECT_EQ(StartFlagSubfolder({""}), QString());
+    for (const char* foreign : {"..", "../other job", "/home/user", "//server/share", "\\\\server\\share"})
+        EXPECT_EQ(StartFlagSubfolder({foreign}), std::nullopt) << foreign;
 }
 
 class ScriptedChooser final : public TRestoreInteraction
