@@ -4,6 +4,7 @@
 
 #include <QFile>
 #include <QSaveFile>
+#include <QStringDecoder>
 
 namespace {
 const QByteArray kMark("\xEF\xBB\xBF");
@@ -28,6 +29,10 @@ QStringList DecodeCatalog(const QByteArray& content)
     QByteArrayView rest(content);
     if (rest.startsWith(kMark))
         rest = rest.sliced(kMark.size());
+    // Each entry is decoded on its own, keeping a U+FEFF at its start: that is part of a name, unlike
+    // the file's mark (QString::fromUtf8 would drop it).
+    QStringDecoder decoder(QStringDecoder::Utf8,
+                           QStringDecoder::Flag::Stateless | QStringDecoder::Flag::ConvertInitialBom);
     QStringList entries;
     qsizetype start = 0;
     const qsizetype size = rest.size();
@@ -35,13 +40,13 @@ QStringList DecodeCatalog(const QByteArray& content)
         const char c = rest[i];
         if (c != '\r' && c != '\n')
             continue;
-        entries.append(QString::fromUtf8(rest.sliced(start, i - start)));
+        entries.append(decoder.decode(rest.sliced(start, i - start)));
         if (c == '\r' && i + 1 < size && rest[i + 1] == '\n')
             ++i;
         start = i + 1;
     }
     if (start < size)
-        entries.append(QString::fromUtf8(rest.sliced(start)));
+        entries.append(decoder.decode(rest.sliced(start)));
     return entries;
 }
 

@@ -22,6 +22,9 @@ TEST(CatalogFileTest, WritesMarkAndCrLfForEveryLine)
         {{QString::fromUtf8("Fotos/Straße/Ölbild.jpg")},
          kMark + "Fotos/Stra\xC3\x9F"
                  "e/\xC3\x96lbild.jpg\r\n"},
+        // A name may begin with U+FEFF: only the file's own mark is skipped on reading.
+        {{QChar(0xFEFF) + QString("x.txt"), QChar(0xFEFF) + QString("y")},
+         kMark + kMark + "x.txt\r\n" + kMark + "y\r\n"},
     };
     const QString folder = makeFolder("catalogs");
     for (const auto& c : cases) {
