@@ -14,24 +14,33 @@ const QString kCopied = QStringLiteral(", copied (");
 const QString kError = QStringLiteral("ERROR");
 
 // A tool that never ends a line still has its output handled, in pieces of this size.
-constexpr qsizetype kMaxPendingUnits = 65536;
+constexpr qsizetype kMaxPendingBytes = 65536;
 
-// Splits at CR, LF or CR LF. The text after the last line end (possibly empty) is the last element.
-QStringList splitLines(const QString& text)
+// Splits at CR, LF or CR LF. The bytes after the last line end (possibly none) are the last element.
+QList<QByteArray> splitLines(const QByteArray& bytes)
 {
-    QStringList pieces;
+    QList<QByteArray> pieces;
     qsizetype start = 0;
-    for (qsizetype i = 0; i < text.size(); ++i) {
-        const QChar c = text.at(i);
+    for (qsizetype i = 0; i < bytes.size(); ++i) {
+        const char c = bytes.at(i);
         if (c != '\r' && c != '\n')
             continue;
-        pieces.append(text.mid(start, i - start));
-        if (c == '\r' && i + 1 < text.size() && text.at(i + 1) == '\n')
+        pieces.append(bytes.mid(start, i - start));
+        if (c == '\r' && i + 1 < bytes.size() && bytes.at(i + 1) == '\n')
             ++i;
         start = i + 1;
     }
-    pieces.append(text.mid(start));
+    pieces.append(bytes.mid(start));
     return pieces;
+}
+
+QStringList decoded(const QList<QByteArray>& lines)
+{
+    QStringList texts;
+    texts.reserve(lines.size());
+    for (const QByteArray& line : lines)
+        texts.append(QString::fromUtf8(line));
+    return texts;
 }
 
 } // namespace
@@ -45,30 +54,29 @@ QString TImageToolOutputReader::T(const char* text) const
 
 void TImageToolOutputReader::HandleChunk(const QByteArray& bytes)
 {
-    QString text = pending + decoder.decode(bytes);
-    text.remove(QChar(0));
-    if (text.isEmpty())
+    QByteArray data = pending + bytes;
+    data.replace(QByteArrayView("\0", 1), QByteArrayView());
+    if (data.isEmpty())
         return;
     // A CR that ended the previous read may be the first half of a CR LF.
-    if (lineEndedByCr && text.startsWith('\n'))
-        text.remove(0, 1);
-    lineEndedByCr = text.endsWith('\r');
-    QStringList lines = splitLines(text);
+    if (lineEndedByCr && data.startsWith('\n'))
+        data.remove(0, 1);
+    lineEndedByCr = data.endsWith('\r');
+    QList<QByteArray> lines = splitLines(data);
     pending = lines.takeLast();
-    if (pending.size() > kMaxPendingUnits) {
+    if (pending.size() > kMaxPendingBytes) {
         lines.append(pending);
         pending.clear();
     }
-    HandleLines(lines);
+    HandleLines(decoded(lines));
 }
 
 void TImageToolOutputReader::Finish()
 {
-    QString rest = pending + decoder.decode(QByteArray());
+    const QByteArray rest = pending;
     pending.clear();
-    rest.remove(QChar(0));
     if (!rest.isEmpty())
-        HandleLines(splitLines(rest));
+        HandleLines(decoded(splitLines(rest)));
 }
 
 void TImageToolOutputReader::HandleLines(const QStringList& lines)

@@ -3,7 +3,6 @@
 // current operation and percentage, error lines are counted and logged, the rest is logged as it stands.
 #include <QByteArray>
 #include <QString>
-#include <QStringDecoder>
 #include <QStringList>
 
 class TJob;
@@ -31,8 +30,8 @@ private:
     QString T(const char* text) const;
 
     TJob& job;
-    // The tool writes UTF-8; the decoder keeps a character that a read cut in two for the next read.
-    QStringDecoder decoder{QStringDecoder::Utf8};
-    QString pending;
+    // The bytes of a line that no line end has closed yet. The tool writes UTF-8, and each line is
+    // decoded whole, so a read that cuts a character (or a damaged byte sequence) changes nothing.
+    QByteArray pending;
     bool lineEndedByCr = false;
 };

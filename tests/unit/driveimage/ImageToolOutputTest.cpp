@@ -142,9 +142,10 @@ TEST_F(ImageToolOutputTest, AccessDeniedGivesExactlyOneErrorAndDropsTheRestOfIts
 TEST_F(ImageToolOutputTest, ChunkBoundariesNeverChangeTheResult)
 {
     // Whatever the sizes of the reads, including one byte at a time and cuts inside "ERROR", inside a
-    // percentage and inside a CR LF, the result is that of the whole output at once.
+    // percentage, inside a CR LF and inside damaged UTF-8, the result is that of the whole output at once.
     QByteArray output = kRecordedBackup;
     output.replace('\n', "\r\n");
+    output += "Damaged \xe0\x8b\x90\x90\x93\xdf\x9e\x88 bytes\r\n";
     feed({output});
     const QStringList wholeLog = log();
     for (const qsizetype size : {1, 2, 7, 64, 199, 2400}) {
