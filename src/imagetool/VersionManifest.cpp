@@ -70,10 +70,11 @@ bool TVersionManifest::FromJson(const QByteArray& json, TVersionManifest& manife
         image.Name = object.value("name").toString();
         image.File = object.value("file").toString();
         image.Sha256 = QByteArray::fromHex(object.value("sha256").toString().toLatin1());
-        // The file must lie in the version folder itself.
+        // The file must lie in the version folder itself, under the name the system is given (a C string
+        // ends at a NUL).
         if (image.File.isEmpty() || image.File.contains('/') || image.File.startsWith('.') ||
-            image.Sha256.size() != 32 || !readSize(object, "size", image.Size) ||
-            !readSize(object, "dataBytes", image.DataBytes) ||
+            image.File.contains(QChar(0)) || image.Sha256.size() != 32 ||
+            !readSize(object, "size", image.Size) || !readSize(object, "dataBytes", image.DataBytes) ||
             !readSize(object, "storedBytes", image.StoredBytes))
             return fail(QStringLiteral("an image entry is incomplete"));
         manifest.Images.append(image);

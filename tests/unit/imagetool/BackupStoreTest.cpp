@@ -49,11 +49,13 @@ TEST(VersionManifest, RoundTripKeepsExactSizesAndFindsImagesByAnyName)
 
 TEST(VersionManifest, RejectsImageFilesOutsideTheVersionFolder)
 {
-    for (const char* file : {"../../etc/shadow", "sub/x.img", ".hidden", ""}) {
+    const QString withNul = QString("sdb1.img") + QChar(0) + "x"; // the system would open "sdb1.img"
+    for (const QString& file :
+         {QString("../../etc/shadow"), QString("sub/x.img"), QString(".hidden"), QString(), withNul}) {
         TVersionManifest value = manifest(QDateTime::currentDateTimeUtc());
         value.Images[0].File = file;
         TVersionManifest read;
-        EXPECT_FALSE(TVersionManifest::FromJson(value.ToJson(), read)) << file;
+        EXPECT_FALSE(TVersionManifest::FromJson(value.ToJson(), read)) << file.toStdString();
     }
     TVersionManifest read;
     EXPECT_FALSE(TVersionManifest::FromJson("{\"format\": \"something else\"}", read));
