@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # Installs what is missing, builds, and runs every test; then the core tests again under
-# AddressSanitizer + UndefinedBehaviorSanitizer. Exits non-zero on any failure.
+# AddressSanitizer + UndefinedBehaviorSanitizer, and every fuzz target for a short time on its corpus
+# after replaying the inputs that once broke it. Exits non-zero on any failure.
 set -euo pipefail
 top=$(cd "$(dirname "$0")/.." && pwd)
 "$top/scripts/install-deps.sh"
@@ -11,4 +12,8 @@ if [[ "${ZORVAN_SKIP_ASAN:-0}" != 1 ]]; then
     asan=${ZORVAN_ASAN_BUILD_DIR:-$top/build-asan}
     ZORVAN_BUILD_DIR=$asan "$top/scripts/build.sh" -DZORVAN_SANITIZE=address -DZORVAN_BUILD_BENCH=OFF
     ctest --test-dir "$asan" --output-on-failure --parallel "$(nproc)" -L unit
+fi
+if [[ "${ZORVAN_SKIP_FUZZ:-0}" != 1 ]]; then
+    # About 15 s per target (ZORVAN_FUZZ_SECONDS), plus the clang build in build-fuzz.
+    ZORVAN_FUZZ_BUILD_DIR=${ZORVAN_FUZZ_BUILD_DIR:-$top/build-fuzz} "$top/scripts/fuzz.sh" "${ZORVAN_FUZZ_SECONDS:-15}"
 fi

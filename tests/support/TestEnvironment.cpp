@@ -16,10 +16,11 @@ std::atomic<int> folderCounter{0};
 
 namespace TestEnvironment {
 
-void setUpProcess()
+void setUpProcess(const QString& parent)
 {
-    QDir().mkpath(ZORVAN_TEST_WORK_DIR);
-    rootDir = std::make_unique<QTemporaryDir>(QStringLiteral(ZORVAN_TEST_WORK_DIR "/run-XXXXXX"));
+    const QString folder = parent.isEmpty() ? QStringLiteral(ZORVAN_TEST_WORK_DIR) : parent;
+    QDir().mkpath(folder);
+    rootDir = std::make_unique<QTemporaryDir>(folder + QStringLiteral("/run-XXXXXX"));
     if (!rootDir->isValid())
         throw std::runtime_error("cannot create the test folder");
     const QString base = rootDir->path();

@@ -3,9 +3,9 @@
 #include <QString>
 
 namespace TestEnvironment {
-// Creates a fresh private folder and points HOME, XDG_DATA_HOME, XDG_CONFIG_HOME, XDG_CACHE_HOME,
-// XDG_RUNTIME_DIR and TMPDIR into it.
-void setUpProcess();
+// Creates a fresh private folder (in `parent`, by default the build's test-work folder) and points HOME,
+// XDG_DATA_HOME, XDG_CONFIG_HOME, XDG_CACHE_HOME, XDG_RUNTIME_DIR and TMPDIR into it.
+void setUpProcess(const QString& parent = QString());
 void tearDownProcess();
 // The process's private root folder.
 QString root();
