@@ -5,6 +5,8 @@
 set -euo pipefail
 top=$(cd "$(dirname "$0")/.." && pwd)
 "$top/scripts/install-deps.sh"
+# Includes go downwards through the layers only.
+"$top/scripts/check-layers.sh"
 build=${ZORVAN_BUILD_DIR:-$top/build}
 ZORVAN_BUILD_DIR=$build "$top/scripts/build.sh"
 ctest --test-dir "$build" --output-on-failure --parallel "$(nproc)"

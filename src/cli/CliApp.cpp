@@ -8,7 +8,7 @@
 #include "cli/CliSchedulerCommand.h"
 #include "jobs/JobCatalogue.h"
 #include "jobs/uJob.h"
-#include "logs/EventsLog.h"
+#include "events/EventsLog.h"
 
 #include <QJsonArray>
 #include <QJsonDocument>

@@ -1,9 +1,10 @@
 #include "cli/CliBackupRun.h"
 
 #include "cli/CliApp.h"
+#include "base/ByteSize.h"
 #include "engine/FilesBackupRun.h"
 #include "jobs/uJob_FilesAndFolders.h"
-#include "logs/EventsLog.h"
+#include "events/EventsLog.h"
 #include "platform/StopSignals.h"
 
 #include <QCoreApplication>

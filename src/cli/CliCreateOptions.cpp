@@ -1,7 +1,7 @@
 #include "cli/CliCreateOptions.h"
 
 #include "cli/CliApp.h"
-#include "engine/DestinationIdentity.h"
+#include "storage/DestinationIdentity.h"
 #include "jobs/JobCatalogue.h"
 #include "jobs/uJob_DriveImage.h"
 #include "jobs/uJob_FilesAndFolders.h"

@@ -4,12 +4,12 @@
 #include "cli/CliBackupRun.h"
 #include "cli/CliCreateOptions.h"
 #include "cli/CliImageCommands.h"
-#include "engine/DestinationIdentity.h"
+#include "storage/DestinationIdentity.h"
 #include "i18n/Translate.h"
 #include "jobs/JobCatalogue.h"
 #include "jobs/uJob_DriveImage.h"
 #include "jobs/uJob_FilesAndFolders.h"
-#include "logs/EventsLog.h"
+#include "events/EventsLog.h"
 #include "platform/JobRunLock.h"
 
 #include <QDir>

@@ -1,8 +1,8 @@
 #include "cli/CliRestoreCommands.h"
 
 #include "cli/CliApp.h"
-#include "engine/DestinationIdentity.h"
-#include "engine/MessageText.h"
+#include "storage/DestinationIdentity.h"
+#include "base/Placeholders.h"
 #include "engine/RestorePoints.h"
 #include "jobs/JobCatalogue.h"
 #include "jobs/JobImport.h"

@@ -2,8 +2,8 @@
 
 #include "cli/CliApp.h"
 #include "jobs/JobCatalogue.h"
-#include "logs/EventsLog.h"
-#include "options/AppState.h"
+#include "events/EventsLog.h"
+#include "base/AppState.h"
 #include "platform/ElevationCommand.h"
 #include "platform/InstanceLock.h"
 #include "platform/PowerControlLogind.h"

@@ -2,11 +2,11 @@
 #include "driveimage/DriveImageRun.h"
 #include "driveimage/ElevatedToolCommand.h"
 #include "driveimage/ImageToolCommandLine.h"
-#include "engine/MessageText.h"
+#include "base/Placeholders.h"
 #include "jobs/JobCatalogue.h"
-#include "logs/BackupRunSteps.h"
-#include "logs/EventsLog.h"
-#include "platform/Clock.h"
+#include "operations/BackupRunSteps.h"
+#include "events/EventsLog.h"
+#include "base/Clock.h"
 #include "platform/JobRunLock.h"
 
 #include <memory>

@@ -1,9 +1,9 @@
 #include "driveimage/DriveImageRestore.h"
 
-#include "engine/MessageText.h"
+#include "base/Placeholders.h"
 #include "jobs/uJob_DriveImage.h"
-#include "logs/EventsLog.h"
-#include "options/AppState.h"
+#include "events/EventsLog.h"
+#include "base/AppState.h"
 #include "platform/ChildProcess.h"
 
 #include <atomic>

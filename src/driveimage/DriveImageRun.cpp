@@ -3,9 +3,9 @@
 #include "driveimage/ElevatedToolCommand.h"
 #include "driveimage/ImageToolCommandLine.h"
 #include "driveimage/ImageToolOutput.h"
-#include "engine/MessageText.h"
-#include "logs/EventsLog.h"
-#include "logs/JobPaths.h"
+#include "base/Placeholders.h"
+#include "events/EventsLog.h"
+#include "jobs/JobPaths.h"
 #include "logs/RunLog.h"
 #include "platform/ChildProcess.h"
 

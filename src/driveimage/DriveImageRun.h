@@ -3,7 +3,7 @@
 // read into the job, then old versions are cleaned up and the job's files and logs are written. It
 // runs on the job's worker thread and reports only through the job's fields and the events log.
 #include "jobs/uJob_DriveImage.h"
-#include "logs/BackupRunSteps.h"
+#include "operations/BackupRunSteps.h"
 
 #include <QDateTime>
 #include <QString>

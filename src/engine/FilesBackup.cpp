@@ -4,8 +4,8 @@
 #include "engine/FilesBackupRun.h"
 #include "engine/StorageProbe.h"
 #include "jobs/JobCatalogue.h"
-#include "logs/BackupRunSteps.h"
-#include "logs/EventsLog.h"
+#include "operations/BackupRunSteps.h"
+#include "events/EventsLog.h"
 #include "platform/JobRunLock.h"
 
 #include <memory>

@@ -1,14 +1,15 @@
 #include "engine/FilesBackupRun.h"
 
+#include "base/ByteSize.h"
+#include "base/Placeholders.h"
 #include "engine/CatalogFile.h"
 #include "engine/LeftoverCopies.h"
-#include "engine/MessageText.h"
 #include "engine/RestoreOutputFolder.h"
 #include "engine/RestorePoints.h"
 #include "engine/SourceWalker.h"
 #include "engine/StorageProbe.h"
-#include "logs/EventsLog.h"
-#include "logs/JobPaths.h"
+#include "events/EventsLog.h"
+#include "jobs/JobPaths.h"
 #include "logs/RunLog.h"
 #include "platform/LargeBufferMemory.h"
 #include "storage/StorageError.h"
@@ -54,25 +55,6 @@ QString markerOf(TBackupType type)
     return kMirrorMarker;
 }
 } // namespace
-
-QString FormatByteSize(qint64 bytes)
-{
-    static const char* const units[] = {"", "KB", "MB", "GB", "TB", "PB", "EB", "ZB", "YB"};
-    int e = 1;
-    while (e < 8 && double(bytes) > std::pow(1024.0, e + 1))
-        ++e;
-    QLocale locale = QLocale::system();
-    locale.setNumberOptions(QLocale::OmitGroupSeparator);
-    QString text = locale.toString(double(bytes) / std::pow(1024.0, e), 'f', 2);
-    const QString point = locale.decimalPoint();
-    if (text.contains(point)) {
-        while (text.endsWith('0'))
-            text.chop(1);
-        if (text.endsWith(point))
-            text.chop(point.size());
-    }
-    return text + ' ' + QLatin1String(units[e]);
-}
 
 QString TFilesBackupRun::startFlagPath() const
 {

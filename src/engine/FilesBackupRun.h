@@ -4,7 +4,7 @@
 #include "engine/BackupRunState.h"
 #include "engine/RemoteBookkeepingFile.h"
 #include "jobs/uJob_FilesAndFolders.h"
-#include "logs/BackupRunSteps.h"
+#include "operations/BackupRunSteps.h"
 #include "platform/FileSystem.h"
 
 #include <QDateTime>
@@ -65,6 +65,3 @@ private:
     QStringList oldBackupsList;
     std::function<void()> beforeIdle;
 };
-
-// "###0.##" of the size in the largest unit that keeps it above 1 (at least KB), then the unit.
-QString FormatByteSize(qint64 bytes);

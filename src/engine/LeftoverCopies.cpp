@@ -2,7 +2,7 @@
 
 #include "engine/PathList.h"
 #include "jobs/uJob.h"
-#include "logs/JobPaths.h"
+#include "jobs/JobPaths.h"
 #include "platform/CopyFile.h"
 #include "platform/FileSystem.h"
 #include "storage/StorageAccess.h"

@@ -1,7 +1,7 @@
 #include "engine/RemoteBookkeepingFile.h"
 
-#include "jobs/BinaryStream.h"
-#include "jobs/encryptor.h"
+#include "base/BinaryStream.h"
+#include "base/encryptor.h"
 #include "jobs/JobFiles.h"
 #include "platform/AskingUser.h"
 

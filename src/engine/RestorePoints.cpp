@@ -1,7 +1,7 @@
 #include "engine/RestorePoints.h"
 
-#include "engine/MessageText.h"
-#include "logs/JobPaths.h"
+#include "base/Placeholders.h"
+#include "jobs/JobPaths.h"
 #include "logs/RunLog.h"
 #include "platform/AskingUser.h"
 

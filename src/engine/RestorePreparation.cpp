@@ -1,13 +1,13 @@
 // TJob_FilesAndFolders::Restore: the preparation of a restore on the calling thread (output folder,
 // restore points, choice) and the start of its run on a worker thread.
-#include "engine/MessageText.h"
+#include "base/Placeholders.h"
 #include "engine/RestorePoints.h"
 #include "engine/RestoreRun.h"
 #include "jobs/JobCatalogue.h"
-#include "logs/EventsLog.h"
-#include "logs/JobPaths.h"
+#include "events/EventsLog.h"
+#include "jobs/JobPaths.h"
 #include "logs/RunLog.h"
-#include "options/AppState.h"
+#include "base/AppState.h"
 #include "platform/JobRunLock.h"
 
 #include <QFileInfo>

@@ -1,17 +1,17 @@
 #include "engine/RestoreRun.h"
 
 #include "engine/CatalogFile.h"
-#include "engine/MessageText.h"
+#include "base/Placeholders.h"
 #include "engine/RestorePoints.h"
-#include "logs/EventsLog.h"
-#include "logs/JobPaths.h"
+#include "events/EventsLog.h"
+#include "jobs/JobPaths.h"
 #include "logs/RunLog.h"
-#include "options/AppState.h"
+#include "base/AppState.h"
 #include "platform/AskingUser.h"
-#include "platform/Clock.h"
+#include "base/Clock.h"
 #include "platform/FileSystemLocal.h"
 #include "storage/StorageError.h"
-#include "storage/uForceDeleteShell.h"
+#include "platform/uForceDeleteShell.h"
 
 #include <cerrno>
 #include <chrono>

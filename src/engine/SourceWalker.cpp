@@ -1,8 +1,8 @@
 #include "engine/SourceWalker.h"
 
-#include "engine/MessageText.h"
+#include "base/Placeholders.h"
 #include "engine/StorageProbe.h"
-#include "logs/JobPaths.h"
+#include "jobs/JobPaths.h"
 #include "logs/RunLog.h"
 #include "platform/DirectoryListing.h"
 #include "storage/StorageError.h"

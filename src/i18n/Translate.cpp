@@ -1,6 +1,8 @@
 #include "i18n/Translate.h"
 
-#include "options/AppState.h"
+#include "base/AppState.h"
+
+#include <atomic>
 
 QString TranslateWith(const TLanguageOptions& language, const QString& text)
 {
@@ -18,7 +20,17 @@ QString TranslateWith(const TLanguageOptions& language, const QString& text)
     return translated.isEmpty() ? text : translated;
 }
 
+namespace {
+std::atomic<const TLanguageOptions*> interfaceLanguage{nullptr};
+} // namespace
+
+void InstallInterfaceLanguage(const TLanguageOptions& language)
+{
+    interfaceLanguage.store(&language);
+}
+
 QString Translate(const QString& text)
 {
-    return TranslateWith(GlobalOptions.Language, text);
+    const TLanguageOptions* language = interfaceLanguage.load();
+    return language ? TranslateWith(*language, text) : text;
 }

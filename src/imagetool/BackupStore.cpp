@@ -4,8 +4,7 @@
 #include "imagetool/SystemVolumes.h"
 #include "platform/FileSystem.h"
 #include "platform/FileSystemLocal.h"
-#include "storage/StorageError.h"
-#include "storage/uForceDeleteShell.h"
+#include "platform/uForceDeleteShell.h"
 
 #include <QRegularExpression>
 
@@ -183,9 +182,5 @@ QStringList TBackupStore::StalePartialFolders(const QDateTime& now) const
 
 bool TBackupStore::RemoveFolder(const QString& folder) const
 {
-    try {
-        return ShellDeleteItem(*fileSystem, folder);
-    } catch (const TStorageError&) {
-        return !fileSystem->exists(folder);
-    }
+    return ShellDeleteItem(*fileSystem, folder) || !fileSystem->exists(folder);
 }

@@ -1,9 +1,9 @@
 #include "jobs/JobFiles.h"
 
 #include "i18n/Translate.h"
-#include "jobs/BinaryStream.h"
-#include "jobs/ConfigurationFile.h"
-#include "logs/EventsLog.h"
+#include "base/BinaryStream.h"
+#include "platform/ConfigurationFile.h"
+#include "events/EventsLog.h"
 
 namespace {
 

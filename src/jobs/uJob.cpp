@@ -2,9 +2,8 @@
 
 #include "i18n/Translate.h"
 #include "jobs/JobNames.h"
-#include "logs/EventsLog.h"
+#include "events/EventsLog.h"
 #include "platform/StandardFolders.h"
-#include "storage/uNetworkFuncs.h"
 
 #include <QMutexLocker>
 

@@ -1,8 +1,8 @@
 #pragma once
 // The job model: what both kinds of backup job hold, their enumerations and the small operations that
 // belong to the model itself (option snapshot, cancel, pause).
-#include "jobs/DateTime.h"
-#include "jobs/SharedStringList.h"
+#include "base/DateTime.h"
+#include "base/SharedStringList.h"
 #include "options/uOptions.h"
 
 #include <QMutex>
@@ -15,6 +15,11 @@
 #include <stdexcept>
 
 class TNetworkPathConnection;
+// Deletes the connection; defined by the storage layer, which owns the type.
+struct TNetworkConnectionDeleter
+{
+    void operator()(TNetworkPathConnection* connection) const;
+};
 
 // Ordinals reach the job files: new values only at the end.
 enum TJobStatus : qint32
@@ -138,7 +143,7 @@ public:
     std::atomic<qint32> CurrentFileOperationProgress{0};
     std::atomic<qint64> CurrentBackupSize{0};
     // The open network connection while the destination is a share (owned; storage/).
-    std::unique_ptr<TNetworkPathConnection> NetworkConnection;
+    std::unique_ptr<TNetworkPathConnection, TNetworkConnectionDeleter> NetworkConnection;
     // Set before a backup to take a local destination on another drive than the one of the earlier
     // backups (engine/DestinationIdentity); that run's connection clears it. Not stored.
     std::atomic<bool> AcceptNewDestination{false};

@@ -1,12 +1,12 @@
 #include "logs/RunLog.h"
 
-#include "jobs/DateTime.h"
+#include "base/DateTime.h"
 #include "jobs/JobNames.h"
 #include "jobs/uJob.h"
-#include "logs/EventsLog.h"
-#include "logs/JobPaths.h"
+#include "events/EventsLog.h"
+#include "jobs/JobPaths.h"
 #include "platform/AskingUser.h"
-#include "platform/Clock.h"
+#include "base/Clock.h"
 
 #include <QFileInfo>
 #include <QLocale>

@@ -1,9 +1,10 @@
 // The job's history, log retention and temporary files.
 #include "jobs/JobNames.h"
 #include "jobs/uJob.h"
-#include "logs/JobPaths.h"
+#include "jobs/JobPaths.h"
 #include "logs/RunLog.h"
-#include "storage/uForceDeleteShell.h"
+#include "platform/FileSystemLocal.h"
+#include "platform/uForceDeleteShell.h"
 
 #include <QDir>
 #include <QFile>
@@ -60,12 +61,9 @@ void TJob::DeleteTempFiles()
         QFile::remove(folder);
     } else if (info.isDir()) {
         QDir(folder).removeRecursively();
-        try {
-            if (QFileInfo::exists(folder))
-                ShellDeleteItem(folder);
-        } catch (const std::exception&) {
-            // Raised only for a folder that has gone meanwhile: what was wanted.
-        }
+        // A folder that has gone meanwhile is what was wanted.
+        if (QFileInfo::exists(folder))
+            ShellDeleteItem(TLocalFileSystem::instance(), folder);
     }
     const QString remoteJobCopy = JobTempRemoteJobFile(*this);
     if (QFileInfo::exists(remoteJobCopy) || QFileInfo(remoteJobCopy).isSymLink())

@@ -1,10 +1,11 @@
 #include "options/uOptions.h"
 
 #include "i18n/Translate.h"
-#include "jobs/BinaryStream.h"
-#include "jobs/ConfigurationFile.h"
-#include "logs/EventsLog.h"
+#include "base/BinaryStream.h"
+#include "platform/ConfigurationFile.h"
+#include "events/EventsLog.h"
 #include "platform/AskingUser.h"
+#include "options/RunAtLogon.h"
 #include "platform/Autorun.h"
 #include "platform/StandardFolders.h"
 #include "platform/SystemLanguage.h"
@@ -13,6 +14,12 @@
 #include <QProcessEnvironment>
 
 TOptions GlobalOptions;
+
+namespace {
+// The lookup follows the global options' language from the start.
+[[maybe_unused]] const bool kInterfaceLanguageInstalled =
+    (InstallInterfaceLanguage(GlobalOptions.Language), true);
+} // namespace
 
 namespace {
 // The temporary and log folders of the options in force belong to the user an elevated instance works

@@ -1,16 +1,10 @@
 #pragma once
 // The global options record, its defaults and the scrambled options file options.obo.
+#include "i18n/Translate.h"
+
 #include <QList>
 #include <QString>
 #include <QStringList>
-
-struct TLanguageOptions
-{
-    QString LanguageOfInterface;
-    qint32 iLanguage = 0;
-    // Translations[0] holds the English texts; Translations[k] language k's texts at the same indexes.
-    QList<QStringList> Translations;
-};
 
 struct TGeneralOptions
 {

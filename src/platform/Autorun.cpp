@@ -1,7 +1,5 @@
 #include "platform/Autorun.h"
 
-#include "i18n/Translate.h"
-#include "logs/EventsLog.h"
 #include "platform/AskingUser.h"
 #include "platform/StandardFolders.h"
 
@@ -68,11 +66,16 @@ QString AutorunExecLine(const QString& program)
     return escapedStringValue(quotedExecArgument(program) + QStringLiteral(" /hide"));
 }
 
-bool SetAutorun(bool on, const QString& program)
+QString AutorunFolder()
+{
+    return autostartFolder();
+}
+
+TAutorunResult WriteAutorunEntry(bool on, const QString& program)
 {
     const QString folder = autostartFolder();
     if (!MakePathForAskingUser(folder))
-        return false;
+        return TAutorunResult::NoFolder;
     const QString path = AutorunEntryPath();
     bool ok = true;
     if (on) {
@@ -92,9 +95,5 @@ bool SetAutorun(bool on, const QString& program)
     } else if (QFile::exists(path)) {
         ok = QFile::remove(path);
     }
-    if (!ok)
-        AddEvent(Translate(QStringLiteral(
-                               "Error writing to the autostart folder %s. Make sure you have the rights."))
-                     .replace(QStringLiteral("%s"), folder));
-    return ok;
+    return ok ? TAutorunResult::Done : TAutorunResult::WriteFailed;
 }

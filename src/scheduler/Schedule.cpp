@@ -1,6 +1,6 @@
 #include "scheduler/Schedule.h"
 
-#include "platform/Clock.h"
+#include "base/Clock.h"
 #include "scheduler/Timetable.h"
 
 #include <QVarLengthArray>

@@ -2,7 +2,7 @@
 
 #include "jobs/JobCatalogue.h"
 #include "jobs/uJob_DriveImage.h"
-#include "options/AppState.h"
+#include "base/AppState.h"
 #include "options/uOptions.h"
 #include "platform/Elevation.h"
 #include "platform/SleepInhibitor.h"
@@ -96,7 +96,7 @@ void TScheduler::runTick()
     if (Callbacks.FlushEvents)
         Callbacks.FlushEvents();
     else
-        FlushEventsToLog(EventsPanel);
+        FlushEventsToLog(EventsPanel, GlobalOptions.Logging.MaxNumberOfLinesInEventsLog);
     counts = tick;
     if (Callbacks.Refresh)
         Callbacks.Refresh(counts);

@@ -2,7 +2,7 @@
 // The scheduler tick: once a second on the main thread it makes due jobs waiting, starts waiting jobs,
 // hands drive image jobs to an elevated instance, flushes the events feed, refreshes the window,
 // arms the end-of-run shutdown and keeps the computer awake while work runs or is near.
-#include "logs/EventsLog.h"
+#include "events/EventsLog.h"
 
 #include <QList>
 #include <QStringList>

@@ -1,6 +1,6 @@
 #pragma once
 // Timetable entries: eight-character "hh:nn:ss" texts naming the start times of a scheduled day.
-#include "jobs/DateTime.h"
+#include "base/DateTime.h"
 
 #include <QString>
 #include <QTime>

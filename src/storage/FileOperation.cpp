@@ -7,7 +7,7 @@
 #include "storage/StorageAccess.h"
 #include "storage/StorageError.h"
 #include "storage/StorageHelpers.h"
-#include "storage/uForceDeleteShell.h"
+#include "platform/uForceDeleteShell.h"
 #include "storage/uNetworkFuncs.h"
 
 #include <cerrno>
@@ -216,8 +216,9 @@ public:
             return;
         if (error != 0)
             raise(error); // the storage cannot be reached: retried
-        if (!ShellDeleteItem(remoteFs, remote))
-            throw TStorageError(tr("Unable to remove the directory."));
+        QString deleteError;
+        if (!ShellDeleteItem(remoteFs, remote, &deleteError))
+            throw TStorageError(deleteError.isEmpty() ? tr("Unable to remove the directory.") : deleteError);
     }
 
     void createFolder(const QString& remote)

@@ -54,7 +54,7 @@ QString TJob::ConnectToStorage()
     } else if (DestinationType == dtNetwork) {
         LogLine(*this,
                 Translate(QStringLiteral("Connecting to the network. Directory:")) + ' ' + DestinationPath);
-        NetworkConnection = std::make_unique<TNetworkPathConnection>();
+        NetworkConnection.reset(new TNetworkPathConnection());
         if (NetworkConnection->Connect(DestinationPath, Destination_NetworkUsername,
                                        Destination_NetworkPassword)) {
             TStorageAccess access(NetworkConnection.get());

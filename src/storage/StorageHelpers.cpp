@@ -44,23 +44,6 @@ QString FormatFileTimeStamp(TDateTime value)
     return QDateTimeFromDateTime(value).toString(QStringLiteral("yyyy-MM-dd HH:mm:ss:zzz"));
 }
 
-namespace {
-bool isAbsolute(const QString& path)
-{
-    return path.startsWith('/') || IsSmbPath(path);
-}
-} // namespace
-
-QString CombinePath(const QString& left, const QString& right)
-{
-    if (right.isEmpty())
-        return left;
-    if (left.isEmpty() || isAbsolute(right))
-        return right;
-    const bool endsWithSeparator = left.endsWith('/') || (IsSmbPath(left) && left.endsWith('\\'));
-    return endsWithSeparator ? left + right : left + '/' + right;
-}
-
 QString CombineJobPath(const QString& base, const QString& jobName, const QString& fileName)
 {
     const QString folder = JobNamedPath(base, jobName);

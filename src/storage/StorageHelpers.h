@@ -1,6 +1,6 @@
 #pragma once
 // Small path and file helpers of the storage layer that the whole engine uses.
-#include "jobs/DateTime.h"
+#include "base/DateTime.h"
 
 #include <QString>
 
@@ -25,8 +25,6 @@ QString FormatFileTimeStamp(TDateTime value);
 // empty when the base is empty, the job name is not a valid job name or the file name is not one path
 // component. Callers treat the empty result as an error.
 QString CombineJobPath(const QString& base, const QString& jobName, const QString& fileName);
-// The same rule for two parts.
-QString CombinePath(const QString& left, const QString& right);
 
 // Percent done of a copy: transferred x 100 / total rounded to the nearest integer (halves to even);
 // 0 when the total is 0.

@@ -1,5 +1,7 @@
 #include "storage/uNetworkFuncs.h"
 
+#include "jobs/uJob.h"
+
 #include "platform/SmbContext.h"
 #include "platform/SmbFileSystem.h"
 #include "platform/SmbPath.h"
@@ -209,4 +211,9 @@ void TNetworkPathConnection::Disconnect(bool aForce)
     FUser.clear();
     FPassword.clear();
     FURI.clear();
+}
+
+void TNetworkConnectionDeleter::operator()(TNetworkPathConnection* connection) const
+{
+    delete connection;
 }

@@ -1,6 +1,6 @@
 // Feeds arbitrary plain content (as it is after unscrambling) to every reader of the configuration
 // files: the local and remote job-file readers of both kinds, the kind probe and the options reader.
-#include "jobs/BinaryStream.h"
+#include "base/BinaryStream.h"
 #include "jobs/JobFiles.h"
 #include "options/uOptions.h"
 

@@ -4,7 +4,7 @@
 // stands for the whole read it comes in, so output holding it is only read, not compared.)
 #include "driveimage/ImageToolOutput.h"
 #include "jobs/uJob_DriveImage.h"
-#include "platform/Clock.h"
+#include "base/Clock.h"
 #include "support/FuzzSupport.h"
 
 #include <QStringDecoder>

@@ -2,8 +2,8 @@
 
 #include "i18n/Translate.h"
 #include "jobs/JobCatalogue.h"
-#include "logs/EventsLog.h"
-#include "options/AppState.h"
+#include "events/EventsLog.h"
+#include "base/AppState.h"
 #include "options/uOptions.h"
 #include "platform/AskingUser.h"
 #include "platform/Autorun.h"

@@ -1,7 +1,7 @@
 #include "support/FuzzSupport.h"
 
-#include "logs/EventsLog.h"
-#include "logs/JobPaths.h"
+#include "events/EventsLog.h"
+#include "jobs/JobPaths.h"
 #include "support/TestEnvironment.h"
 
 #include <QDir>

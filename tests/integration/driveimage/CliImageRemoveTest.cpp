@@ -4,7 +4,7 @@
 
 #include "cli/CliApp.h"
 #include "jobs/JobCatalogue.h"
-#include "platform/Clock.h"
+#include "base/Clock.h"
 #include "platform/JobRunLock.h"
 #include "platform/StandardFolders.h"
 #include "support/CliRunner.h"

@@ -2,8 +2,8 @@
 // output, cleans up versions, stops it on cancel, and writes its logs and files.
 #include "DriveImageTestSupport.h"
 
-#include "logs/EventsLog.h"
-#include "logs/JobPaths.h"
+#include "events/EventsLog.h"
+#include "jobs/JobPaths.h"
 #include "platform/FileSystemIdentity.h"
 #include "support/TestEnvironment.h"
 #include "support/TmpfsMount.h"

@@ -1,7 +1,7 @@
 #include "DriveImageTestSupport.h"
 
 #include "options/uOptions.h"
-#include "platform/Clock.h"
+#include "base/Clock.h"
 #include "platform/StandardFolders.h"
 #include "support/TestEnvironment.h"
 

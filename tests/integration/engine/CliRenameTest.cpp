@@ -1,9 +1,9 @@
 // zorvanbackup-cli rename: the name rules of a new job, and a rename that takes the job's backup folder,
 // the job file beside it, its logs and its local job file along.
 #include "cli/CliApp.h"
-#include "engine/DestinationIdentity.h"
+#include "storage/DestinationIdentity.h"
 #include "jobs/JobCatalogue.h"
-#include "logs/EventsLog.h"
+#include "events/EventsLog.h"
 #include "options/uOptions.h"
 #include "platform/StandardFolders.h"
 #include "support/CliRunner.h"

@@ -1,9 +1,9 @@
 #include "EngineTestSupport.h"
 
 #include "engine/CatalogFile.h"
-#include "logs/JobPaths.h"
+#include "jobs/JobPaths.h"
 #include "options/uOptions.h"
-#include "platform/Clock.h"
+#include "base/Clock.h"
 #include "platform/StandardFolders.h"
 #include "support/SmbDestination.h"
 #include "support/TestEnvironment.h"

@@ -3,7 +3,7 @@
 // restore point must hand back only the content each name had, never a twin's.
 #include "RestoreTestSupport.h"
 
-#include "platform/Clock.h"
+#include "base/Clock.h"
 #include "support/TestEnvironment.h"
 
 #include <QDir>

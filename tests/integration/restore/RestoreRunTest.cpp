@@ -4,8 +4,8 @@
 
 #include "jobs/JobCatalogue.h"
 #include "jobs/JobFiles.h"
-#include "logs/EventsLog.h"
-#include "platform/Clock.h"
+#include "events/EventsLog.h"
+#include "base/Clock.h"
 #include "platform/JobRunLock.h"
 #include "support/TestEnvironment.h"
 

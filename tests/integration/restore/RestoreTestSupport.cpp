@@ -1,9 +1,9 @@
 #include "RestoreTestSupport.h"
 
 #include "engine/CatalogFile.h"
-#include "logs/EventsLog.h"
+#include "events/EventsLog.h"
 #include "options/uOptions.h"
-#include "platform/Clock.h"
+#include "base/Clock.h"
 #include "platform/StandardFolders.h"
 #include "support/SmbDestination.h"
 #include "support/TestEnvironment.h"

@@ -6,7 +6,7 @@
 // Set ZORVAN_ROUNDTRIP_SEED to replay a failing seed.
 #include "RestoreTestSupport.h"
 
-#include "platform/Clock.h"
+#include "base/Clock.h"
 #include "platform/CopyFile.h"
 #include "support/TestEnvironment.h"
 

@@ -2,8 +2,8 @@
 #include "app/core/AppStartup.h"
 #include "jobs/uJob_DriveImage.h"
 #include "jobs/uJob_FilesAndFolders.h"
-#include "logs/EventsLog.h"
-#include "options/AppState.h"
+#include "events/EventsLog.h"
+#include "base/AppState.h"
 #include "platform/StandardFolders.h"
 #include "support/TestEnvironment.h"
 

@@ -1,5 +1,5 @@
 // The configuration cipher and the inversion pass, against values worked out by hand.
-#include "jobs/encryptor.h"
+#include "base/encryptor.h"
 
 #include <gtest/gtest.h>
 #include <QByteArray>

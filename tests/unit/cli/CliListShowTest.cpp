@@ -2,7 +2,7 @@
 #include "jobs/JobCatalogue.h"
 #include "jobs/uJob_DriveImage.h"
 #include "jobs/uJob_FilesAndFolders.h"
-#include "logs/EventsLog.h"
+#include "events/EventsLog.h"
 #include "platform/StandardFolders.h"
 #include "support/CliRunner.h"
 #include "support/TestEnvironment.h"

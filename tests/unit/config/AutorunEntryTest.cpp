@@ -1,6 +1,7 @@
 // The autostart entry read back as a desktop entry reader does: whatever the program's path holds, its
 // Exec line gives back exactly that path and "/hide".
-#include "logs/EventsLog.h"
+#include "events/EventsLog.h"
+#include "options/RunAtLogon.h"
 #include "platform/Autorun.h"
 #include "platform/StandardFolders.h"
 #include "support/TestEnvironment.h"

@@ -1,6 +1,6 @@
-#include "logs/EventsLog.h"
+#include "events/EventsLog.h"
 #include "options/uOptions.h"
-#include "platform/Clock.h"
+#include "base/Clock.h"
 
 #include <gtest/gtest.h>
 #include <QRegularExpression>
@@ -26,7 +26,7 @@ TEST_F(EventsLogTest, LineCarriesDateTimeAndText)
     AddEvent("Backup jobs are loaded.");
     Clock::resetTestTime();
     TEventsPanel panel;
-    FlushEventsToLog(panel);
+    FlushEventsToLog(panel, GlobalOptions.Logging.MaxNumberOfLinesInEventsLog);
     ASSERT_EQ(panel.Lines.size(), 1);
     const QString line = panel.Lines[0];
     EXPECT_TRUE(line.endsWith(": Backup jobs are loaded.")) << line.toStdString();
@@ -47,7 +47,7 @@ TEST_F(EventsLogTest, PanelKeepsTheNewestLinesUpToTheLimit)
         TEventsPanel panel;
         for (int i = 1; i <= c.events; ++i)
             AddEvent(QString("event %1").arg(i));
-        FlushEventsToLog(panel);
+        FlushEventsToLog(panel, GlobalOptions.Logging.MaxNumberOfLinesInEventsLog);
         ASSERT_EQ(panel.Lines.size(), c.kept);
         if (c.kept > 0) {
             EXPECT_TRUE(panel.Lines.last().endsWith(QString("event %1").arg(c.events)));
@@ -62,10 +62,10 @@ TEST_F(EventsLogTest, FlushScrollsOnlyWithoutFocus)
     TEventsPanel panel;
     panel.HasFocus = true;
     AddEvent("a");
-    FlushEventsToLog(panel);
+    FlushEventsToLog(panel, GlobalOptions.Logging.MaxNumberOfLinesInEventsLog);
     EXPECT_FALSE(panel.ScrolledToEnd);
     panel.HasFocus = false;
-    FlushEventsToLog(panel);
+    FlushEventsToLog(panel, GlobalOptions.Logging.MaxNumberOfLinesInEventsLog);
     EXPECT_TRUE(panel.ScrolledToEnd);
 }
 
@@ -82,10 +82,10 @@ TEST_F(EventsLogTest, EventsFromManyThreadsArriveWholeAndInPerThreadOrder)
             AddEvent(QString("B %1").arg(i));
     });
     TEventsPanel panel;
-    FlushEventsToLog(panel); // flushing while the workers add must lose nothing
+    FlushEventsToLog(panel, GlobalOptions.Logging.MaxNumberOfLinesInEventsLog); // flushing while the workers add must lose nothing
     a.join();
     b.join();
-    FlushEventsToLog(panel);
+    FlushEventsToLog(panel, GlobalOptions.Logging.MaxNumberOfLinesInEventsLog);
     ASSERT_EQ(panel.Lines.size(), 2 * kPerThread);
     int nextA = 0, nextB = 0;
     const QRegularExpression tail(": ([AB]) (\\d+)$");

@@ -1,5 +1,6 @@
 #include "i18n/Translate.h"
-#include "options/AppState.h"
+#include "base/AppState.h"
+#include "options/uOptions.h"
 
 #include <gtest/gtest.h>
 

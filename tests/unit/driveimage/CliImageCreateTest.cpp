@@ -3,7 +3,7 @@
 #include "cli/CliImageCommands.h"
 #include "jobs/JobCatalogue.h"
 #include "jobs/uJob_DriveImage.h"
-#include "logs/EventsLog.h"
+#include "events/EventsLog.h"
 #include "platform/StandardFolders.h"
 #include "QtPrinters.h"
 #include "support/TestEnvironment.h"

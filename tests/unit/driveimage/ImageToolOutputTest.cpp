@@ -2,7 +2,7 @@
 #include "driveimage/ImageToolOutput.h"
 #include "jobs/uJob_DriveImage.h"
 #include "logs/RunLog.h"
-#include "platform/Clock.h"
+#include "base/Clock.h"
 #include "QtPrinters.h"
 
 #include <gtest/gtest.h>

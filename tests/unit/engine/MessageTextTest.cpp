@@ -1,5 +1,6 @@
 // The sizes and filled-in placeholders of the closing messages.
-#include "engine/MessageText.h"
+#include "base/Placeholders.h"
+#include "base/ByteSize.h"
 #include "engine/FilesBackupRun.h"
 
 #include <gtest/gtest.h>

@@ -1,7 +1,7 @@
 // The run's own reading and writing of the remote job file agree byte for byte with the job-file
 // functions, and damaged files are refused as they refuse them.
 #include "engine/RemoteBookkeepingFile.h"
-#include "jobs/encryptor.h"
+#include "base/encryptor.h"
 #include "jobs/JobFiles.h"
 #include "support/TestEnvironment.h"
 

@@ -1,7 +1,7 @@
 #include "JobFileTestSupport.h"
 
-#include "jobs/encryptor.h"
-#include "logs/EventsLog.h"
+#include "base/encryptor.h"
+#include "events/EventsLog.h"
 #include "support/TestEnvironment.h"
 
 #include <gtest/gtest.h>

@@ -1,7 +1,7 @@
 // Damaged, foreign, truncated and unwritable job files: the events, the results, and never a crash.
 #include "JobFileTestSupport.h"
 
-#include "jobs/encryptor.h"
+#include "base/encryptor.h"
 #include "options/uOptions.h"
 #include "support/TestEnvironment.h"
 

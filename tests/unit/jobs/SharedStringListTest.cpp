@@ -1,7 +1,7 @@
 // The shared string list behind the run log, the history and the log list: every line reads back as
 // it was written, through appends to the last line and removals at the front, and a reader on another
 // thread sees whole lines while the writer goes on.
-#include "jobs/SharedStringList.h"
+#include "base/SharedStringList.h"
 
 #include <gtest/gtest.h>
 #include <QBuffer>

@@ -1,8 +1,8 @@
-#include "jobs/DateTime.h"
+#include "base/DateTime.h"
 #include "jobs/uJob_DriveImage.h"
 #include "jobs/uJob_FilesAndFolders.h"
-#include "logs/EventsLog.h"
-#include "platform/Clock.h"
+#include "events/EventsLog.h"
+#include "base/Clock.h"
 
 #include <gtest/gtest.h>
 

@@ -1,7 +1,7 @@
 // The options file: the layouts of versions 2 to 8 built by hand, round trips, and damaged files.
-#include "jobs/ConfigurationFile.h"
-#include "jobs/encryptor.h"
-#include "logs/EventsLog.h"
+#include "platform/ConfigurationFile.h"
+#include "base/encryptor.h"
+#include "events/EventsLog.h"
 #include "options/uOptions.h"
 #include "support/TestEnvironment.h"
 

@@ -1,6 +1,6 @@
 // Restore point labels, the chain a point needs, and the choice through the restore interaction.
 #include "engine/RestorePoints.h"
-#include "logs/EventsLog.h"
+#include "events/EventsLog.h"
 
 #include <gtest/gtest.h>
 

@@ -2,6 +2,7 @@
 // user's folders and gives what it creates there to that user, and nothing outside them.
 #include "platform/AskingUser.h"
 #include "options/uOptions.h"
+#include "options/RunAtLogon.h"
 #include "platform/Autorun.h"
 #include "platform/StandardFolders.h"
 #include "support/TestEnvironment.h"

@@ -1,5 +1,5 @@
 #include "scheduler/Schedule.h"
-#include "platform/Clock.h"
+#include "base/Clock.h"
 #include "scheduler/Timetable.h"
 
 #include <gtest/gtest.h>

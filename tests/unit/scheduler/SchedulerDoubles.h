@@ -4,7 +4,7 @@
 // sleep inhibition, elevation and power-off.
 #include "i18n/Translate.h"
 #include "jobs/uJob.h"
-#include "logs/EventsLog.h"
+#include "events/EventsLog.h"
 #include "platform/Elevation.h"
 #include "platform/PowerControl.h"
 #include "platform/SleepInhibitor.h"

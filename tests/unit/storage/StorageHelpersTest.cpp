@@ -1,5 +1,5 @@
 #include "storage/StorageHelpers.h"
-#include "jobs/DateTime.h"
+#include "base/DateTime.h"
 #include "platform/SmbPath.h"
 #include "StorageTestUtil.h"
 #include "support/TestEnvironment.h"

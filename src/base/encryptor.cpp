@@ -1,4 +1,4 @@
-#include "jobs/encryptor.h"
+#include "base/encryptor.h"
 
 namespace {
 // The built-in key 1D 5A E9 C3 64 0F read as three little-endian 16-bit words.

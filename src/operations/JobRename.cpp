@@ -1,10 +1,10 @@
 // TJob::ChangeName: a job's new name given to its backup folder, its files and its log folder.
-#include "engine/DestinationIdentity.h"
-#include "engine/MessageText.h"
+#include "storage/DestinationIdentity.h"
+#include "base/Placeholders.h"
 #include "jobs/JobNames.h"
 #include "jobs/uJob.h"
-#include "logs/EventsLog.h"
-#include "logs/JobPaths.h"
+#include "events/EventsLog.h"
+#include "jobs/JobPaths.h"
 #include "logs/RunLog.h"
 #include "platform/StandardFolders.h"
 

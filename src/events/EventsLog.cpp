@@ -1,8 +1,7 @@
-#include "logs/EventsLog.h"
+#include "events/EventsLog.h"
 
-#include "jobs/DateTime.h"
-#include "options/uOptions.h"
-#include "platform/Clock.h"
+#include "base/DateTime.h"
+#include "base/Clock.h"
 
 #include <QMutexLocker>
 
@@ -36,10 +35,10 @@ void AddEvent(const QString& text)
     EventsQueue().add(FormatEventLine(text));
 }
 
-void FlushEventsToLog(TEventsPanel& panel)
+void FlushEventsToLog(TEventsPanel& panel, qint32 maxLines)
 {
     panel.Lines.append(EventsQueue().takeAll());
-    const qsizetype limit = qMax(0, GlobalOptions.Logging.MaxNumberOfLinesInEventsLog);
+    const qsizetype limit = qMax(0, maxLines);
     if (panel.Lines.size() > limit)
         panel.Lines.remove(0, panel.Lines.size() - limit);
     panel.ScrolledToEnd = !panel.HasFocus;

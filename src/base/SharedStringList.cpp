@@ -1,4 +1,4 @@
-#include "jobs/SharedStringList.h"
+#include "base/SharedStringList.h"
 
 #include <QIODevice>
 #include <QMutexLocker>

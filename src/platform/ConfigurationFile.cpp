@@ -1,6 +1,6 @@
-#include "jobs/ConfigurationFile.h"
+#include "platform/ConfigurationFile.h"
 
-#include "jobs/encryptor.h"
+#include "base/encryptor.h"
 #include "platform/AskingUser.h"
 
 #include <QFile>

@@ -1,15 +1,15 @@
-#include "logs/BackupRunSteps.h"
+#include "operations/BackupRunSteps.h"
 
-#include "engine/DestinationIdentity.h"
-#include "engine/MessageText.h"
+#include "storage/DestinationIdentity.h"
+#include "base/Placeholders.h"
 #include "jobs/uJob_DriveImage.h"
 #include "jobs/uJob_FilesAndFolders.h"
-#include "logs/EventsLog.h"
-#include "logs/JobPaths.h"
+#include "events/EventsLog.h"
+#include "jobs/JobPaths.h"
 #include "logs/RunLog.h"
-#include "options/AppState.h"
+#include "base/AppState.h"
 #include "platform/AskingUser.h"
-#include "platform/Clock.h"
+#include "base/Clock.h"
 #include "platform/JobRunLock.h"
 
 #include <exception>

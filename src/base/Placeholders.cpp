@@ -1,4 +1,4 @@
-#include "engine/MessageText.h"
+#include "base/Placeholders.h"
 
 QString FillPlaceholders(const QString& text, const QStringList& values)
 {

@@ -1,26 +1,7 @@
-#include "logs/JobPaths.h"
+#include "jobs/JobPaths.h"
 
 #include "jobs/JobNames.h"
 #include "jobs/uJob.h"
-
-namespace {
-bool isRooted(const QString& path)
-{
-    return path.startsWith('/') || path.startsWith(QLatin1String("\\\\")) ||
-           path.startsWith(QLatin1String("smb://"), Qt::CaseInsensitive);
-}
-} // namespace
-
-QString JoinPath(const QString& first, const QString& second)
-{
-    if (second.isEmpty())
-        return first;
-    if (first.isEmpty() || isRooted(second))
-        return second;
-    if (first.endsWith('/'))
-        return first + second;
-    return first + '/' + second;
-}
 
 QString FormatRunStamp(const QDateTime& when)
 {

@@ -1,14 +1,12 @@
 #pragma once
-// The paths a job's runs use on this computer (log folder, temporary folder) and the path join every
-// run uses, for local and storage paths alike.
+// The paths a job's runs use on this computer (log folder, temporary folder).
+#include "base/PathJoin.h"
+
 #include <QDateTime>
 #include <QString>
 
 class TJob;
 
-// Joins two path parts: an empty second part gives the first, a rooted second part ("/…", "//…",
-// "\\…", "smb://…") replaces the first, otherwise exactly one "/" separates them.
-QString JoinPath(const QString& first, const QString& second);
 // A run's start time as it names log files and backup subfolders: "yyyy-mm-dd hh;nn;ss".
 QString FormatRunStamp(const QDateTime& when);
 

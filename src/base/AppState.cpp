@@ -1,4 +1,4 @@
-#include "options/AppState.h"
+#include "base/AppState.h"
 
 std::atomic<bool> AppTerminating{false};
 std::atomic<bool> ElevatedInstance{false};

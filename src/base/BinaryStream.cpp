@@ -1,4 +1,4 @@
-#include "jobs/BinaryStream.h"
+#include "base/BinaryStream.h"
 
 #include <QSysInfo>
 #include <QtEndian>

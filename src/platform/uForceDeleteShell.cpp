@@ -1,8 +1,6 @@
-#include "storage/uForceDeleteShell.h"
+#include "platform/uForceDeleteShell.h"
 
 #include "platform/FileSystem.h"
-#include "storage/StorageAccess.h"
-#include "storage/StorageError.h"
 
 #include <cerrno>
 
@@ -28,18 +26,15 @@ void deleteEntry(TFileSystem& fileSystem, const QString& path, const TFileStat& 
 
 } // namespace
 
-bool ShellDeleteItem(TFileSystem& fileSystem, const QString& path)
+bool ShellDeleteItem(TFileSystem& fileSystem, const QString& path, QString* error)
 {
     TFileStat st;
-    if (fileSystem.stat(path, st, false) != 0)
-        throw TStorageError(QStringLiteral("Failed to create shell item: ") + path);
+    if (fileSystem.stat(path, st, false) != 0) {
+        if (error)
+            *error = QStringLiteral("Failed to create shell item: ") + path;
+        return false;
+    }
     deleteEntry(fileSystem, path, st);
     TFileStat after;
     return fileSystem.stat(path, after, false) == ENOENT;
-}
-
-bool ShellDeleteItem(const QString& path)
-{
-    TStorageAccess access;
-    return ShellDeleteItem(access.fileSystemFor(path), path);
 }

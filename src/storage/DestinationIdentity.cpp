@@ -1,9 +1,9 @@
-#include "engine/DestinationIdentity.h"
+#include "storage/DestinationIdentity.h"
 
-#include "engine/MessageText.h"
+#include "base/Placeholders.h"
 #include "jobs/JobCatalogue.h"
 #include "jobs/uJob.h"
-#include "logs/EventsLog.h"
+#include "events/EventsLog.h"
 #include "logs/RunLog.h"
 #include "platform/AskingUser.h"
 #include "platform/FileSystemIdentity.h"

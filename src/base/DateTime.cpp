@@ -1,6 +1,6 @@
-#include "jobs/DateTime.h"
+#include "base/DateTime.h"
 
-#include "platform/Clock.h"
+#include "base/Clock.h"
 
 #include <QLocale>
 #include <QRegularExpression>

@@ -30,5 +30,6 @@ QString FormatEventLine(const QString& text);
 // The process-wide queue and the two operations on it.
 TEventsQueue& EventsQueue();
 void AddEvent(const QString& text);
-// Moves queued lines into `panel`, keeping at most MaxNumberOfLinesInEventsLog lines.
-void FlushEventsToLog(TEventsPanel& panel);
+// Moves queued lines into `panel`, keeping at most `maxLines` lines (the MaxNumberOfLinesInEventsLog
+// option).
+void FlushEventsToLog(TEventsPanel& panel, qint32 maxLines);
