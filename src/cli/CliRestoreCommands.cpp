@@ -1,15 +1,15 @@
 #include "cli/CliRestoreCommands.h"
 
-#include "cli/CliApp.h"
-#include "storage/DestinationIdentity.h"
 #include "base/Placeholders.h"
+#include "cli/CliApp.h"
 #include "engine/RestorePoints.h"
 #include "jobs/JobCatalogue.h"
-#include "jobs/JobImport.h"
 #include "jobs/uJob_FilesAndFolders.h"
+#include "operations/JobImport.h"
 #include "platform/JobRunLock.h"
 #include "platform/SmbPath.h"
 #include "platform/StopSignals.h"
+#include "storage/DestinationIdentity.h"
 
 #include <QCoreApplication>
 #include <QDir>

@@ -4,8 +4,8 @@
 
 #include "engine/RestorePoints.h"
 #include "jobs/JobCatalogue.h"
-#include "jobs/JobImport.h"
 #include "jobs/uJob_DriveImage.h"
+#include "operations/JobImport.h"
 #include "options/uOptions.h"
 #include "platform/StandardFolders.h"
 #include "support/TestEnvironment.h"

@@ -1,9 +1,9 @@
-#include "jobs/JobImport.h"
+#include "operations/JobImport.h"
 
+#include "events/EventsLog.h"
 #include "i18n/Translate.h"
 #include "jobs/JobCatalogue.h"
 #include "jobs/JobFiles.h"
-#include "events/EventsLog.h"
 #include "jobs/JobPaths.h"
 #include "platform/AskingUser.h"
 #include "platform/FileSystem.h"
