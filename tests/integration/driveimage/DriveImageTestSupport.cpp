@@ -1,15 +1,11 @@
 #include "DriveImageTestSupport.h"
 
-#include "options/uOptions.h"
-#include "base/Clock.h"
-#include "platform/StandardFolders.h"
 #include "support/TestEnvironment.h"
 
 #include <QDir>
 #include <QFile>
 #include <QProcess>
 #include <QRegularExpression>
-#include <QThread>
 
 #include <algorithm>
 #include <cstring>
@@ -20,15 +16,8 @@ using namespace TestEnvironment;
 
 void DriveImageTest::SetUp()
 {
-    Clock::setTestTime(QDateTime(QDate(2026, 3, 9), QTime(7, 5, 0)));
-    QDir().mkpath(StandardFolders::applicationDataFolder());
-    GlobalOptions = TOptions();
-    GlobalOptions.General.PathForTempFiles = makeFolder("tempfiles") + "/ZorvanBackupTmp";
-    GlobalOptions.Logging.PathForLogFiles = makeFolder("logs");
-    GlobalOptions.Logging.MaxNumberOfLogsForEachJob = 20;
-    GlobalOptions.Logging.MaxNumberOfLinesInHistory = 500;
-    GlobalOptions.Processing.IfDestinationNotAvailable_Retry_Times = 0;
-    GlobalOptions.Processing.IfDestinationNotAvailable_Wait_Sec = 0;
+    prepareRun(QDateTime(QDate(2026, 3, 9), QTime(7, 5, 0)), 20);
+    runTimeoutMs = 300000;
 
     // Only the named volumes are imaged, never the system's own.
     qputenv("ZORVAN_IMAGETOOL_CRITICAL_VOLUMES", "");
@@ -52,15 +41,11 @@ void DriveImageTest::SetUp()
 
 void DriveImageTest::TearDown()
 {
-    if (job && !job->isIdle()) {
-        job->Cancel();
-        waitUntilIdle();
-    }
+    JobRunFixture::TearDown();
     for (const QString& point : mounted)
         ::umount2(QFile::encodeName(point).constData(), MNT_DETACH);
     qunsetenv("ZORVAN_ELEVATE_COMMAND");
     qunsetenv("ZORVAN_IMAGETOOL_CRITICAL_VOLUMES");
-    Clock::resetTestTime();
 }
 
 QString DriveImageTest::mountDrive(const QString& hint, int megabytes)
@@ -109,28 +94,6 @@ QString DriveImageTest::makeVolume(const QString& name, qint64 size, quint32 see
     zeros.seek(size - 1);
     zeros.write("Z", 1);
     return path;
-}
-
-void DriveImageTest::runBackup()
-{
-    ASSERT_TRUE(job->Backup());
-    waitUntilIdle();
-    Clock::advanceTestTime(60 * 1000);
-}
-
-void DriveImageTest::waitUntilIdle()
-{
-    ASSERT_TRUE(waitFor([this] { return job->isIdle(); }, 300000)) << "the run did not end";
-}
-
-bool DriveImageTest::waitFor(const std::function<bool()>& condition, int timeoutMs)
-{
-    for (int waited = 0; waited < timeoutMs; waited += 10) {
-        if (condition())
-            return true;
-        QThread::msleep(10);
-    }
-    return condition();
 }
 
 ToolResult DriveImageTest::runTool(const QStringList& arguments, const QHash<QString, QString>& environment)

@@ -3,15 +3,13 @@
 // "external drive" that is a tmpfs mounted for the test (the tool writes to the mount point that holds
 // the destination), and an elevation command that records what it runs and then runs it.
 #include "jobs/uJob_DriveImage.h"
-#include "unit/driveimage/QtPrinters.h"
+#include "support/JobRunFixture.h"
+#include "support/QtPrinters.h"
 
 #include <gtest/gtest.h>
 #include <QByteArray>
 #include <QString>
 #include <QStringList>
-
-#include <functional>
-#include <memory>
 
 struct ToolResult
 {
@@ -19,7 +17,7 @@ struct ToolResult
     QString output;
 };
 
-class DriveImageTest : public ::testing::Test
+class DriveImageTest : public JobRunOf<TJob_DriveImage>
 {
 protected:
     void SetUp() override;
@@ -34,12 +32,6 @@ protected:
     // Writes pseudo-random bytes into an existing volume.
     static void scribble(const QString& volume, qint64 offset, qint64 size, quint32 seed);
 
-    // Starts a backup as the program does and waits until the job is idle; the clock then moves on a
-    // minute so that the next run gets its own log file.
-    void runBackup();
-    void waitUntilIdle();
-    static bool waitFor(const std::function<bool()>& condition, int timeoutMs = 60000);
-
     // Runs the tool itself (for recovery and listings) and waits for it.
     static ToolResult runTool(const QStringList& arguments, const QHash<QString, QString>& environment = {});
     static QString toolPath() { return QStringLiteral(ZORVAN_BIN_DIR "/zorvan-imagetool"); }
@@ -50,13 +42,11 @@ protected:
     // The command lines the elevation command was asked to run, one per line.
     QStringList elevatedCommands() const;
 
-    QStringList logLines() const { return job->LastJobResult.Log.snapshot(); }
     QStringList logLinesWith(const QString& text) const;
 
     QString drive;       // mount point of the "external drive"
     QString volumes;     // folder of the volume files
     QString elevatedLog; // what the elevation command ran
-    std::unique_ptr<TJob_DriveImage> job;
 
 private:
     QStringList mounted;

@@ -21,29 +21,16 @@ protected:
         DriveImageTest::SetUp();
         if (IsSkipped())
             return;
-        if (!SmbServer::available())
+        if (!useSmbDestination())
             GTEST_SKIP() << "smbd cannot run here";
-        if (!smb) {
-            smb = std::make_unique<SmbServer>();
-            ASSERT_TRUE(smb->start()) << smb->errorText().toStdString();
-        }
-        shareFolder = smb->shareFolder() + "/images";
-        QDir(shareFolder).removeRecursively();
-        QDir().mkpath(shareFolder);
+        shareFolder = destinationFolder;
         QFile::setPermissions(shareFolder, QFileDevice::Permissions(0x7777));
-        job->DestinationType = dtNetwork;
-        job->DestinationPath = smb->shareUrl() + "/images";
-        job->Destination_NetworkUsername = smb->user();
-        job->Destination_NetworkPassword = smb->password();
     }
 
     QHash<QString, QString> password() const { return {{"ZORVAN_IMAGETOOL_PASSWORD", smb->password()}}; }
 
-    static std::unique_ptr<SmbServer> smb;
     QString shareFolder; // the local folder behind the job's destination
 };
-
-std::unique_ptr<SmbServer> NetworkImageTest::smb;
 
 TEST_F(NetworkImageTest, VersionsOnAShareAreCleanedUpAndRecoverByteForByte)
 {

@@ -1,5 +1,4 @@
 // Storage access over a real Samba server started by the test fixture.
-#include "../../unit/storage/StorageTestUtil.h"
 #include "jobs/uJob.h"
 #include "platform/CopyFile.h"
 #include "platform/FileSystem.h"
@@ -7,6 +6,7 @@
 #include "platform/SmbFileSystem.h"
 #include "storage/uNetworkFuncs.h"
 #include "support/SmbServer.h"
+#include "support/StorageTestUtil.h"
 #include "support/TestEnvironment.h"
 
 #include <QDir>

@@ -1,15 +1,15 @@
 // zorvanbackup-cli create --kind image: the job that lands in the catalogue, and the refused command lines.
 #include "cli/CliApp.h"
 #include "cli/CliImageCommands.h"
+#include "events/EventsLog.h"
 #include "jobs/JobCatalogue.h"
 #include "jobs/uJob_DriveImage.h"
-#include "events/EventsLog.h"
 #include "platform/StandardFolders.h"
-#include "QtPrinters.h"
+#include "support/QtPrinters.h"
 #include "support/TestEnvironment.h"
 
-#include <gtest/gtest.h>
 #include "support/CliRunner.h"
+#include <gtest/gtest.h>
 
 #include <QDir>
 

@@ -1,7 +1,7 @@
 // The image tool's command lines built from a drive image job.
 #include "driveimage/ImageToolCommandLine.h"
 #include "jobs/uJob_DriveImage.h"
-#include "QtPrinters.h"
+#include "support/QtPrinters.h"
 
 #include <gtest/gtest.h>
 

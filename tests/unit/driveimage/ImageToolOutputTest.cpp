@@ -1,9 +1,9 @@
 // The reading of the image tool's output: which lines are logged, counted, shown as progress or dropped.
 #include "driveimage/ImageToolOutput.h"
+#include "base/Clock.h"
 #include "jobs/uJob_DriveImage.h"
 #include "logs/RunLog.h"
-#include "base/Clock.h"
-#include "QtPrinters.h"
+#include "support/QtPrinters.h"
 
 #include <gtest/gtest.h>
 

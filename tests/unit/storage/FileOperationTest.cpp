@@ -1,5 +1,5 @@
 #include "jobs/uJob.h"
-#include "StorageTestUtil.h"
+#include "support/StorageTestUtil.h"
 #include "support/TestEnvironment.h"
 #include "support/WithoutPrivileges.h"
 

@@ -1,6 +1,6 @@
 #include "jobs/uJob.h"
 #include "storage/uNetworkFuncs.h"
-#include "StorageTestUtil.h"
+#include "support/StorageTestUtil.h"
 #include "support/TestEnvironment.h"
 
 #include <QDir>

@@ -1,7 +1,7 @@
 #include "storage/StorageHelpers.h"
 #include "base/DateTime.h"
 #include "platform/SmbPath.h"
-#include "StorageTestUtil.h"
+#include "support/StorageTestUtil.h"
 #include "support/TestEnvironment.h"
 
 #include <gtest/gtest.h>

@@ -1,5 +1,4 @@
 #include "platform/MountTable.h"
-#include "imagetool/SystemVolumes.h"
 
 #include <gtest/gtest.h>
 
@@ -48,24 +47,6 @@ TEST(MountTable, ReadsTheRunningSystem)
 {
     const TMountTable table = TMountTable::FromSystem();
     EXPECT_NE(table.FindMountPoint("/"), nullptr);
-}
-
-TEST(SystemVolumes, SafeFileNames)
-{
-    EXPECT_EQ(SystemVolumes::SafeFileName("sda1"), "sda1");
-    EXPECT_EQ(SystemVolumes::SafeFileName("../etc/passwd"), "_etc_passwd");
-    EXPECT_EQ(SystemVolumes::SafeFileName("my disk.raw"), "my_disk.raw");
-    EXPECT_EQ(SystemVolumes::SafeFileName(".."), "volume");
-}
-
-TEST(SystemVolumes, CriticalVolumesCanBeReplacedThroughTheEnvironment)
-{
-    qputenv("ZORVAN_IMAGETOOL_CRITICAL_VOLUMES", "/data/a.img, /data/b.img");
-    EXPECT_EQ(SystemVolumes::CriticalVolumes(TMountTable::Parse(kMountinfo)),
-              QStringList({"/data/a.img", "/data/b.img"}));
-    qputenv("ZORVAN_IMAGETOOL_CRITICAL_VOLUMES", "");
-    EXPECT_TRUE(SystemVolumes::CriticalVolumes(TMountTable::Parse(kMountinfo)).isEmpty());
-    qunsetenv("ZORVAN_IMAGETOOL_CRITICAL_VOLUMES");
 }
 
 } // namespace

@@ -135,7 +135,6 @@ protected:
             QDir().mkpath(backupRoot());
         }
         caseBlind = storage != Storage::CaseSensitiveFolder;
-        sourceRoot = makeFolder("source");
         const TBackupType type = std::get<1>(GetParam());
         job->Settings.Backup.BackupType = type;
         job->NewSubfolderIsCreatedForEachBackup = type != btSync;
@@ -163,17 +162,13 @@ protected:
     // Runs a backup, checks its twin warnings and remembers the sources it saw under its restore point.
     void backup(int expectedTwinWarnings)
     {
-        ASSERT_TRUE(job->Backup());
-        waitUntilIdle();
-        Clock::advanceTestTime(60 * 1000);
+        runBackup();
         const std::string log = logLines().join('\n').toStdString();
         ASSERT_FALSE(job->LastJobResult.Cancelled) << log;
         ASSERT_EQ(job->LastJobResult.ErrorsCount, 0) << log;
         EXPECT_EQ(logCount(kTwinWarning), expectedTwinWarnings) << log;
         EXPECT_EQ(job->LastJobResult.WarningsCount, expectedTwinWarnings) << log;
-        TRemoteBookkeeping stored;
-        TJob_FilesAndFolders reader("reader");
-        reader.LoadRemoteJobFile(backupRoot() + ".kxj", false, stored);
+        const TRemoteBookkeeping stored = storedBookkeeping();
         ASSERT_FALSE(stored.MainBackupList.isEmpty());
         points[stored.MainBackupList.size() - 1] = layoutOfSources();
     }
@@ -256,7 +251,6 @@ protected:
 
     CaseBlindDrive drive;
     bool caseBlind = true;
-    QString sourceRoot;
     QDateTime stamp = QDateTime(QDate(2022, 3, 1), QTime(9, 0, 0));
     std::map<qsizetype, Tree> points; // by the restore point's place in the list (1 = first)
 };

@@ -308,7 +308,6 @@ protected:
         smbDestination = std::get<1>(GetParam()) == RestoreDestination::Smb;
         if (smbDestination && !useSmbDestination())
             GTEST_SKIP() << "smbd cannot run here (needs root and samba)";
-        sourceRoot = makeFolder("source");
         job->Settings.Backup.BackupType = type;
         job->NewSubfolderIsCreatedForEachBackup = type != btSync;
         job->Settings.Backup.PerformFullBackup_EveryCopies = 2;
@@ -322,19 +321,9 @@ protected:
 
     void backup()
     {
-        ASSERT_TRUE(job->Backup());
-        waitUntilIdle();
-        Clock::advanceTestTime(60 * 1000);
+        runBackup();
         ASSERT_FALSE(job->LastJobResult.Cancelled) << logLines().join('\n').toStdString();
         ASSERT_EQ(job->LastJobResult.ErrorsCount, 0) << logLines().join('\n').toStdString();
-    }
-
-    TRemoteBookkeeping storedBookkeeping()
-    {
-        TRemoteBookkeeping stored;
-        TJob_FilesAndFolders reader("reader");
-        reader.LoadRemoteJobFile(backupRoot() + ".kxj", false, stored);
-        return stored;
     }
 
     // Restores point `index` (or the mirror) into a new folder and compares it with `expected`.
@@ -352,7 +341,6 @@ protected:
 
     TBackupType type = btInc;
     bool smbDestination = false;
-    QString sourceRoot;
 };
 
 TEST_P(RoundTripTest, EveryKeptPointRestoresTheSourcesOfItsRun)

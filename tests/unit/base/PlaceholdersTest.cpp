@@ -1,12 +1,13 @@
-// The sizes and filled-in placeholders of the closing messages.
+// Byte sizes and filled-in placeholders, as the closing messages of a run show them.
 #include "base/Placeholders.h"
 #include "base/ByteSize.h"
-#include "engine/FilesBackupRun.h"
 
 #include <gtest/gtest.h>
 
+#include <limits>
+
 namespace {
-TEST(MessageTextTest, ByteSizesUseTheLargestUnitFromKilobytesOn)
+TEST(PlaceholdersTest, ByteSizesUseTheLargestUnitFromKilobytesOn)
 {
     const struct
     {
@@ -27,7 +28,7 @@ TEST(MessageTextTest, ByteSizesUseTheLargestUnitFromKilobytesOn)
         EXPECT_EQ(FormatByteSize(c.bytes).toStdString(), c.text) << c.bytes;
 }
 
-TEST(MessageTextTest, PlaceholdersAreFilledInTurnAndNeverFromTheValues)
+TEST(PlaceholdersTest, PlaceholdersAreFilledInTurnAndNeverFromTheValues)
 {
     EXPECT_EQ(FillPlaceholders("Backup job \"%s\" is finished. Files copied: %s.", {"%s job", "3"}),
               "Backup job \"%s job\" is finished. Files copied: 3.");

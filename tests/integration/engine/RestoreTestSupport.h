@@ -3,14 +3,12 @@
 // destination is a local folder or the SMB test share, and helpers that build backup layouts by hand
 // (subfolders with catalogs, the remote job file, the start flag) and read back the output folder.
 #include "jobs/uJob_FilesAndFolders.h"
-#include "support/SmbServer.h"
+#include "support/JobRunFixture.h"
 
 #include <gtest/gtest.h>
 #include <QDateTime>
 #include <QMap>
 #include <QStringList>
-
-#include <memory>
 
 // Answers the preparation's questions from fields and records what it was shown.
 class ScriptedRestoreUi final : public TRestoreInteraction
@@ -52,16 +50,14 @@ enum class RestoreDestination
     Smb
 };
 
-class RestoreTest : public ::testing::Test
+class RestoreTest : public JobRunOf<TJob_FilesAndFolders>
 {
 protected:
     void SetUp() override;
-    void TearDown() override;
 
     // Points the job at the SMB test share; false when smbd cannot run here.
     bool useSmbDestination();
 
-    QString backupRoot() const { return destinationFolder + '/' + job->stJobName; }
     QString stored(const QString& relative) const { return backupRoot() + '/' + relative; }
     void writePoint(const HandMadePoint& point);
     // The remote job file: marker first, then the points; the mirror lists ride along.
@@ -73,22 +69,12 @@ protected:
 
     // Restore() with the scripted interaction; waits until the job is idle again.
     void restore();
-    void waitUntilIdle();
 
     QString freshOutput();
-    // Every file and folder below `folder`, relative, folders with a trailing "/", sorted.
-    static QStringList treeOf(const QString& folder);
-    QStringList logLines() const { return job->LastJobResult.Log.snapshot(); }
-    bool logHas(const QString& text) const;
-    int logCount(const QString& text) const;
     // True when a queued event ends with `text` (events carry their date and time in front).
     static bool eventQueued(const QString& text);
     // The saved run log files in the job's log folder.
     QStringList savedLogs() const;
 
-    QString destinationFolder; // local path of the destination (the share's folder for SMB)
-    QString logFolder;
-    std::unique_ptr<TJob_FilesAndFolders> job;
     ScriptedRestoreUi ui;
-    static std::unique_ptr<SmbServer> smb;
 };

@@ -1,23 +1,14 @@
 #include "RestoreTestSupport.h"
 
+#include "base/Clock.h"
 #include "engine/CatalogFile.h"
 #include "events/EventsLog.h"
-#include "options/uOptions.h"
-#include "base/Clock.h"
-#include "platform/StandardFolders.h"
-#include "support/SmbDestination.h"
 #include "support/TestEnvironment.h"
 
 #include <QDir>
-#include <QDirIterator>
 #include <QFileInfo>
 
-#include <chrono>
-#include <thread>
-
 using namespace TestEnvironment;
-
-std::unique_ptr<SmbServer> RestoreTest::smb;
 
 bool ScriptedRestoreUi::ChooseOutputFolder(QString& folder)
 {
@@ -38,18 +29,7 @@ bool ScriptedRestoreUi::ChooseRestorePoint(const QStringList& shown, qint32& ind
 
 void RestoreTest::SetUp()
 {
-    Clock::setTestTime(QDateTime(QDate(2024, 7, 1), QTime(10, 0, 0)));
-    EventsQueue().takeAll();
-    destinationFolder = makeFolder("destination");
-    QDir().mkpath(StandardFolders::applicationDataFolder());
-    GlobalOptions = TOptions();
-    GlobalOptions.General.PathForTempFiles = makeFolder("tempfiles") + "/ZorvanBackupTmp";
-    logFolder = makeFolder("logs");
-    GlobalOptions.Logging.PathForLogFiles = logFolder;
-    GlobalOptions.Logging.MaxNumberOfLogsForEachJob = 50;
-    GlobalOptions.Logging.MaxNumberOfLinesInHistory = 500;
-    GlobalOptions.Processing.IfDestinationNotAvailable_Retry_Times = 0;
-    GlobalOptions.Processing.IfDestinationNotAvailable_Wait_Sec = 0;
+    prepareRun(QDateTime(QDate(2024, 7, 1), QTime(10, 0, 0)), 50);
     job = std::make_unique<TJob_FilesAndFolders>("Docs job");
     job->DestinationType = dtExternalDevice;
     job->DestinationPath = destinationFolder;
@@ -58,18 +38,9 @@ void RestoreTest::SetUp()
     ui.outputFolder = freshOutput();
 }
 
-void RestoreTest::TearDown()
-{
-    if (job && !job->isIdle()) {
-        job->Cancel();
-        waitUntilIdle();
-    }
-    Clock::resetTestTime();
-}
-
 bool RestoreTest::useSmbDestination()
 {
-    if (!UseSmbDestination(smb, *job, destinationFolder))
+    if (!JobRunFixture::useSmbDestination())
         return false;
     QDir().mkpath(backupRoot());
     return true;
@@ -113,13 +84,6 @@ bool RestoreTest::WriteCatalogFileFor(const QString& point, const QString& catal
     return WriteCatalogFile(stored(point + '/' + catalog), entries);
 }
 
-void RestoreTest::waitUntilIdle()
-{
-    for (int i = 0; i < 6000 && !job->isIdle(); ++i)
-        std::this_thread::sleep_for(std::chrono::milliseconds(10));
-    ASSERT_TRUE(job->isIdle()) << "the restore did not end";
-}
-
 void RestoreTest::restore()
 {
     ASSERT_TRUE(job->isIdle());
@@ -131,33 +95,6 @@ void RestoreTest::restore()
 QString RestoreTest::freshOutput()
 {
     return makeFolder("output");
-}
-
-QStringList RestoreTest::treeOf(const QString& folder)
-{
-    QStringList entries;
-    QDirIterator it(folder, QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden | QDir::System,
-                    QDirIterator::Subdirectories);
-    while (it.hasNext()) {
-        const QString path = it.next();
-        const QString rel = path.mid(folder.size() + 1);
-        entries.append(it.fileInfo().isDir() && !it.fileInfo().isSymLink() ? rel + '/' : rel);
-    }
-    entries.sort();
-    return entries;
-}
-
-bool RestoreTest::logHas(const QString& text) const
-{
-    return logCount(text) > 0;
-}
-
-int RestoreTest::logCount(const QString& text) const
-{
-    int count = 0;
-    for (const QString& line : logLines())
-        count += line.contains(text) ? 1 : 0;
-    return count;
 }
 
 QStringList RestoreTest::savedLogs() const

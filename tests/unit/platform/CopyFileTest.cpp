@@ -1,6 +1,6 @@
 #include "platform/CopyFile.h"
 #include "platform/FileSystemLocal.h"
-#include "StorageTestUtil.h"
+#include "support/StorageTestUtil.h"
 #include "support/TestEnvironment.h"
 
 #include <QDir>

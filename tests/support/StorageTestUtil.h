@@ -1,7 +1,8 @@
 #pragma once
-// Helpers of the storage tests (also used by the SMB integration tests): QString printing for
-// GoogleTest and a look at a job's run log.
+// Helpers of the storage and copy tests (also used by the SMB integration tests): QString printing
+// for GoogleTest and a look at a job's run log.
 #include "jobs/uJob.h"
+#include "support/QtPrinters.h"
 
 #include <QString>
 #include <QStringList>
@@ -11,11 +12,6 @@
 inline std::ostream& operator<<(std::ostream& os, const QString& text)
 {
     return os << text.toStdString();
-}
-
-inline void PrintTo(const QString& text, std::ostream* os)
-{
-    *os << '"' << text.toStdString() << '"';
 }
 
 // The run log lines without their time prefix ("hh:mm:ss: ").
