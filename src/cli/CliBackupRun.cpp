@@ -15,10 +15,12 @@
 #include <chrono>
 #include <memory>
 #include <sys/ioctl.h>
-#include <thread>
 #include <unistd.h>
 
 namespace {
+
+// How often new log lines, the live line and a stop signal are looked at while the run goes on.
+constexpr std::chrono::milliseconds kRefreshInterval{100};
 
 int terminalWidth()
 {
@@ -102,7 +104,8 @@ int RunBackupInForeground(CliApp& app, TJob& job, const std::function<bool()>& s
             }
         }
         app.out.flush();
-        std::this_thread::sleep_for(std::chrono::milliseconds(10));
+        // The end of the run wakes this at once; new log lines and a stop signal wait for the timeout.
+        job.WaitUntil([&job] { return job.isIdle(); }, kRefreshInterval);
     }
     // The run has ended: the log no longer grows. Its closing part runs from the last separator on.
     // Only that part is copied: a copy of a whole large run's log would double its memory.

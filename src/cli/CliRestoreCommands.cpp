@@ -17,7 +17,6 @@
 
 #include <chrono>
 #include <memory>
-#include <thread>
 
 namespace {
 
@@ -219,7 +218,8 @@ int RunRestoreCommand(CliApp& app, const QStringList& args)
             cancelAsked = true;
         }
         printed = printLogFrom(app, *job, printed);
-        std::this_thread::sleep_for(std::chrono::milliseconds(50));
+        // Returns as soon as the restore ends; otherwise the log and Ctrl-C are looked at again.
+        job->WaitUntil([job] { return job->isIdle(); }, std::chrono::milliseconds(100));
     }
     printLogFrom(app, *job, printed);
     app.printEvents();

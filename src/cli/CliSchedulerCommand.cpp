@@ -17,14 +17,16 @@
 #include <QCoreApplication>
 #include <QDeadlineTimer>
 #include <QEventLoop>
-#include <QThread>
 
+#include <algorithm>
+#include <chrono>
 #include <cstdlib>
 #include <memory>
 
 namespace {
 
-constexpr int kStopPollMsecs = 10;
+// The longest the main thread's events wait while running jobs are awaited.
+constexpr int kEventsMsecs = 100;
 
 } // namespace
 
@@ -107,9 +109,14 @@ int CliSchedulerCommand::run(const QStringList& args)
     if (jobs.IsSomeJobRunning()) {
         TRunControl(scheduler).ActionCancelAllExecute();
         QDeadlineTimer deadline(kStopWaitMsecs);
-        while (jobs.IsSomeJobRunning() && !deadline.hasExpired()) {
-            QCoreApplication::processEvents(QEventLoop::AllEvents, kStopPollMsecs);
-            QThread::msleep(kStopPollMsecs);
+        // Each running job in turn, woken at once by its end; the events of the main thread are
+        // handled in between.
+        while (TJob* running = jobs.FirstRunningJob()) {
+            if (deadline.hasExpired())
+                break;
+            QCoreApplication::processEvents(QEventLoop::AllEvents, kEventsMsecs);
+            const qint64 wait = std::min<qint64>(kEventsMsecs, deadline.remainingTime());
+            running->WaitUntil([running] { return running->isIdle(); }, std::chrono::milliseconds(wait));
         }
     }
     printEvents();

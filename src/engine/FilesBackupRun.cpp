@@ -11,7 +11,6 @@
 #include "events/EventsLog.h"
 #include "jobs/JobPaths.h"
 #include "logs/RunLog.h"
-#include "platform/LargeBufferMemory.h"
 #include "storage/StorageError.h"
 
 #include <QFileInfo>
@@ -63,7 +62,6 @@ QString TFilesBackupRun::startFlagPath() const
 
 void TFilesBackupRun::Run()
 {
-    KeepLargeBuffersInOwnMappings();
     QString errorText;
     backupRoot = steps.Open(errorText);
     if (backupRoot.isEmpty()) {

@@ -46,7 +46,7 @@ bool TRestorePreparation::prepare()
     job.CurrentFileOperationPath.clear();
     job.OptionsToJobOptions();
     if (!ui.ChooseOutputFolder(outputPath) || !QFileInfo(outputPath).isDir()) {
-        job.JobStatus = jsNone;
+        job.SetStatus(jsNone);
         return false;
     }
     ui.ShowLoading();
@@ -59,7 +59,7 @@ bool TRestorePreparation::prepare()
     ui.CloseLoading();
     switch (read.Status) {
     case TRestorePointList::rsNotConnected:
-        job.JobStatus = jsNone;
+        job.SetStatus(jsNone);
         ui.ShowError(T("Unable to connect to the backup storage.") + QStringLiteral("\r\n") + read.ErrorText);
         return false;
     case TRestorePointList::rsJobFileNotCopied:
@@ -67,7 +67,7 @@ bool TRestorePreparation::prepare()
         ui.ShowError(FillPlaceholders(T("Unable to copy the job file \"%s\" from the backup directory."),
                                       {job.stJobName + QStringLiteral(".kxj")}));
         job.DeleteTempFiles();
-        job.JobStatus = jsNone;
+        job.SetStatus(jsNone);
         return false;
     case TRestorePointList::rsRead:
         break;
@@ -113,7 +113,7 @@ void TRestorePreparation::endCancelled()
     job.LastJobResult.EndTime = Now();
     if (!AppTerminating)
         job.SaveLocalJobFile(LocalJobFilePath(job.stJobName));
-    job.JobStatus = jsNone;
+    job.SetStatus(jsNone);
 }
 } // namespace
 

@@ -314,5 +314,5 @@ void TRestoreRun::closeRun()
     if (beforeIdle)
         beforeIdle();
     // The last act of the run: from here on the job may be edited, started again or deleted.
-    job.JobStatus = jsNone;
+    job.SetStatus(jsNone);
 }

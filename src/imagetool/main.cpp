@@ -3,6 +3,7 @@
 #include "imagetool/StopRequest.h"
 #include "imagetool/ToolConsole.h"
 #include "imagetool/ToolResults.h"
+#include "platform/LargeBufferMemory.h"
 
 #include <QCoreApplication>
 #include <QSysInfo>
@@ -11,6 +12,9 @@
 
 int main(int argc, char** argv)
 {
+    // Before any thread starts: the chunk buffers of images (several MiB each) then go back to the
+    // system as soon as they are freed, instead of growing the heap for the rest of the process.
+    KeepLargeBuffersInOwnMappings();
     // The application name (the program's file name) lets a lock file tell a live holder from a
     // process number that another program has taken over.
     QCoreApplication app(argc, argv);

@@ -82,12 +82,17 @@ bool TJobCatalogue::SaveJobsList() const
 
 bool TJobCatalogue::IsSomeJobRunning() const
 {
+    return FirstRunningJob() != nullptr;
+}
+
+TJob* TJobCatalogue::FirstRunningJob() const
+{
     for (const auto& job : jobs) {
         const TJobStatus status = job->JobStatus.load();
         if (status == jsRunning || status == jsCancelling || status == jsPaused)
-            return true;
+            return job.get();
     }
-    return false;
+    return nullptr;
 }
 
 bool TJobCatalogue::MoveUp(int index)

@@ -22,6 +22,8 @@ public:
     bool SaveJobsList() const;
     // True while any job is running, cancelling or paused.
     bool IsSomeJobRunning() const;
+    // The first job that is running, cancelling or paused; null when none is.
+    TJob* FirstRunningJob() const;
 
     // Moves the job at `index` one place up or down; false when it is already first or last.
     bool MoveUp(int index);

@@ -21,7 +21,11 @@ QString TCurrentOperationPath::get() const
 
 TJob::TJob(const QString& name) : stJobName(name) {}
 
-TJob::~TJob() = default;
+TJob::~TJob()
+{
+    // A worker that has just set the job idle may still be inside SetStatus: let it leave first.
+    const std::lock_guard lock(statusMutex);
+}
 
 void TJob::OptionsToJobOptions()
 {
@@ -30,8 +34,24 @@ void TJob::OptionsToJobOptions()
     JobOptions = GlobalOptions;
 }
 
+void TJob::SetStatus(TJobStatus status)
+{
+    // Stored and announced under the lock: a waiter cannot miss it between its check and its wait,
+    // and the job (which may be deleted once idle) is not touched after the lock is released.
+    const std::lock_guard lock(statusMutex);
+    JobStatus.store(status);
+    statusChanged.notify_all();
+}
+
+bool TJob::WaitUntil(const std::function<bool()>& condition, std::chrono::milliseconds timeout) const
+{
+    std::unique_lock lock(statusMutex);
+    return statusChanged.wait_for(lock, timeout, condition);
+}
+
 void TJob::Cancel()
 {
+    std::unique_lock lock(statusMutex);
     TJobStatus status = JobStatus.load();
     if (status == jsWaiting) {
         if (JobStatus.compare_exchange_strong(status, jsNone)) {
@@ -39,6 +59,7 @@ void TJob::Cancel()
             LastJobResult.StartTime = now;
             LastJobResult.EndTime = now;
             LastJobResult.Log.clear();
+            statusChanged.notify_all();
         }
         return;
     }
@@ -47,6 +68,8 @@ void TJob::Cancel()
     while (status == jsRunning || status == jsPaused) {
         if (JobStatus.compare_exchange_weak(status, jsCancelling)) {
             CancelCurrentFileOperation = -1;
+            statusChanged.notify_all();
+            lock.unlock();
             AddEvent(Translate(QStringLiteral("Cancelling")) + " (" + stJobName + ")");
             return;
         }

@@ -11,7 +11,11 @@
 
 #include <array>
 #include <atomic>
+#include <chrono>
+#include <condition_variable>
+#include <functional>
 #include <memory>
+#include <mutex>
 #include <stdexcept>
 
 class TNetworkPathConnection;
@@ -106,6 +110,19 @@ private:
     QString path;
 };
 
+// The volumes of the two folders that a temporary copy made beside its target compares (storage/),
+// each remembered for the folder asked last: a walk copies many files into one folder in a row.
+struct TRememberedVolumes
+{
+    struct TEntry
+    {
+        QString folder;
+        QString volume;
+    };
+    TEntry targetFolder;    // the storage folder the file goes to
+    TEntry temporaryFolder; // the folder of the job's temporary copies
+};
+
 // Raised by the remote job-file readers for a malformed or truncated file.
 class TJobFileError : public std::runtime_error
 {
@@ -147,6 +164,8 @@ public:
     // Set before a backup to take a local destination on another drive than the one of the earlier
     // backups (engine/DestinationIdentity); that run's connection clears it. Not stored.
     std::atomic<bool> AcceptNewDestination{false};
+    // Used by the job's file operations, which run one at a time.
+    TRememberedVolumes RememberedVolumes;
 
     // Takes a private deep copy of GlobalOptions; every run reads only this copy.
     void OptionsToJobOptions();
@@ -156,6 +175,11 @@ public:
     QString Translate(const QString& text) const;
 
     bool isIdle() const { return JobStatus.load() == jsNone; }
+    // Sets the status and wakes the threads in WaitUntil. A run ends with SetStatus(jsNone).
+    void SetStatus(TJobStatus status);
+    // Waits until `condition` holds or `timeout` has passed; true when it holds. The condition is
+    // checked again whenever SetStatus or Cancel changes the status.
+    bool WaitUntil(const std::function<bool()>& condition, std::chrono::milliseconds timeout) const;
 
     // Renames the job with its backup folder, the job file copy beside it and its log folder (when it
     // has finished a run before), and its local job file. False, with events, when a step fails or
@@ -177,6 +201,10 @@ public:
     // Schedule evaluation (scheduler/).
     TDateTime GetDateTimeOfNearestPastTask() const;
     bool IsScheduledXDaysFromNow(qint32 DaysCount) const;
+
+private:
+    mutable std::mutex statusMutex;
+    mutable std::condition_variable statusChanged;
 };
 
 // The job's file in the application data folder; empty for a name that is not a valid job name.

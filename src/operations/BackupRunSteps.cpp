@@ -63,7 +63,7 @@ void StartBackupWorker(TJob& job, std::unique_ptr<TJobRunLock> lock,
         job.LastJobResult.EndTime = Now();
         AddEvent(FillPlaceholders(job.Translate(QStringLiteral("Error occured in job \"%s\": %s")),
                                   {job.stJobName, failure}));
-        job.JobStatus = jsNone;
+        job.SetStatus(jsNone);
     }).detach();
 }
 
@@ -128,5 +128,5 @@ void TBackupRunSteps::Finish(const std::function<void()>& beforeIdle)
         saveLocalJobFile(job);
     if (beforeIdle)
         beforeIdle();
-    job.JobStatus = jsNone;
+    job.SetStatus(jsNone);
 }

@@ -82,6 +82,6 @@ bool TJob::ChangeName(const QString& newName)
     OptionsToJobOptions();
     const bool renamed = renameWithStorage(*this, newName);
     DisconnectFromStorage();
-    JobStatus = jsNone;
+    SetStatus(jsNone);
     return renamed;
 }

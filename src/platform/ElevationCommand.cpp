@@ -97,6 +97,8 @@ bool TElevationCommand::StartElevated(const QStringList& arguments)
     // The elevation command asks the user, then replaces itself with the program (exec). The program
     // counts as started once the process carries its name; a process that ends before that was
     // refused or failed. Window messages are processed meanwhile, as while a system prompt is shown.
+    // A poll: the process is detached, not our child, and nothing announces its exec; only its entry
+    // in the process table tells.
     const QByteArray started = processNameFor(program);
     QDeadlineTimer deadline(promptTimeoutMsecs);
     for (;;) {

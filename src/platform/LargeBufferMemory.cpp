@@ -8,6 +8,6 @@ void KeepLargeBuffersInOwnMappings()
 {
 #if defined(__GLIBC__) && defined(M_MMAP_THRESHOLD)
     // The allocator's own starting value, held fixed (setting it switches the raising off).
-    [[maybe_unused]] static const bool set = mallopt(M_MMAP_THRESHOLD, 128 * 1024) == 1;
+    mallopt(M_MMAP_THRESHOLD, 128 * 1024);
 #endif
 }

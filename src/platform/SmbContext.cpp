@@ -70,6 +70,20 @@ std::shared_ptr<TSmbContext> TSmbContext::create(const QString& user, const QStr
     return result;
 }
 
+void TSmbContext::fileClosed()
+{
+    // Counted under the lock, so that a waiter cannot miss the last close between its check and its wait.
+    const std::lock_guard lock(openFilesMutex);
+    --openFileCount;
+    fileClosedSignal.notify_all();
+}
+
+bool TSmbContext::waitUntilNoOpenFiles(std::chrono::milliseconds timeout) const
+{
+    std::unique_lock lock(openFilesMutex);
+    return fileClosedSignal.wait_for(lock, timeout, [this] { return openFileCount.load() == 0; });
+}
+
 TSmbContext::~TSmbContext()
 {
     if (!context)

@@ -5,6 +5,8 @@
 #include <QString>
 
 #include <atomic>
+#include <chrono>
+#include <condition_variable>
 #include <memory>
 #include <mutex>
 
@@ -27,7 +29,10 @@ public:
     // Files open through this context right now.
     int openFiles() const { return openFileCount.load(); }
     void fileOpened() { ++openFileCount; }
-    void fileClosed() { --openFileCount; }
+    // Wakes waitUntilNoOpenFiles.
+    void fileClosed();
+    // Waits until no file is open through this context or `timeout` has passed; true when none is.
+    bool waitUntilNoOpenFiles(std::chrono::milliseconds timeout) const;
 
 private:
     TSmbContext() = default;
@@ -43,6 +48,8 @@ private:
     QByteArray userName;
     QByteArray passwordText;
     std::atomic<int> openFileCount{0};
+    mutable std::mutex openFilesMutex;
+    mutable std::condition_variable fileClosedSignal;
 };
 
 // libsmbclient keeps process-wide state (its talloc stack frames) that two threads must not use at the

@@ -12,7 +12,6 @@
 
 #include <cerrno>
 #include <chrono>
-#include <thread>
 
 namespace {
 
@@ -122,23 +121,23 @@ public:
         TFileSystem& remoteFs = fs(remote);
         const QString folder = ParentPath(remote);
         if (!remoteFs.folderExists(folder) ||
-            rememberedVolumeOf(remoteFs, folder, 0) !=
-                rememberedVolumeOf(temporaryFs, ParentPath(inTemporaryFolder), 1))
+            rememberedVolumeOf(remoteFs, folder, job.RememberedVolumes.targetFolder) !=
+                rememberedVolumeOf(temporaryFs, ParentPath(inTemporaryFolder),
+                                   job.RememberedVolumes.temporaryFolder))
             return {};
         return TemporaryNameBeside(remote);
     }
 
-    // The volume of `folder`, remembered per thread and slot for the folder asked last: a walk copies
-    // many files into one folder in a row. A volume mounted there meanwhile does no harm: a copy made
-    // beside its target is renamed within its own folder either way.
-    static QString rememberedVolumeOf(TFileSystem& fileSystem, const QString& folder, int slot)
+    // The volume of `folder`, remembered in `entry` for the folder asked last. A volume mounted there
+    // meanwhile does no harm: a copy made beside its target is renamed within its own folder either way.
+    static QString rememberedVolumeOf(TFileSystem& fileSystem, const QString& folder,
+                                      TRememberedVolumes::TEntry& entry)
     {
-        thread_local QString folders[2], volumes[2];
-        if (folders[slot] != folder) {
-            volumes[slot] = fileSystem.volumeOf(folder);
-            folders[slot] = folder;
+        if (entry.folder != folder) {
+            entry.volume = fileSystem.volumeOf(folder);
+            entry.folder = folder;
         }
-        return volumes[slot];
+        return entry.volume;
     }
 
     // The temporary copy is this call's own, complete, with the source's time and permission bits: on
@@ -315,16 +314,14 @@ public:
         }
     }
 
-    // The pause between attempts; a cancel of the job ends it early.
+    // The pause between attempts; a cancel of the job wakes it and ends it at once.
     void waitBeforeRetry(qint32 seconds)
     {
-        using namespace std::chrono;
-        const auto end = steady_clock::now() + seconds * 1s;
-        while (steady_clock::now() < end) {
-            if (job.CancelCurrentFileOperation.load() != 0 || job.JobStatus.load() == jsCancelling)
-                return;
-            std::this_thread::sleep_for(std::min<steady_clock::duration>(50ms, end - steady_clock::now()));
-        }
+        job.WaitUntil(
+            [this] {
+                return job.CancelCurrentFileOperation.load() != 0 || job.JobStatus.load() == jsCancelling;
+            },
+            std::chrono::seconds(seconds));
     }
 };
 

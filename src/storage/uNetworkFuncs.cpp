@@ -9,7 +9,6 @@
 
 #include <cerrno>
 #include <chrono>
-#include <thread>
 
 std::atomic<int> TNetworkPathConnection::BusyRetryDelayMs{100};
 
@@ -121,7 +120,6 @@ void TNetworkPathConnection::SetError(const QString& text)
 
 void TNetworkPathConnection::failConnect(int code, const QString& message)
 {
-    FUNCData.fill(0);
     FURI.clear();
     FFileSystem.reset();
     FContext.reset();
@@ -142,8 +140,6 @@ bool TNetworkPathConnection::Connect(const QString& aNetworkPath, const QString&
         return false;
     }
     FURI = path;
-    FUNCData.fill(0);
-    std::copy(path.utf16(), path.utf16() + path.size(), FUNCData.begin());
 
     if (!IsSmbPath(path)) {
         // A folder this system already reaches (a mounted share): nothing to open or to close.
@@ -199,8 +195,9 @@ void TNetworkPathConnection::Disconnect(bool aForce)
     if (!FConnected || !FOwned)
         return;
     if (!aForce && FContext) {
-        for (int check = 1; check < kBusyChecks && FContext->openFiles() > 0; ++check)
-            std::this_thread::sleep_for(std::chrono::milliseconds(BusyRetryDelayMs.load()));
+        // As long as the checks that far apart would take; the last file's close ends the wait at once.
+        FContext->waitUntilNoOpenFiles(
+            std::chrono::milliseconds(qint64(BusyRetryDelayMs.load()) * (kBusyChecks - 1)));
     }
     // Files still open keep their own reference: the session ends with the last of them.
     FFileSystem.reset();

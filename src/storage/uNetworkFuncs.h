@@ -2,7 +2,6 @@
 // One network connection of a job: an SMB session on a share with the job's user name and password.
 #include <QString>
 
-#include <array>
 #include <atomic>
 #include <memory>
 
@@ -22,9 +21,10 @@ public:
     // Opens a session on the share of `aNetworkPath`. A blank user name uses the current user's
     // credentials (or an anonymous session) and no password. False with LastError() set on failure.
     bool Connect(const QString& aNetworkPath, const QString& aUsername, const QString& aPassword);
-    // Ends the session. Unless forced it first waits (up to 100 checks, BusyRetryDelayMs apart)
-    // for the files still open through it; the object is disconnected afterwards in any case, and a
-    // session with open files ends when its last file closes.
+    // Ends the session. Unless forced it first waits for the files still open through it, until the
+    // last one closes or for at most as long as 100 checks BusyRetryDelayMs apart (99 such delays);
+    // the object is disconnected afterwards in any case, and a session with open files ends when its
+    // last file closes.
     void Disconnect(bool aForce);
 
     bool Connected() const { return FConnected; }
@@ -39,7 +39,7 @@ public:
 
     // The longest network path the connection takes, in UTF-16 units.
     static constexpr qsizetype kMaxPathLength = 4096;
-    // Pause between the checks of a disconnect while files are open (tests shorten it).
+    // The unit of a disconnect's longest wait for open files (tests shorten it).
     static std::atomic<int> BusyRetryDelayMs;
 
 private:
@@ -54,7 +54,6 @@ private:
     bool FOwned = false;
     QString FLastError;
     bool FFailed = false;
-    std::array<char16_t, kMaxPathLength + 1> FUNCData{};
     QString FURI;
     std::shared_ptr<TSmbContext> FContext;
     std::unique_ptr<TSmbFileSystem> FFileSystem;

@@ -360,19 +360,47 @@ TEST_F(SmbStorage, ServerStoppedThenBack)
 
 TEST_F(SmbStorage, DisconnectWaitsForOpenFilesThenLetsGo)
 {
-    TNetworkPathConnection::BusyRetryDelayMs = 2;
-    TNetworkPathConnection connection;
-    ASSERT_TRUE(connection.Connect(server->shareUrl(), server->user(), server->password()));
-    TestEnvironment::writeFile(server->shareFolder() + "/open.txt", "still open");
-    std::unique_ptr<TFileHandle> file;
-    ASSERT_EQ(connection.fileSystem()->openRead(server->shareUrl() + "/open.txt", file, {}), 0);
-    connection.Disconnect(false);
-    EXPECT_FALSE(connection.Connected());
-    EXPECT_EQ(connection.fileSystem(), nullptr);
-    // The session stays usable for the file that still holds it.
-    char buffer[32];
-    EXPECT_EQ(file->read(buffer, sizeof buffer), 10);
-    EXPECT_EQ(file->close(), 0);
+    const struct
+    {
+        const char* what;
+        int delayMs;          // the unit of the disconnect's longest wait
+        bool closedMeanwhile; // another thread closes the file during the wait
+    } cases[] = {
+        // The file stays open: the wait ends at its bound and the session lives on for the file.
+        {"file kept open", 2, false},
+        // A bound of about ten minutes: only the close of the file lets the disconnect return in time.
+        {"file closed meanwhile", 6000, true},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        TNetworkPathConnection::BusyRetryDelayMs = c.delayMs;
+        TNetworkPathConnection connection;
+        ASSERT_TRUE(connection.Connect(server->shareUrl(), server->user(), server->password()));
+        TestEnvironment::writeFile(server->shareFolder() + "/open.txt", "still open");
+        std::unique_ptr<TFileHandle> file;
+        ASSERT_EQ(connection.fileSystem()->openRead(server->shareUrl() + "/open.txt", file, {}), 0);
+        std::atomic<bool> closing{false};
+        std::thread closer;
+        if (c.closedMeanwhile) {
+            closer = std::thread([&] {
+                std::this_thread::sleep_for(std::chrono::milliseconds(100));
+                closing = true;
+                file->close();
+            });
+        }
+        connection.Disconnect(false);
+        EXPECT_FALSE(connection.Connected());
+        EXPECT_EQ(connection.fileSystem(), nullptr);
+        if (c.closedMeanwhile) {
+            EXPECT_TRUE(closing.load()) << "the disconnect did not wait for the open file";
+            closer.join();
+            continue;
+        }
+        // The session stays usable for the file that still holds it.
+        char buffer[32];
+        EXPECT_EQ(file->read(buffer, sizeof buffer), 10);
+        EXPECT_EQ(file->close(), 0);
+    }
 }
 
 // The times of new files are set on a second session by the helper program while the next copies run.

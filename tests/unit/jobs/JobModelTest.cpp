@@ -6,6 +6,8 @@
 
 #include <gtest/gtest.h>
 
+#include <atomic>
+#include <functional>
 #include <thread>
 
 namespace {
@@ -113,6 +115,43 @@ TEST_F(JobModelTest, CancelNeverRevivesAJobThatAWorkerJustEnded)
         const TJobStatus status = job.JobStatus.load();
         EXPECT_TRUE(status == jsNone) << "round " << round << " status " << status;
     }
+}
+
+TEST_F(JobModelTest, WaitUntilWakesOnTheRunsEndAndOnCancel)
+{
+    // The timeout is far beyond any test run: only the wake-up lets these waits return.
+    const auto forever = std::chrono::minutes(10);
+    const struct
+    {
+        const char* what;
+        TJobStatus from;
+        std::function<void(TJob&)> change;
+        std::function<bool(const TJob&)> awaited;
+    } cases[] = {
+        {"the run ends", jsRunning, [](TJob& job) { job.SetStatus(jsNone); },
+         [](const TJob& job) { return job.isIdle(); }},
+        {"a cancel", jsRunning, [](TJob& job) { job.Cancel(); },
+         [](const TJob& job) { return job.CancelCurrentFileOperation.load() != 0; }},
+        {"a waiting job is cancelled", jsWaiting, [](TJob& job) { job.Cancel(); },
+         [](const TJob& job) { return job.isIdle(); }},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        TJob_FilesAndFolders job("S");
+        job.JobStatus = c.from;
+        std::atomic<bool> waiting{false};
+        std::thread worker([&] {
+            while (!waiting)
+                std::this_thread::yield();
+            c.change(job);
+        });
+        waiting = true;
+        EXPECT_TRUE(job.WaitUntil([&] { return c.awaited(job); }, forever));
+        worker.join();
+    }
+    TJob_FilesAndFolders job("T");
+    job.JobStatus = jsRunning;
+    EXPECT_FALSE(job.WaitUntil([&] { return job.isIdle(); }, std::chrono::milliseconds(1)));
 }
 
 TEST_F(JobModelTest, CurrentPathKeepsAtMost256Units)
