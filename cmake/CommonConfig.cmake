@@ -2,6 +2,10 @@
 add_library(zorvan_common_config INTERFACE)
 target_compile_features(zorvan_common_config INTERFACE cxx_std_20)
 target_compile_options(zorvan_common_config INTERFACE -Wall -Wextra)
+option(ZORVAN_WERROR "Treat compiler warnings as errors (the test command turns it on under CI=true)" OFF)
+if(ZORVAN_WERROR)
+    target_compile_options(zorvan_common_config INTERFACE -Werror)
+endif()
 target_compile_definitions(zorvan_common_config INTERFACE
     QT_NO_NARROWING_CONVERSIONS_IN_CONNECT
     QT_NO_KEYWORDS)

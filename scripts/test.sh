@@ -1,19 +1,30 @@
 #!/usr/bin/env bash
-# Installs what is missing, builds, and runs every test; then the core tests again under
-# AddressSanitizer + UndefinedBehaviorSanitizer, and every fuzz target for a short time on its corpus
-# after replaying the inputs that once broke it. Exits non-zero on any failure.
+# Installs what is missing, checks the formatting of every tracked source, builds, and runs every test;
+# then the core tests again under AddressSanitizer + UndefinedBehaviorSanitizer, the core and engine
+# tests under ThreadSanitizer, and every fuzz target for a short time on its corpus after replaying the
+# inputs that once broke it. Exits non-zero on any failure.
+# Under CI=true warnings are errors and a test that lacks something it needs fails instead of skipping.
 set -euo pipefail
 top=$(cd "$(dirname "$0")/.." && pwd)
 "$top/scripts/install-deps.sh"
 # Includes go downwards through the layers only.
 "$top/scripts/check-layers.sh"
+echo "== clang-format"
+(cd "$top" && git ls-files -z -- '*.cpp' '*.h' | xargs -0 clang-format --dry-run -Werror)
+strict=()
+[[ "${CI:-}" == true ]] && strict=(-DZORVAN_WERROR=ON)
 build=${ZORVAN_BUILD_DIR:-$top/build}
-ZORVAN_BUILD_DIR=$build "$top/scripts/build.sh"
+ZORVAN_BUILD_DIR=$build "$top/scripts/build.sh" "${strict[@]}"
 ctest --test-dir "$build" --output-on-failure --parallel "$(nproc)"
 if [[ "${ZORVAN_SKIP_ASAN:-0}" != 1 ]]; then
     asan=${ZORVAN_ASAN_BUILD_DIR:-$top/build-asan}
     ZORVAN_BUILD_DIR=$asan "$top/scripts/build.sh" -DZORVAN_SANITIZE=address -DZORVAN_BUILD_BENCH=OFF
-    ctest --test-dir "$asan" --output-on-failure --parallel "$(nproc)" -L unit
+    ctest --test-dir "$asan" --output-on-failure --parallel "$(nproc)" -L '^unit:'
+fi
+if [[ "${ZORVAN_SKIP_TSAN:-0}" != 1 ]]; then
+    tsan=${ZORVAN_TSAN_BUILD_DIR:-$top/build-tsan}
+    ZORVAN_BUILD_DIR=$tsan "$top/scripts/build.sh" -DZORVAN_SANITIZE=thread -DZORVAN_BUILD_BENCH=OFF "${strict[@]}"
+    ctest --test-dir "$tsan" --output-on-failure --parallel "$(nproc)" -L '^(unit:|integration:engine$)'
 fi
 if [[ "${ZORVAN_SKIP_FUZZ:-0}" != 1 ]]; then
     # About 15 s per target (ZORVAN_FUZZ_SECONDS), plus the clang build in build-fuzz.

@@ -1,17 +1,17 @@
 #include "engine/RestoreRun.h"
 
-#include "engine/CatalogFile.h"
+#include "base/AppState.h"
+#include "base/Clock.h"
 #include "base/Placeholders.h"
+#include "engine/CatalogFile.h"
 #include "engine/RestorePoints.h"
 #include "events/EventsLog.h"
 #include "jobs/JobPaths.h"
 #include "logs/RunLog.h"
-#include "base/AppState.h"
 #include "platform/AskingUser.h"
-#include "base/Clock.h"
 #include "platform/FileSystemLocal.h"
-#include "storage/StorageError.h"
 #include "platform/uForceDeleteShell.h"
+#include "storage/StorageError.h"
 
 #include <cerrno>
 #include <chrono>
@@ -43,8 +43,12 @@ QString TRestoreRun::outputPathOf(const QString& relative) const
 
 void TRestoreRun::waitWhilePaused() const
 {
+    if (job.JobStatus.load() != jsPaused)
+        return;
+    job.WaitingWhilePaused = true;
     while (job.JobStatus.load() == jsPaused)
         std::this_thread::sleep_for(std::chrono::milliseconds(1000));
+    job.WaitingWhilePaused = false;
 }
 
 void TRestoreRun::Run()

@@ -57,8 +57,12 @@ TSourceWalker::TSourceWalker(TJob_FilesAndFolders& job, TBackupRunState& state) 
 
 void TSourceWalker::WaitWhilePaused(TJob& job)
 {
+    if (job.JobStatus.load() != jsPaused)
+        return;
+    job.WaitingWhilePaused = true;
     while (job.JobStatus.load() == jsPaused)
         std::this_thread::sleep_for(std::chrono::milliseconds(1000));
+    job.WaitingWhilePaused = false;
 }
 
 bool TSourceWalker::ApplyRefusalRule()

@@ -166,6 +166,8 @@ public:
     std::atomic<bool> AcceptNewDestination{false};
     // Used by the job's file operations, which run one at a time.
     TRememberedVolumes RememberedVolumes;
+    // True while the worker sits in its pause, waiting for a resume or a cancel. Not stored.
+    std::atomic<bool> WaitingWhilePaused{false};
 
     // Takes a private deep copy of GlobalOptions; every run reads only this copy.
     void OptionsToJobOptions();

@@ -1,4 +1,5 @@
 #include "support/TestEnvironment.h"
+#include "support/MissingFacility.h"
 
 #include <QDir>
 #include <QFile>
@@ -6,8 +7,10 @@
 #include <QTemporaryDir>
 
 #include <atomic>
+#include <chrono>
 #include <memory>
 #include <stdexcept>
+#include <thread>
 
 namespace {
 std::unique_ptr<QTemporaryDir> rootDir;
@@ -77,6 +80,22 @@ QByteArray readFile(const QString& path)
     if (!file.open(QIODevice::ReadOnly))
         return {};
     return file.readAll();
+}
+
+bool waitFor(const std::function<bool()>& condition, int timeoutMs)
+{
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(timeoutMs);
+    while (std::chrono::steady_clock::now() < deadline) {
+        if (condition())
+            return true;
+        std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    }
+    return condition();
+}
+
+bool missingFacilityFails()
+{
+    return qgetenv("CI") == "true";
 }
 
 } // namespace TestEnvironment

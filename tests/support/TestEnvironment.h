@@ -2,6 +2,8 @@
 #include <QByteArray>
 #include <QString>
 
+#include <functional>
+
 namespace TestEnvironment {
 // Creates a fresh private folder (in `parent`, by default the build's test-work folder) and points HOME,
 // XDG_DATA_HOME, XDG_CONFIG_HOME, XDG_CACHE_HOME, XDG_RUNTIME_DIR and TMPDIR into it.
@@ -14,4 +16,6 @@ QString makeFolder(const QString& hint);
 // Writes `content` to `path`, creating parent folders.
 void writeFile(const QString& path, const QByteArray& content);
 QByteArray readFile(const QString& path);
+// Polls `condition` every 10 ms until it holds or `timeoutMs` passed; returns its last value.
+bool waitFor(const std::function<bool()>& condition, int timeoutMs = 30000);
 } // namespace TestEnvironment

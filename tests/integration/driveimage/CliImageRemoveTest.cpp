@@ -2,9 +2,9 @@
 // of every version to the image tool; a removal that cannot happen is reported as the files job's is.
 #include "DriveImageTestSupport.h"
 
+#include "base/Clock.h"
 #include "cli/CliApp.h"
 #include "jobs/JobCatalogue.h"
-#include "base/Clock.h"
 #include "platform/JobRunLock.h"
 #include "platform/StandardFolders.h"
 #include "support/CliRunner.h"
@@ -20,7 +20,7 @@ protected:
     void SetUp() override
     {
         DriveImageTest::SetUp();
-        if (IsSkipped())
+        if (IsSkipped() || HasFatalFailure())
             return;
         QDir(StandardFolders::applicationDataFolder()).removeRecursively();
         QDir().mkpath(StandardFolders::applicationDataFolder());
@@ -58,7 +58,8 @@ TEST_F(CliImageRemoveTest, WithBackupsTheToolDeletesEveryVersion)
 
     const CliRun removed = RunCli({"remove", "nightly image", "--with-backups"});
     EXPECT_EQ(removed.code, CliApp::kOk) << removed.err.toStdString();
-    EXPECT_TRUE(removed.out.contains("The backup folder has been removed successfully on the storage device."))
+    EXPECT_TRUE(
+        removed.out.contains("The backup folder has been removed successfully on the storage device."))
         << removed.out.toStdString();
     EXPECT_TRUE(removed.out.contains("Job is removed."));
     EXPECT_FALSE(QFileInfo::exists(job->DestinationPath + "/Nightly image.kxj"));

@@ -5,6 +5,7 @@
 #include "events/EventsLog.h"
 #include "jobs/JobPaths.h"
 #include "platform/FileSystemIdentity.h"
+#include "support/MissingFacility.h"
 #include "support/TestEnvironment.h"
 #include "support/TmpfsMount.h"
 
@@ -244,9 +245,9 @@ TEST_F(DriveImageTest, AnotherDriveAtTheMountPointIsRefusedUntilAccepted)
     TmpfsMount other(drive, "zorvan-other-drive", 64);
     ASSERT_TRUE(other.mounted());
     int error = 0;
-    if (FileSystemIdentityOf(drive, error).FileSystemId.isEmpty())
-        GTEST_SKIP()
-            << "this kernel tells one RAM disk from the next only by a device number it hands out again";
+    ZORVAN_SKIP_UNLESS(
+        !FileSystemIdentityOf(drive, error).FileSystemId.isEmpty(),
+        "this kernel tells one RAM disk from the next only by a device number it hands out again");
     QDir().mkpath(job->DestinationPath);
 
     runBackup();

@@ -1,5 +1,6 @@
 #include "DriveImageTestSupport.h"
 
+#include "support/MissingFacility.h"
 #include "support/TestEnvironment.h"
 
 #include <QDir>
@@ -31,8 +32,7 @@ void DriveImageTest::SetUp()
 
     volumes = makeFolder("volumes");
     drive = mountDrive("external drive", 1024);
-    if (drive.isEmpty())
-        GTEST_SKIP() << "mounting a tmpfs needs root rights";
+    ZORVAN_SKIP_UNLESS(!drive.isEmpty(), "mounting a tmpfs needs root rights");
     job = std::make_unique<TJob_DriveImage>("Image job");
     job->DestinationType = dtExternalDevice;
     job->DestinationPath = drive + "/Backups";

@@ -2,6 +2,7 @@
 // environment) the password; the tool writes, lists, cleans up and recovers versions over SMB.
 #include "DriveImageTestSupport.h"
 
+#include "support/MissingFacility.h"
 #include "support/SmbServer.h"
 #include "support/TestEnvironment.h"
 
@@ -19,10 +20,9 @@ protected:
     void SetUp() override
     {
         DriveImageTest::SetUp();
-        if (IsSkipped())
+        if (IsSkipped() || HasFatalFailure())
             return;
-        if (!useSmbDestination())
-            GTEST_SKIP() << "smbd cannot run here";
+        ZORVAN_SKIP_UNLESS(useSmbDestination(), "smbd cannot run here");
         shareFolder = destinationFolder;
         QFile::setPermissions(shareFolder, QFileDevice::Permissions(0x7777));
     }

@@ -3,6 +3,7 @@
 #include "EngineTestSupport.h"
 
 #include "options/uOptions.h"
+#include "support/MissingFacility.h"
 #include "support/TestEnvironment.h"
 
 #include <QDir>
@@ -21,8 +22,8 @@ protected:
     void SetUp() override
     {
         EngineTest::SetUp();
-        if (GetParam() == Destination::Smb && !useSmbDestination())
-            GTEST_SKIP() << "smbd cannot run here (needs root and samba)";
+        ZORVAN_SKIP_UNLESS(GetParam() != Destination::Smb || useSmbDestination(),
+                           "smbd cannot run here (needs root and samba)");
         ConfigureJob(*job, btInc, {sourceRoot + "/Docs/*"});
         job->Settings.Backup.PerformFullBackup_EveryCopies = 2;
     }

@@ -4,6 +4,7 @@
 #include "RestoreTestSupport.h"
 
 #include "base/Clock.h"
+#include "support/MissingFacility.h"
 #include "support/TestEnvironment.h"
 
 #include <QDir>
@@ -124,12 +125,12 @@ protected:
     {
         RestoreTest::SetUp();
         const Storage storage = std::get<0>(GetParam());
-        if (storage == Storage::Smb && !useSmbDestination())
-            GTEST_SKIP() << "smbd cannot run here (needs root and samba)";
+        ZORVAN_SKIP_UNLESS(storage != Storage::Smb || useSmbDestination(),
+                           "smbd cannot run here (needs root and samba)");
         if (storage == Storage::FatDrive) {
             QString why;
-            if (!drive.mount(makeFolder("drive"), why))
-                GTEST_SKIP() << why.toStdString();
+            const bool mounted = drive.mount(makeFolder("drive"), why);
+            ZORVAN_SKIP_UNLESS(mounted, why.toStdString());
             destinationFolder = drive.mountPoint();
             job->DestinationPath = destinationFolder;
             QDir().mkpath(backupRoot());

@@ -7,6 +7,7 @@
 #include "platform/FileSystemIdentity.h"
 #include "platform/StandardFolders.h"
 #include "support/CliRunner.h"
+#include "support/MissingFacility.h"
 #include "support/TestEnvironment.h"
 #include "support/TmpfsMount.h"
 
@@ -28,12 +29,11 @@ protected:
         QDir().mkpath(StandardFolders::applicationDataFolder());
         root = makeFolder("drives");
         system = std::make_unique<TmpfsMount>(root + "/system", "zorvan-system");
-        if (!system->mounted())
-            GTEST_SKIP() << "mounting a tmpfs needs root rights";
+        ZORVAN_SKIP_UNLESS(system->mounted(), "mounting a tmpfs needs root rights");
         int error = 0;
-        if (FileSystemIdentityOf(root + "/system", error).FileSystemId.isEmpty())
-            GTEST_SKIP()
-                << "this kernel tells one RAM disk from the next only by a device number it hands out again";
+        ZORVAN_SKIP_UNLESS(
+            !FileSystemIdentityOf(root + "/system", error).FileSystemId.isEmpty(),
+            "this kernel tells one RAM disk from the next only by a device number it hands out again");
         usb = root + "/system/media/usb";
         QDir().mkpath(usb);
         writeFile(root + "/src/a.txt", "alpha");

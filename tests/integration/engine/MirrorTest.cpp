@@ -2,6 +2,7 @@
 // changed backup type starts the backup over; also removing a job's backups.
 #include "EngineTestSupport.h"
 
+#include "support/MissingFacility.h"
 #include "support/TestEnvironment.h"
 
 #include <QDir>
@@ -19,8 +20,8 @@ protected:
     void SetUp() override
     {
         EngineTest::SetUp();
-        if (GetParam() == Destination::Smb && !useSmbDestination())
-            GTEST_SKIP() << "smbd cannot run here (needs root and samba)";
+        ZORVAN_SKIP_UNLESS(GetParam() != Destination::Smb || useSmbDestination(),
+                           "smbd cannot run here (needs root and samba)");
         ConfigureJob(*job, btSync, {sourceRoot + "/Docs/*", sourceRoot + "/single.txt"});
     }
 };

@@ -2,18 +2,18 @@
 // mirror, unfinished backups, the preparation's failures and the closing of a run.
 #include "RestoreTestSupport.h"
 
+#include "base/Clock.h"
+#include "events/EventsLog.h"
 #include "jobs/JobCatalogue.h"
 #include "jobs/JobFiles.h"
-#include "events/EventsLog.h"
-#include "base/Clock.h"
 #include "platform/JobRunLock.h"
+#include "support/MissingFacility.h"
 #include "support/TestEnvironment.h"
 
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
 
-#include <chrono>
 #include <thread>
 
 #include <sys/stat.h>
@@ -48,8 +48,8 @@ protected:
     void SetUp() override
     {
         RestoreTest::SetUp();
-        if (GetParam() == RestoreDestination::Smb && !useSmbDestination())
-            GTEST_SKIP() << "smbd cannot run here (needs root and samba)";
+        ZORVAN_SKIP_UNLESS(GetParam() != RestoreDestination::Smb || useSmbDestination(),
+                           "smbd cannot run here (needs root and samba)");
         // F1: Docs/a.txt, Docs/sub/b.txt; I1: a.txt changed, c.txt new in a new folder;
         // I2: b.txt and its folder gone; F2: only a.txt.
         writePoint({F1, {{"Docs/a.txt", "alpha"}, {"Docs/sub/b.txt", "beta"}}, {"Docs", "Docs/sub"}, {}, {}});
@@ -440,11 +440,16 @@ TEST_F(RestoreTest, PausedRunWaitsUntilResumed)
     ASSERT_TRUE(QFile::copy(backupRoot() + ".kxj", GlobalOptions.General.PathForTempFiles + "/Docs job.kxj"));
     job->JobStatus = jsPaused;
     std::thread worker([this] { job->RestoreInThread(ui.outputFolder, QString(), 0); });
-    std::this_thread::sleep_for(std::chrono::milliseconds(1500));
+    // Once the worker sits in its pause it stays there until the status changes: whatever it had done
+    // by then is all it does while paused, however long that lasts.
+    const bool paused = waitFor([this] { return job->WaitingWhilePaused.load(); });
+    EXPECT_TRUE(paused) << "the run never reached its pause";
+    EXPECT_EQ(job->JobStatus, jsPaused);
     EXPECT_FALSE(QFileInfo::exists(ui.outputFolder + "/a.txt")) << "nothing is restored while paused";
     EXPECT_FALSE(logHas("Restoring the directory:"));
     job->JobStatus = jsRunning;
     worker.join();
+    EXPECT_FALSE(job->WaitingWhilePaused);
     EXPECT_EQ(readFile(ui.outputFolder + "/a.txt"), "alpha");
     EXPECT_FALSE(job->LastJobResult.Cancelled);
 }

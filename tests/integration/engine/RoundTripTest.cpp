@@ -8,6 +8,7 @@
 
 #include "base/Clock.h"
 #include "platform/CopyFile.h"
+#include "support/MissingFacility.h"
 #include "support/TestEnvironment.h"
 
 #include <QDir>
@@ -306,8 +307,8 @@ protected:
         RestoreTest::SetUp();
         type = std::get<0>(GetParam());
         smbDestination = std::get<1>(GetParam()) == RestoreDestination::Smb;
-        if (smbDestination && !useSmbDestination())
-            GTEST_SKIP() << "smbd cannot run here (needs root and samba)";
+        ZORVAN_SKIP_UNLESS(!smbDestination || useSmbDestination(),
+                           "smbd cannot run here (needs root and samba)");
         job->Settings.Backup.BackupType = type;
         job->NewSubfolderIsCreatedForEachBackup = type != btSync;
         job->Settings.Backup.PerformFullBackup_EveryCopies = 2;

@@ -1,6 +1,7 @@
 // Situations that need the system's help to set up: a full file system, missing read rights, and
 // volumes and recovery targets that are mounted. Each test runs its set-up in a private mount
 // namespace (nothing stays mounted afterwards) and skips itself where that is not allowed.
+#include "support/MissingFacility.h"
 #include "support/TestEnvironment.h"
 #include "ToolRunner.h"
 
@@ -60,8 +61,7 @@ TEST_F(ImageToolSystem, AFullTargetGivesOneFreeSpaceLineAndLeavesNoVersion)
         "echo \"left: $(find \"$1\" -name '*.img' -o -name '*.partial' | wc -l)\"\n"
         "exit $code\n",
         {folder + "/small", folder + "/volume.raw"});
-    if (setUpFailed(run))
-        GTEST_SKIP() << "cannot mount a small file system here";
+    ZORVAN_SKIP_UNLESS(!setUpFailed(run), "cannot mount a small file system here");
     EXPECT_EQ(run.ExitCode, 4) << run.Lines.join('\n').toStdString();
     EXPECT_EQ(run.LinesWith("There is not enough free space on the backup storage location").size(), 1);
     EXPECT_TRUE(run.LinesWith("ERROR").isEmpty()) << "the job counts the free-space line as its one error";
@@ -84,8 +84,7 @@ TEST_F(ImageToolSystem, AnUnreadableVolumeGivesExactlyOneAccessDeniedLine)
     if (::getuid() == 0) {
         // Root reads everything: run the tool as "nobody", who may pass through the test folders.
         program = QStandardPaths::findExecutable("setpriv");
-        if (program.isEmpty())
-            GTEST_SKIP() << "setpriv is not available";
+        ZORVAN_SKIP_UNLESS(!program.isEmpty(), "setpriv is not available");
         command = QStringList{"--reuid=65534", "--regid=65534", "--clear-groups"} + command;
         for (QString path = folder; path.startsWith(TestEnvironment::root()); path = QFileInfo(path).path())
             QFile::setPermissions(path, QFile::permissions(path) | QFile::ExeOther | QFile::ReadOther);
@@ -95,8 +94,7 @@ TEST_F(ImageToolSystem, AnUnreadableVolumeGivesExactlyOneAccessDeniedLine)
     }
     const TToolRun run = ToolRunner::Run(command, program);
     ASSERT_NE(run.ExitCode, -1);
-    if (!run.LinesWith("setpriv:").isEmpty())
-        GTEST_SKIP() << run.Lines.join('\n').toStdString();
+    ZORVAN_SKIP_UNLESS(run.LinesWith("setpriv:").isEmpty(), run.Lines.join('\n').toStdString());
     EXPECT_EQ(run.ExitCode, 3) << run.Lines.join('\n').toStdString();
     EXPECT_EQ(run.LinesWith("Access denied. You must be a member").size(), 1);
     EXPECT_TRUE(run.LinesWith("ERROR").isEmpty()) << run.Lines.join('\n').toStdString();
@@ -107,8 +105,9 @@ TEST_F(ImageToolSystem, AnUnreadableVolumeGivesExactlyOneAccessDeniedLine)
 // and refused as a recovery target while mounted (as its device and as its backing file).
 TEST_F(ImageToolSystem, MountedVolumesAreImagedThroughTheirDeviceAndNeverOverwritten)
 {
-    if (QStandardPaths::findExecutable("mkfs.ext4", {"/sbin", "/usr/sbin", "/usr/bin"}).isEmpty())
-        GTEST_SKIP() << "mkfs.ext4 is not available";
+    ZORVAN_SKIP_UNLESS(
+        !QStandardPaths::findExecutable("mkfs.ext4", {"/sbin", "/usr/sbin", "/usr/bin"}).isEmpty(),
+        "mkfs.ext4 is not available");
     QDir().mkpath(folder + "/mnt");
     QDir().mkpath(folder + "/target");
     const TToolRun run = runInMountNamespace(
@@ -135,8 +134,7 @@ TEST_F(ImageToolSystem, MountedVolumesAreImagedThroughTheirDeviceAndNeverOverwri
         "[ \"$(sha256sum < fs.img)\" = \"$before\" ] && echo 'file system untouched'\n"
         "cat \"$1/mnt/file.txt\"\n",
         {folder});
-    if (setUpFailed(run))
-        GTEST_SKIP() << "cannot mount a loop device here";
+    ZORVAN_SKIP_UNLESS(!setUpFailed(run), "cannot mount a loop device here");
     const QString all = run.Lines.join('\n');
     EXPECT_EQ(run.ExitCode, 0) << all.toStdString();
     EXPECT_EQ(run.LinesWith("is mounted read-write").size(), 1) << all.toStdString();

@@ -8,6 +8,7 @@
 #include "options/uOptions.h"
 #include "platform/ConfigurationFile.h"
 #include "platform/StandardFolders.h"
+#include "support/MissingFacility.h"
 #include "support/SmbServer.h"
 #include "support/TestEnvironment.h"
 
@@ -196,8 +197,7 @@ TEST_F(JobImportTest, UnreadableFilesLeaveTheCatalogueAlone)
 
 TEST_F(JobImportTest, ImportsFromAnSmbShare)
 {
-    if (!SmbServer::available())
-        GTEST_SKIP() << "smbd cannot run here (needs root and samba)";
+    ZORVAN_SKIP_UNLESS(SmbServer::available(), "smbd cannot run here (needs root and samba)");
     SmbServer server;
     ASSERT_TRUE(server.start()) << server.errorText().toStdString();
     QDir().mkpath(server.guestFolder() + "/backups");

@@ -2,6 +2,7 @@
 // that acts as pkexec does once the user has answered), works on the asking user's folders and leaves
 // everything it writes there to that user, so that the ordinary program goes on with it.
 #include "platform/ElevationCommand.h"
+#include "support/MissingFacility.h"
 #include "support/TestEnvironment.h"
 
 #include <gtest/gtest.h>
@@ -62,11 +63,9 @@ class ElevatedInstanceTest : public testing::Test
 protected:
     void SetUp() override
     {
-        if (geteuid() != 0)
-            GTEST_SKIP() << "only root works for another user";
+        ZORVAN_SKIP_UNLESS(geteuid() == 0, "only root works for another user");
         const passwd* entry = getpwuid(kUserId);
-        if (!entry)
-            GTEST_SKIP() << "no user " << kUserId;
+        ZORVAN_SKIP_UNLESS(entry, "no user " << kUserId);
         user = {long(kUserId), long(entry->pw_gid)};
         // The asking user's session: their folders exist and are theirs, Documents is named in
         // user-dirs.dirs.
@@ -177,8 +176,7 @@ TEST_F(ElevatedInstanceTest, EverythingWrittenInTheUsersFoldersBelongsToTheAskin
     QProcess list;
     runAsUser(list, {"list"});
     const QString listed = QString::fromUtf8(list.readAll());
-    if (listed.contains("setpriv:"))
-        GTEST_SKIP() << listed.toStdString();
+    ZORVAN_SKIP_UNLESS(!listed.contains("setpriv:"), listed.toStdString());
     EXPECT_EQ(list.exitCode(), 0) << listed.toStdString();
     EXPECT_TRUE(listed.contains("\nDocs ")) << listed.toStdString();
     QProcess second;

@@ -2,6 +2,7 @@
 // org.freedesktop.login1 would: Inhibit hands out a pipe's write end, PowerOff accepts or refuses.
 #include "platform/PowerControlLogind.h"
 #include "platform/SleepInhibitorDBus.h"
+#include "support/MissingFacility.h"
 #include "support/TestEnvironment.h"
 
 #include <gtest/gtest.h>
@@ -119,8 +120,7 @@ protected:
         GTEST_SKIP() << "Qt D-Bus internals are not instrumented";
 #endif
         const QString daemon = QStandardPaths::findExecutable(QStringLiteral("dbus-daemon"));
-        if (daemon.isEmpty())
-            GTEST_SKIP() << "dbus-daemon is not installed";
+        ZORVAN_SKIP_UNLESS(!daemon.isEmpty(), "dbus-daemon is not installed");
         const QString folder = TestEnvironment::makeFolder("bus");
         bus.start(daemon, {"--session", "--nofork", "--nopidfile", "--print-address=1",
                            "--address=unix:path=" + folder + "/socket"});

@@ -5,6 +5,7 @@
 #include "platform/FileSystemLocal.h"
 #include "platform/SmbFileSystem.h"
 #include "storage/uNetworkFuncs.h"
+#include "support/MissingFacility.h"
 #include "support/SmbServer.h"
 #include "support/StorageTestUtil.h"
 #include "support/TestEnvironment.h"
@@ -40,8 +41,7 @@ protected:
     }
     void SetUp() override
     {
-        if (!SmbServer::available())
-            GTEST_SKIP() << "smbd needs root and the samba package";
+        ZORVAN_SKIP_UNLESS(SmbServer::available(), "smbd needs root and the samba package");
         ASSERT_TRUE(startError.isEmpty()) << startError;
         if (!server->isRunning()) {
             ASSERT_TRUE(server->start()) << server->errorText();

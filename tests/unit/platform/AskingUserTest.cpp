@@ -1,10 +1,11 @@
 // An elevated instance works for the user who asked for it (PKEXEC_UID, else SUDO_UID): it finds that
 // user's folders and gives what it creates there to that user, and nothing outside them.
 #include "platform/AskingUser.h"
-#include "options/uOptions.h"
 #include "options/RunAtLogon.h"
+#include "options/uOptions.h"
 #include "platform/Autorun.h"
 #include "platform/StandardFolders.h"
+#include "support/MissingFacility.h"
 #include "support/TestEnvironment.h"
 
 #include <gtest/gtest.h>
@@ -29,11 +30,9 @@ class AskingUserTest : public testing::Test
 protected:
     void SetUp() override
     {
-        if (geteuid() != 0)
-            GTEST_SKIP() << "only root works for another user";
+        ZORVAN_SKIP_UNLESS(geteuid() == 0, "only root works for another user");
         const passwd* entry = getpwuid(kAskingUid);
-        if (!entry)
-            GTEST_SKIP() << "no user " << kAskingUid;
+        ZORVAN_SKIP_UNLESS(entry, "no user " << kAskingUid);
         gid = entry->pw_gid;
         home = QFile::decodeName(entry->pw_dir);
         for (const char* name : kVariables)

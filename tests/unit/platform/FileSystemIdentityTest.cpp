@@ -1,4 +1,5 @@
 #include "platform/FileSystemIdentity.h"
+#include "support/MissingFacility.h"
 #include "support/TestEnvironment.h"
 #include "support/TmpfsMount.h"
 
@@ -49,8 +50,7 @@ TEST(FileSystemIdentity, NamesTheFileSystemThatHoldsThePath)
 {
     const QString root = makeFolder("identity");
     TmpfsMount system(root + "/system", "zorvan-system");
-    if (!system.mounted())
-        GTEST_SKIP() << "mounting a tmpfs needs root rights";
+    ZORVAN_SKIP_UNLESS(system.mounted(), "mounting a tmpfs needs root rights");
     const QString point = root + "/system/media/usb";
     QDir().mkpath(point + "/leftover");
     TmpfsMount drive(point, "zorvan-drive");

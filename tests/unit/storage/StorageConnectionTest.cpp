@@ -1,5 +1,6 @@
 #include "jobs/uJob.h"
 #include "storage/uNetworkFuncs.h"
+#include "support/MissingFacility.h"
 #include "support/StorageTestUtil.h"
 #include "support/TestEnvironment.h"
 
@@ -91,9 +92,10 @@ TEST(FileOperationAcrossVolumes, FileIsCopiedFolderIsRefused)
     {
     }, shm{};
     const QString folder = TestEnvironment::makeFolder("volumes");
-    if (::stat("/dev/shm", &shm) != 0 || ::stat(QFile::encodeName(folder).constData(), &here) != 0 ||
-        here.st_dev == shm.st_dev || ::access("/dev/shm", W_OK) != 0)
-        GTEST_SKIP() << "no second writable file system";
+    ZORVAN_SKIP_UNLESS(::stat("/dev/shm", &shm) == 0 &&
+                           ::stat(QFile::encodeName(folder).constData(), &here) == 0 &&
+                           here.st_dev != shm.st_dev && ::access("/dev/shm", W_OK) == 0,
+                       "no second writable file system");
     QTemporaryDir other(QStringLiteral("/dev/shm/zorvan-test-XXXXXX"));
     ASSERT_TRUE(other.isValid());
     TestEnvironment::writeFile(folder + "/file", "moved across");
