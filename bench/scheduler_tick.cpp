@@ -1,10 +1,10 @@
 // The scheduler tick's cost with 1,000 jobs (goal: under 2 ms per tick). Nothing is due in the steady
 // state measured here, which is what almost every tick of a running program sees.
+#include "base/AppState.h"
+#include "base/Clock.h"
 #include "jobs/JobCatalogue.h"
 #include "jobs/uJob_DriveImage.h"
 #include "jobs/uJob_FilesAndFolders.h"
-#include "base/AppState.h"
-#include "base/Clock.h"
 #include "platform/Elevation.h"
 #include "platform/PowerControl.h"
 #include "platform/SleepInhibitor.h"

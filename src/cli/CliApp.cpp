@@ -6,9 +6,9 @@
 #include "cli/CliRenameCommand.h"
 #include "cli/CliRestoreCommands.h"
 #include "cli/CliSchedulerCommand.h"
+#include "events/EventsLog.h"
 #include "jobs/JobCatalogue.h"
 #include "jobs/uJob.h"
-#include "events/EventsLog.h"
 
 #include <QJsonArray>
 #include <QJsonDocument>

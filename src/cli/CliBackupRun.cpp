@@ -1,10 +1,10 @@
 #include "cli/CliBackupRun.h"
 
-#include "cli/CliApp.h"
 #include "base/ByteSize.h"
+#include "cli/CliApp.h"
 #include "engine/FilesBackupRun.h"
-#include "jobs/uJob_FilesAndFolders.h"
 #include "events/EventsLog.h"
+#include "jobs/uJob_FilesAndFolders.h"
 #include "platform/StopSignals.h"
 
 #include <QCoreApplication>

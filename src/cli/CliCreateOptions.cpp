@@ -1,11 +1,11 @@
 #include "cli/CliCreateOptions.h"
 
 #include "cli/CliApp.h"
-#include "storage/DestinationIdentity.h"
 #include "jobs/JobCatalogue.h"
 #include "jobs/uJob_DriveImage.h"
 #include "jobs/uJob_FilesAndFolders.h"
 #include "platform/SmbPath.h"
+#include "storage/DestinationIdentity.h"
 
 #include <QDir>
 #include <QFile>

@@ -4,13 +4,13 @@
 #include "cli/CliBackupRun.h"
 #include "cli/CliCreateOptions.h"
 #include "cli/CliImageCommands.h"
-#include "storage/DestinationIdentity.h"
+#include "events/EventsLog.h"
 #include "i18n/Translate.h"
 #include "jobs/JobCatalogue.h"
 #include "jobs/uJob_DriveImage.h"
 #include "jobs/uJob_FilesAndFolders.h"
-#include "events/EventsLog.h"
 #include "platform/JobRunLock.h"
+#include "storage/DestinationIdentity.h"
 
 #include <QDir>
 #include <QFile>

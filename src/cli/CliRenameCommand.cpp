@@ -1,10 +1,10 @@
 #include "cli/CliRenameCommand.h"
 
-#include "cli/CliApp.h"
 #include "base/Placeholders.h"
+#include "cli/CliApp.h"
+#include "events/EventsLog.h"
 #include "i18n/Translate.h"
 #include "jobs/JobCatalogue.h"
-#include "events/EventsLog.h"
 #include "platform/JobRunLock.h"
 
 int RunRenameCommand(CliApp& app, const QStringList& args)

@@ -1,9 +1,9 @@
 #include "cli/CliSchedulerCommand.h"
 
-#include "cli/CliApp.h"
-#include "jobs/JobCatalogue.h"
-#include "events/EventsLog.h"
 #include "base/AppState.h"
+#include "cli/CliApp.h"
+#include "events/EventsLog.h"
+#include "jobs/JobCatalogue.h"
 #include "platform/ElevationCommand.h"
 #include "platform/InstanceLock.h"
 #include "platform/PowerControlLogind.h"

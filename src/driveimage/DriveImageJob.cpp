@@ -1,12 +1,12 @@
 // The drive image job's operations: starting a backup run and removing the job's backups.
+#include "base/Clock.h"
+#include "base/Placeholders.h"
 #include "driveimage/DriveImageRun.h"
 #include "driveimage/ElevatedToolCommand.h"
 #include "driveimage/ImageToolCommandLine.h"
-#include "base/Placeholders.h"
+#include "events/EventsLog.h"
 #include "jobs/JobCatalogue.h"
 #include "operations/BackupRunSteps.h"
-#include "events/EventsLog.h"
-#include "base/Clock.h"
 #include "platform/JobRunLock.h"
 
 #include <memory>

@@ -1,9 +1,9 @@
 #include "driveimage/DriveImageRestore.h"
 
-#include "base/Placeholders.h"
-#include "jobs/uJob_DriveImage.h"
-#include "events/EventsLog.h"
 #include "base/AppState.h"
+#include "base/Placeholders.h"
+#include "events/EventsLog.h"
+#include "jobs/uJob_DriveImage.h"
 #include "platform/ChildProcess.h"
 
 #include <atomic>

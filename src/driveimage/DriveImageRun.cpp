@@ -1,9 +1,9 @@
 #include "driveimage/DriveImageRun.h"
 
+#include "base/Placeholders.h"
 #include "driveimage/ElevatedToolCommand.h"
 #include "driveimage/ImageToolCommandLine.h"
 #include "driveimage/ImageToolOutput.h"
-#include "base/Placeholders.h"
 #include "events/EventsLog.h"
 #include "jobs/JobPaths.h"
 #include "logs/RunLog.h"

@@ -3,9 +3,9 @@
 // takes the job's run lock, so that one job never runs twice at the same time.
 #include "engine/FilesBackupRun.h"
 #include "engine/StorageProbe.h"
+#include "events/EventsLog.h"
 #include "jobs/JobCatalogue.h"
 #include "operations/BackupRunSteps.h"
-#include "events/EventsLog.h"
 #include "platform/JobRunLock.h"
 
 #include <memory>

@@ -1,8 +1,8 @@
 #include "engine/LeftoverCopies.h"
 
 #include "engine/PathList.h"
-#include "jobs/uJob.h"
 #include "jobs/JobPaths.h"
+#include "jobs/uJob.h"
 #include "platform/CopyFile.h"
 #include "platform/FileSystem.h"
 #include "storage/StorageAccess.h"

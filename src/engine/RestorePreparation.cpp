@@ -1,13 +1,13 @@
 // TJob_FilesAndFolders::Restore: the preparation of a restore on the calling thread (output folder,
 // restore points, choice) and the start of its run on a worker thread.
+#include "base/AppState.h"
 #include "base/Placeholders.h"
 #include "engine/RestorePoints.h"
 #include "engine/RestoreRun.h"
-#include "jobs/JobCatalogue.h"
 #include "events/EventsLog.h"
+#include "jobs/JobCatalogue.h"
 #include "jobs/JobPaths.h"
 #include "logs/RunLog.h"
-#include "base/AppState.h"
 #include "platform/JobRunLock.h"
 
 #include <QFileInfo>

@@ -1,7 +1,7 @@
 #include "engine/StorageProbe.h"
 
-#include "jobs/uJob.h"
 #include "jobs/JobPaths.h"
+#include "jobs/uJob.h"
 #include "platform/CopyFile.h"
 #include "platform/FileSystem.h"
 #include "storage/StorageAccess.h"

@@ -1,7 +1,7 @@
 #include "events/EventsLog.h"
 
-#include "base/DateTime.h"
 #include "base/Clock.h"
+#include "base/DateTime.h"
 
 #include <QMutexLocker>
 

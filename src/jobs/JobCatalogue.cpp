@@ -1,11 +1,11 @@
 #include "jobs/JobCatalogue.h"
 
 #include "base/Placeholders.h"
+#include "events/EventsLog.h"
 #include "i18n/Translate.h"
 #include "jobs/JobFiles.h"
 #include "jobs/uJob_DriveImage.h"
 #include "jobs/uJob_FilesAndFolders.h"
-#include "events/EventsLog.h"
 #include "platform/AskingUser.h"
 #include "platform/StandardFolders.h"
 

@@ -1,9 +1,9 @@
 #include "jobs/JobFiles.h"
 
-#include "i18n/Translate.h"
 #include "base/BinaryStream.h"
-#include "platform/ConfigurationFile.h"
 #include "events/EventsLog.h"
+#include "i18n/Translate.h"
+#include "platform/ConfigurationFile.h"
 
 namespace {
 

@@ -1,8 +1,8 @@
 #include "jobs/uJob.h"
 
+#include "events/EventsLog.h"
 #include "i18n/Translate.h"
 #include "jobs/JobNames.h"
-#include "events/EventsLog.h"
 #include "platform/StandardFolders.h"
 
 #include <QMutexLocker>

@@ -1,12 +1,12 @@
 #include "logs/RunLog.h"
 
-#include "base/DateTime.h"
-#include "jobs/JobNames.h"
-#include "jobs/uJob.h"
-#include "events/EventsLog.h"
-#include "jobs/JobPaths.h"
-#include "platform/AskingUser.h"
 #include "base/Clock.h"
+#include "base/DateTime.h"
+#include "events/EventsLog.h"
+#include "jobs/JobNames.h"
+#include "jobs/JobPaths.h"
+#include "jobs/uJob.h"
+#include "platform/AskingUser.h"
 
 #include <QFileInfo>
 #include <QLocale>

@@ -1,7 +1,7 @@
 // The job's history, log retention and temporary files.
 #include "jobs/JobNames.h"
-#include "jobs/uJob.h"
 #include "jobs/JobPaths.h"
+#include "jobs/uJob.h"
 #include "logs/RunLog.h"
 #include "platform/FileSystemLocal.h"
 #include "platform/uForceDeleteShell.h"

@@ -1,16 +1,16 @@
 #include "operations/BackupRunSteps.h"
 
-#include "storage/DestinationIdentity.h"
+#include "base/AppState.h"
+#include "base/Clock.h"
 #include "base/Placeholders.h"
-#include "jobs/uJob_DriveImage.h"
-#include "jobs/uJob_FilesAndFolders.h"
 #include "events/EventsLog.h"
 #include "jobs/JobPaths.h"
+#include "jobs/uJob_DriveImage.h"
+#include "jobs/uJob_FilesAndFolders.h"
 #include "logs/RunLog.h"
-#include "base/AppState.h"
 #include "platform/AskingUser.h"
-#include "base/Clock.h"
 #include "platform/JobRunLock.h"
+#include "storage/DestinationIdentity.h"
 
 #include <exception>
 #include <thread>

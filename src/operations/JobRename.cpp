@@ -1,12 +1,12 @@
 // TJob::ChangeName: a job's new name given to its backup folder, its files and its log folder.
-#include "storage/DestinationIdentity.h"
 #include "base/Placeholders.h"
-#include "jobs/JobNames.h"
-#include "jobs/uJob.h"
 #include "events/EventsLog.h"
+#include "jobs/JobNames.h"
 #include "jobs/JobPaths.h"
+#include "jobs/uJob.h"
 #include "logs/RunLog.h"
 #include "platform/StandardFolders.h"
+#include "storage/DestinationIdentity.h"
 
 #include <QDir>
 #include <QFile>

@@ -1,12 +1,12 @@
 #include "options/uOptions.h"
 
-#include "i18n/Translate.h"
 #include "base/BinaryStream.h"
-#include "platform/ConfigurationFile.h"
 #include "events/EventsLog.h"
-#include "platform/AskingUser.h"
+#include "i18n/Translate.h"
 #include "options/RunAtLogon.h"
+#include "platform/AskingUser.h"
 #include "platform/Autorun.h"
+#include "platform/ConfigurationFile.h"
 #include "platform/StandardFolders.h"
 #include "platform/SystemLanguage.h"
 

@@ -1,8 +1,8 @@
 #include "scheduler/Scheduler.h"
 
+#include "base/AppState.h"
 #include "jobs/JobCatalogue.h"
 #include "jobs/uJob_DriveImage.h"
-#include "base/AppState.h"
 #include "options/uOptions.h"
 #include "platform/Elevation.h"
 #include "platform/SleepInhibitor.h"

@@ -1,7 +1,7 @@
 #include "scheduler/ShutdownCountdown.h"
 
-#include "i18n/Translate.h"
 #include "base/AppState.h"
+#include "i18n/Translate.h"
 #include "platform/PowerControl.h"
 #include "scheduler/Scheduler.h"
 

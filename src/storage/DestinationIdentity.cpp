@@ -1,9 +1,9 @@
 #include "storage/DestinationIdentity.h"
 
 #include "base/Placeholders.h"
+#include "events/EventsLog.h"
 #include "jobs/JobCatalogue.h"
 #include "jobs/uJob.h"
-#include "events/EventsLog.h"
 #include "logs/RunLog.h"
 #include "platform/AskingUser.h"
 #include "platform/FileSystemIdentity.h"

@@ -4,10 +4,10 @@
 #include "platform/CopyFile.h"
 #include "platform/FileSystem.h"
 #include "platform/SmbPath.h"
+#include "platform/uForceDeleteShell.h"
 #include "storage/StorageAccess.h"
 #include "storage/StorageError.h"
 #include "storage/StorageHelpers.h"
-#include "platform/uForceDeleteShell.h"
 #include "storage/uNetworkFuncs.h"
 
 #include <cerrno>

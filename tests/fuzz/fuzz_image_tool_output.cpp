@@ -2,9 +2,9 @@
 // kChunkSize bytes: the run log, the error count and the progress come out the same whatever the
 // reads cut, since a line is never taken apart at a read boundary. (The tool's access-denied message
 // stands for the whole read it comes in, so output holding it is only read, not compared.)
+#include "base/Clock.h"
 #include "driveimage/ImageToolOutput.h"
 #include "jobs/uJob_DriveImage.h"
-#include "base/Clock.h"
 #include "support/FuzzSupport.h"
 
 #include <QStringDecoder>

@@ -2,11 +2,11 @@
 // restore and an import read it. Beyond reading without harm: the run's reader and the restore's
 // reader agree; every restore point and stored path that the restore's checks accept stays inside its
 // folder; and an imported job, saved as a local job file, reads back the same.
+#include "base/BinaryStream.h"
+#include "base/encryptor.h"
 #include "engine/FileStamp.h"
 #include "engine/RemoteBookkeepingFile.h"
 #include "engine/RestorePoints.h"
-#include "base/BinaryStream.h"
-#include "base/encryptor.h"
 #include "jobs/JobFiles.h"
 #include "support/FuzzSupport.h"
 #include "support/TestEnvironment.h"

@@ -1,9 +1,9 @@
 #include "app/core/AppStartup.h"
 
+#include "base/AppState.h"
+#include "events/EventsLog.h"
 #include "i18n/Translate.h"
 #include "jobs/JobCatalogue.h"
-#include "events/EventsLog.h"
-#include "base/AppState.h"
 #include "options/uOptions.h"
 #include "platform/AskingUser.h"
 #include "platform/Autorun.h"

@@ -1,11 +1,11 @@
 // zorvanbackup-cli rename: the name rules of a new job, and a rename that takes the job's backup folder,
 // the job file beside it, its logs and its local job file along.
 #include "cli/CliApp.h"
-#include "storage/DestinationIdentity.h"
-#include "jobs/JobCatalogue.h"
 #include "events/EventsLog.h"
+#include "jobs/JobCatalogue.h"
 #include "options/uOptions.h"
 #include "platform/StandardFolders.h"
+#include "storage/DestinationIdentity.h"
 #include "support/CliRunner.h"
 #include "support/TestEnvironment.h"
 

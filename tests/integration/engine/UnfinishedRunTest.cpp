@@ -2,9 +2,9 @@
 // handling of the unfinished backup it leaves behind.
 #include "EngineTestSupport.h"
 
+#include "base/Clock.h"
 #include "events/EventsLog.h"
 #include "options/uOptions.h"
-#include "base/Clock.h"
 #include "support/TestEnvironment.h"
 #include "support/WithoutPrivileges.h"
 

@@ -1,11 +1,11 @@
 // The production starter under the tick: a due job whose run lock is held elsewhere (the command line
 // running the same job) waits, and runs for real once that run has ended.
 #include "scheduler/JobRunStarter.h"
-#include "jobs/JobCatalogue.h"
-#include "jobs/uJob_FilesAndFolders.h"
-#include "events/EventsLog.h"
 #include "base/AppState.h"
 #include "base/Clock.h"
+#include "events/EventsLog.h"
+#include "jobs/JobCatalogue.h"
+#include "jobs/uJob_FilesAndFolders.h"
 #include "platform/Elevation.h"
 #include "platform/JobRunLock.h"
 #include "platform/PowerControl.h"

@@ -1,10 +1,10 @@
 // zorvanbackup-cli create: the name, destination, user and password rules that both kinds of job share
 // give the same answer for a files job and a drive image job.
 #include "cli/CliApp.h"
+#include "events/EventsLog.h"
 #include "jobs/JobCatalogue.h"
 #include "jobs/uJob_DriveImage.h"
 #include "jobs/uJob_FilesAndFolders.h"
-#include "events/EventsLog.h"
 #include "platform/StandardFolders.h"
 #include "support/CliRunner.h"
 #include "support/TestEnvironment.h"

@@ -1,8 +1,8 @@
 // Restore guidance of a drive image job: the storage check before the guidance opens, and the restart.
 #include "driveimage/DriveImageRestore.h"
-#include "jobs/uJob_DriveImage.h"
-#include "events/EventsLog.h"
 #include "base/AppState.h"
+#include "events/EventsLog.h"
+#include "jobs/uJob_DriveImage.h"
 #include "options/uOptions.h"
 #include "support/TestEnvironment.h"
 

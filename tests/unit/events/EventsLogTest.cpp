@@ -1,6 +1,6 @@
 #include "events/EventsLog.h"
-#include "options/uOptions.h"
 #include "base/Clock.h"
+#include "options/uOptions.h"
 
 #include <gtest/gtest.h>
 #include <QRegularExpression>
@@ -82,7 +82,8 @@ TEST_F(EventsLogTest, EventsFromManyThreadsArriveWholeAndInPerThreadOrder)
             AddEvent(QString("B %1").arg(i));
     });
     TEventsPanel panel;
-    FlushEventsToLog(panel, GlobalOptions.Logging.MaxNumberOfLinesInEventsLog); // flushing while the workers add must lose nothing
+    // flushing while the workers add must lose nothing
+    FlushEventsToLog(panel, GlobalOptions.Logging.MaxNumberOfLinesInEventsLog);
     a.join();
     b.join();
     FlushEventsToLog(panel, GlobalOptions.Logging.MaxNumberOfLinesInEventsLog);

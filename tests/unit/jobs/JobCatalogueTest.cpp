@@ -1,9 +1,9 @@
 #include "jobs/JobCatalogue.h"
 #include "app/core/AppStartup.h"
+#include "base/AppState.h"
+#include "events/EventsLog.h"
 #include "jobs/uJob_DriveImage.h"
 #include "jobs/uJob_FilesAndFolders.h"
-#include "events/EventsLog.h"
-#include "base/AppState.h"
 #include "platform/StandardFolders.h"
 #include "support/TestEnvironment.h"
 

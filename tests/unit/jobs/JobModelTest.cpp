@@ -1,8 +1,8 @@
+#include "base/Clock.h"
 #include "base/DateTime.h"
+#include "events/EventsLog.h"
 #include "jobs/uJob_DriveImage.h"
 #include "jobs/uJob_FilesAndFolders.h"
-#include "events/EventsLog.h"
-#include "base/Clock.h"
 
 #include <gtest/gtest.h>
 

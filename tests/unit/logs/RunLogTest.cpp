@@ -1,10 +1,10 @@
 // Run log lines and files, the backup history, log retention and the job's temporary files.
 #include "logs/RunLog.h"
+#include "base/Clock.h"
 #include "base/DateTime.h"
-#include "jobs/uJob.h"
 #include "events/EventsLog.h"
 #include "jobs/JobPaths.h"
-#include "base/Clock.h"
+#include "jobs/uJob.h"
 #include "support/TestEnvironment.h"
 
 #include <gtest/gtest.h>

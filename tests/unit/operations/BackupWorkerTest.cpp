@@ -1,8 +1,8 @@
 // The worker thread of a backup run: the run lock is held while it runs, and an error that escapes the
 // run ends it as failed instead of ending the program.
+#include "events/EventsLog.h"
 #include "jobs/uJob.h"
 #include "operations/BackupRunSteps.h"
-#include "events/EventsLog.h"
 #include "platform/JobRunLock.h"
 
 #include <gtest/gtest.h>

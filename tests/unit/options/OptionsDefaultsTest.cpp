@@ -1,5 +1,5 @@
-#include "options/uOptions.h"
 #include "options/RunAtLogon.h"
+#include "options/uOptions.h"
 #include "platform/Autorun.h"
 #include "platform/ProcessPriority.h"
 #include "platform/StandardFolders.h"

@@ -1,8 +1,8 @@
 // The options file: the layouts of versions 2 to 8 built by hand, round trips, and damaged files.
-#include "platform/ConfigurationFile.h"
 #include "base/encryptor.h"
 #include "events/EventsLog.h"
 #include "options/uOptions.h"
+#include "platform/ConfigurationFile.h"
 #include "support/TestEnvironment.h"
 
 #include <gtest/gtest.h>

@@ -2,9 +2,9 @@
 // What the scheduler tests drive instead of real backups and system services: a run starter whose
 // runs are real worker threads that end when the test says so (or when cancelled), and recorders for
 // sleep inhibition, elevation and power-off.
+#include "events/EventsLog.h"
 #include "i18n/Translate.h"
 #include "jobs/uJob.h"
-#include "events/EventsLog.h"
 #include "platform/Elevation.h"
 #include "platform/PowerControl.h"
 #include "platform/SleepInhibitor.h"

@@ -1,12 +1,12 @@
 #pragma once
 // A catalogue, a scheduler and its doubles, with helpers that build scheduled jobs and tick at a
 // given moment of the test clock.
+#include "base/AppState.h"
+#include "base/Clock.h"
 #include "jobs/JobCatalogue.h"
 #include "jobs/uJob_DriveImage.h"
 #include "jobs/uJob_FilesAndFolders.h"
-#include "base/AppState.h"
 #include "options/uOptions.h"
-#include "base/Clock.h"
 #include "scheduler/Scheduler.h"
 #include "scheduler/ShutdownCountdown.h"
 #include "unit/scheduler/SchedulerDoubles.h"
