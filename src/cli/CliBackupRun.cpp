@@ -33,7 +33,7 @@ int terminalWidth()
 QString progressLine(const TJob& job, int width)
 {
     QStringList parts;
-    if (dynamic_cast<const TJob_FilesAndFolders*>(&job))
+    if (job.Kind() == jkFilesAndFolders)
         parts.append(QStringLiteral("%1 files, %2")
                          .arg(job.CurrentBackupFilesProcessed.load())
                          .arg(FormatByteSize(job.CurrentBackupSize.load())));

@@ -2,8 +2,7 @@
 
 #include "cli/CliApp.h"
 #include "jobs/JobCatalogue.h"
-#include "jobs/uJob_DriveImage.h"
-#include "jobs/uJob_FilesAndFolders.h"
+#include "jobs/uJob.h"
 #include "platform/SmbPath.h"
 #include "storage/DestinationIdentity.h"
 
@@ -24,17 +23,6 @@ bool readPassword(const QString& file, QString& password)
     while (password.endsWith('\n') || password.endsWith('\r'))
         password.chop(1);
     return true;
-}
-
-// Each kind writes its own job file; a failure is queued as an event by the job.
-bool saveLocalJobFile(TJob& job)
-{
-    const QString path = LocalJobFilePath(job.stJobName);
-    if (auto* files = dynamic_cast<TJob_FilesAndFolders*>(&job))
-        return files->SaveLocalJobFile(path);
-    if (auto* image = dynamic_cast<TJob_DriveImage*>(&job))
-        return image->SaveLocalJobFile(path);
-    return false;
 }
 
 } // namespace
@@ -131,7 +119,8 @@ int TCliCreateOptions::add(std::unique_ptr<TJob> job, const QString& created)
     job->DestinationPath = destination;
     job->Destination_NetworkUsername = user;
     job->Destination_NetworkPassword = password;
-    if (!saveLocalJobFile(*job)) {
+    // A failure is queued as an event by the job.
+    if (!job->SaveLocalJobFile(LocalJobFilePath(job->stJobName))) {
         app.printEvents();
         return CliApp::kFinishedWithErrors;
     }

@@ -85,18 +85,15 @@ bool nameAndSwitch(const QStringList& args, const char* option, QString& name, b
 // The removal of a job's backups by its kind's own Remove; true on success.
 bool removeBackups(CliApp& app, TJob& job)
 {
-    auto* image = dynamic_cast<TJob_DriveImage*>(&job);
-    if (!image) {
-        auto* files = dynamic_cast<TJob_FilesAndFolders*>(&job);
-        return files && files->Remove();
-    }
+    if (job.Kind() != jkDriveImage)
+        return job.Remove();
     // The image tool deletes the versions on its own once it has been handed the deletion, and only
     // for a job that keeps a number of versions.
-    if (image->Remove()) {
+    if (job.Remove()) {
         app.out << "zorvan-imagetool deletes the image versions in the background.\n";
         return true;
     }
-    if (!image->Settings.AutocleanOldBackups)
+    if (!static_cast<const TJob_DriveImage&>(job).Settings.AutocleanOldBackups)
         app.err << "zorvanbackup-cli: \"" << job.stJobName
                 << "\" keeps no number of versions (no --keep-versions): its image versions are left on "
                    "the storage\n";
@@ -208,13 +205,7 @@ int RunBackupCommand(CliApp& app, const QStringList& args)
         return app.usageError(QStringLiteral("backup: unexpected argument: %1").arg(unexpected));
     if (name.isNull())
         return app.usageError(QStringLiteral("backup: one job name is required"));
-    TJob* found = app.catalogue().findByName(name);
-    if (auto* image = dynamic_cast<TJob_DriveImage*>(found))
-        return RunBackupInForeground(app, *image, [image, acceptNewDestination] {
-            image->AcceptNewDestination = acceptNewDestination;
-            return image->Backup();
-        });
-    auto* job = dynamic_cast<TJob_FilesAndFolders*>(found);
+    TJob* job = app.catalogue().findByName(name);
     if (!job)
         return app.jobNotFound(name);
     return RunBackupInForeground(app, *job, [job, acceptNewDestination] {

@@ -91,7 +91,7 @@ void printValue(QTextStream& out, const QString& indent, const QString& label, c
 
 QString JobKindName(const TJob& job)
 {
-    return dynamic_cast<const TJob_DriveImage*>(&job) ? QStringLiteral("image") : QStringLiteral("files");
+    return job.Kind() == jkDriveImage ? QStringLiteral("image") : QStringLiteral("files");
 }
 
 QJsonObject JobSummaryJson(const TJob& job)
@@ -118,10 +118,10 @@ QJsonObject JobDetailsJson(const TJob& job)
         // The password itself is never printed; scripts only learn whether one is stored.
         {"network_password_set", !job.Destination_NetworkPassword.isEmpty()},
     };
-    if (const auto* files = dynamic_cast<const TJob_FilesAndFolders*>(&job)) {
+    if (job.Kind() == jkFilesAndFolders) {
         static const char* kFilters[] = {"none", "include_only", "exclude"};
         static const char* kTypes[] = {"mirror", "full", "incremental"};
-        const auto& s = files->Settings;
+        const auto& s = static_cast<const TJob_FilesAndFolders&>(job).Settings;
         const int filter = int(s.Sources.FilterType);
         const int type = int(s.Backup.BackupType);
         details["sources"] = toArray(s.Sources.List);
@@ -131,8 +131,8 @@ QJsonObject JobDetailsJson(const TJob& job)
         details["full_every"] = s.Backup.PerformFullBackup_EveryCopies;
         details["keep_full"] = s.Backup.NumberFullCopiesToKeep;
         details["remove_before"] = s.Backup.RemoveOldBackupsBeforeStartingNewBackup;
-    } else if (const auto* image = dynamic_cast<const TJob_DriveImage*>(&job)) {
-        const auto& s = image->Settings;
+    } else if (job.Kind() == jkDriveImage) {
+        const auto& s = static_cast<const TJob_DriveImage&>(job).Settings;
         details["volumes"] = toArray(s.SourceDrivesList);
         details["autoclean"] = s.AutocleanOldBackups;
         details["keep_versions"] = s.NumberOfBackupVersionsToKeep;

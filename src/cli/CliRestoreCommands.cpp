@@ -83,12 +83,12 @@ TJob_FilesAndFolders* filesJob(CliApp& app, const QString& command, const QStrin
         code = app.jobNotFound(name);
         return nullptr;
     }
-    auto* files = dynamic_cast<TJob_FilesAndFolders*>(job);
-    if (!files)
-        code = app.usageError(QStringLiteral("%1: \"%2\" is a drive image job; its images are restored with "
-                                             "zorvan-imagetool")
-                                  .arg(command, name));
-    return files;
+    if (job->Kind() == jkFilesAndFolders)
+        return static_cast<TJob_FilesAndFolders*>(job);
+    code = app.usageError(QStringLiteral("%1: \"%2\" is a drive image job; its images are restored with "
+                                         "zorvan-imagetool")
+                              .arg(command, name));
+    return nullptr;
 }
 
 // Prints the run log lines from `printed` on and returns the new count.

@@ -17,7 +17,7 @@ void SetDriveImageRestoreView(TDriveImageRestoreView* view)
     restoreView = view;
 }
 
-void TJob_DriveImage::Restore()
+bool TJob_DriveImage::Restore(TRestoreInteraction&)
 {
     const qint32 errorsBefore = LastJobResult.ErrorsCount;
     const QString result = ConnectToStorage();
@@ -31,12 +31,13 @@ void TJob_DriveImage::Restore()
         AddEvent(cancelled);
         if (view)
             view->ShowRestoreError(result + '\n' + cancelled);
-        return;
+        return true;
     }
     // The guidance stays open as long as the user reads it; no session to the storage is held for it.
     DisconnectFromStorage();
     if (!result.isEmpty() && view)
         view->ShowRestoreGuidance(*this);
+    return true;
 }
 
 QStringList RestartIntoBootMenuCommand()

@@ -48,21 +48,9 @@ bool TJobCatalogue::LoadJobsListAndJobs()
         if (indexOfName(name) >= 0)
             continue;
         const QString path = LocalJobFilePath(name);
-        switch (GetJobFileKind(path)) {
-        case 1: {
-            auto job = std::make_unique<TJob_FilesAndFolders>(name);
+        if (std::unique_ptr<TJob> job = NewJobOfKind(GetJobFileKind(path), name)) {
             job->LoadLocalJobFile(path);
             jobs.push_back(std::move(job));
-            break;
-        }
-        case 2: {
-            auto job = std::make_unique<TJob_DriveImage>(name);
-            job->LoadLocalJobFile(path);
-            jobs.push_back(std::move(job));
-            break;
-        }
-        default:
-            break;
         }
     }
     return true;

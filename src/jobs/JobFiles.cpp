@@ -323,6 +323,18 @@ int GetJobFileKind(const QString& path)
     return kind;
 }
 
+std::unique_ptr<TJob> NewJobOfKind(int kind, const QString& name)
+{
+    switch (kind) {
+    case jkFilesAndFolders:
+        return std::make_unique<TJob_FilesAndFolders>(name);
+    case jkDriveImage:
+        return std::make_unique<TJob_DriveImage>(name);
+    default:
+        return nullptr;
+    }
+}
+
 bool TJob_FilesAndFolders::SaveLocalJobFile(const QString& path)
 {
     if (WriteScrambledFile(path, SerializeLocalJobFile(*this)))
@@ -340,6 +352,17 @@ void TJob_FilesAndFolders::SaveRemoteJobFile(const QString& path, const TRemoteB
 {
     // A failure is ignored: the run goes on without its remote file.
     WriteScrambledFile(path, SerializeRemoteJobFile(*this, bookkeeping));
+}
+
+void TJob_FilesAndFolders::SaveRemoteJobFile(const QString& path)
+{
+    SaveRemoteJobFile(path, TRemoteBookkeeping());
+}
+
+bool TJob_FilesAndFolders::LoadRemoteJobFile(const QString& path, bool LoadJobSettings)
+{
+    TRemoteBookkeeping dropped;
+    return LoadRemoteJobFile(path, LoadJobSettings, dropped);
 }
 
 bool TJob_FilesAndFolders::LoadRemoteJobFile(const QString& path, bool LoadJobSettings,

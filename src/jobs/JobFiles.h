@@ -9,15 +9,20 @@
 #include <QByteArray>
 #include <QString>
 
+#include <memory>
+
 // The version every writer puts into the header.
 constexpr qint32 kJobFileVersion = 5;
 // The kind field of the header (present from version 4 on).
-constexpr qint32 kJobFileKindFilesAndFolders = 1;
-constexpr qint32 kJobFileKindDriveImage = 2;
+constexpr qint32 kJobFileKindFilesAndFolders = jkFilesAndFolders;
+constexpr qint32 kJobFileKindDriveImage = jkDriveImage;
 
 // 0 when the file is missing or cannot be read or parsed (the last two add an event), else the kind:
 // 1 files-and-folders, 2 drive image. Files of version 3 or lower predate drive images and are 1.
 int GetJobFileKind(const QString& path);
+
+// A new job of the kind a job file announces (GetJobFileKind); null for 0 or an unknown kind.
+std::unique_ptr<TJob> NewJobOfKind(int kind, const QString& name);
 
 // The plain content of each file. The parsers throw TBinaryReadError on a short or malformed content
 // (including an enumeration value this program does not know) and ignore bytes after the last field.

@@ -130,14 +130,61 @@ public:
     using std::runtime_error::runtime_error;
 };
 
+// The kinds of job. The values are the kind field of the job files: never change them.
+enum TJobKind : qint32
+{
+    jkFilesAndFolders = 1,
+    jkDriveImage = 2
+};
+
+// What a restore asks its user while it is being prepared. The program's dialogs and the command line
+// each implement it, so that both drive the same preparation.
+class TRestoreInteraction
+{
+public:
+    virtual ~TRestoreInteraction() = default;
+    // The folder to restore into; false when the user cancels. Only an existing folder is accepted.
+    virtual bool ChooseOutputFolder(QString& folder) = 0;
+    // The restore point window in its loading state while the storage is read, and its closing.
+    virtual void ShowLoading() = 0;
+    virtual void CloseLoading() = 0;
+    // The user picks one of the labels (oldest first); false on Cancel or when the window is closed.
+    virtual bool ChooseRestorePoint(const QStringList& labels, qint32& index) = 0;
+    // The password of a restore point kept in ZIP archives; empty when the prompt is cancelled.
+    virtual QString QueryZipPassword(const QString& caption, const QString& prompt) = 0;
+    // An error message (error kind, OK button).
+    virtual void ShowError(const QString& message) = 0;
+};
+
+// A backup job: what both kinds hold, and the operations each kind carries out in its own way.
 class TJob
 {
 public:
     explicit TJob(const QString& name);
-    // Virtual only so that owners may delete a job through its base and test its kind with dynamic_cast.
     virtual ~TJob();
     TJob(const TJob&) = delete;
     TJob& operator=(const TJob&) = delete;
+
+    virtual TJobKind Kind() const = 0;
+
+    // Starts a backup run on a new worker thread and returns at once. False, with nothing changed,
+    // when the job already runs in this or another process.
+    virtual bool Backup() = 0;
+    // Removes the job's backups and its remote job file from the storage; true on success (for a drive
+    // image job: when the deletion of the image versions has been handed to the image tool).
+    virtual bool Remove() = 0;
+    // Prepares a restore with `ui` on the calling thread. False, with nothing changed, when the job
+    // already runs in this or another process; true when the restore has been started or has ended.
+    virtual bool Restore(TRestoreInteraction& ui) = 0;
+
+    // The local job file (the whole job). False, with an event, when it cannot be written or read.
+    virtual bool SaveLocalJobFile(const QString& path) = 0;
+    virtual bool LoadLocalJobFile(const QString& path) = 0;
+    // The remote job file beside the backups, as a job without backups writes it. A failure is ignored.
+    virtual void SaveRemoteJobFile(const QString& path) = 0;
+    // Reads the remote job file; with `LoadJobSettings` the job's settings are replaced by the file's.
+    // A missing file reads nothing and returns true; a malformed one throws TJobFileError.
+    virtual bool LoadRemoteJobFile(const QString& path, bool LoadJobSettings) = 0;
 
     QString stJobName;
     std::atomic<TJobOperation> JobOperation{joBackup};

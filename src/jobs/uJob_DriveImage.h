@@ -18,21 +18,22 @@ public:
 
     TSpecificSettings Settings;
 
-    // Starts a backup run on a new worker thread and returns at once (driveimage/). False, with nothing
-    // changed, when the job already runs in this or another process.
-    bool Backup();
+    TJobKind Kind() const override { return jkDriveImage; }
+
+    // The backup by the image tool (driveimage/).
+    bool Backup() override;
     // The run itself, on the calling thread.
     void BackupInThread();
     // Removes the remote job file and hands the deletion of every image version to the image tool;
     // true when the deletion was handed over.
-    bool Remove();
-    // Checks that the storage can be reached and opens the restore guidance (driveimage/DriveImageRestore.h).
-    void Restore();
+    bool Remove() override;
+    // Checks that the storage can be reached and opens the restore guidance (driveimage/DriveImageRestore.h),
+    // which shows its own errors: `ui` is not asked. Returns true.
+    bool Restore(TRestoreInteraction& ui) override;
 
-    bool SaveLocalJobFile(const QString& path);
-    bool LoadLocalJobFile(const QString& path);
+    bool SaveLocalJobFile(const QString& path) override;
+    bool LoadLocalJobFile(const QString& path) override;
     // Failures are ignored silently.
-    void SaveRemoteJobFile(const QString& path);
-    // A missing file reads nothing and returns true; a malformed one throws TJobFileError.
-    bool LoadRemoteJobFile(const QString& path, bool LoadJobSettings);
+    void SaveRemoteJobFile(const QString& path) override;
+    bool LoadRemoteJobFile(const QString& path, bool LoadJobSettings) override;
 };

@@ -48,25 +48,6 @@ struct TRemoteBookkeeping
     qint64 SizeOfAllIncrementsOrLastDifferentialCopy = 0;
 };
 
-// What a restore asks its user while it is being prepared. The program's dialogs and the command line
-// each implement it, so that both drive the same preparation.
-class TRestoreInteraction
-{
-public:
-    virtual ~TRestoreInteraction() = default;
-    // The folder to restore into; false when the user cancels. Only an existing folder is accepted.
-    virtual bool ChooseOutputFolder(QString& folder) = 0;
-    // The restore point window in its loading state while the storage is read, and its closing.
-    virtual void ShowLoading() = 0;
-    virtual void CloseLoading() = 0;
-    // The user picks one of the labels (oldest first); false on Cancel or when the window is closed.
-    virtual bool ChooseRestorePoint(const QStringList& labels, qint32& index) = 0;
-    // The password of a restore point kept in ZIP archives; empty when the prompt is cancelled.
-    virtual QString QueryZipPassword(const QString& caption, const QString& prompt) = 0;
-    // An error message (error kind, OK button).
-    virtual void ShowError(const QString& message) = 0;
-};
-
 class TJob_FilesAndFolders : public TJob
 {
 public:
@@ -76,25 +57,29 @@ public:
 
     TSpecificSettings Settings;
 
-    bool SaveLocalJobFile(const QString& path);
-    bool LoadLocalJobFile(const QString& path);
+    TJobKind Kind() const override { return jkFilesAndFolders; }
+
+    bool SaveLocalJobFile(const QString& path) override;
+    bool LoadLocalJobFile(const QString& path) override;
+    // Writes no bookkeeping: the file of a job that has no backups yet.
+    void SaveRemoteJobFile(const QString& path) override;
     // Failures are ignored silently: the run goes on.
     void SaveRemoteJobFile(const QString& path, const TRemoteBookkeeping& bookkeeping);
+    // Reads and drops the bookkeeping.
+    bool LoadRemoteJobFile(const QString& path, bool LoadJobSettings) override;
     // A missing file reads nothing and returns true; a malformed one throws TJobFileError.
     bool LoadRemoteJobFile(const QString& path, bool LoadJobSettings, TRemoteBookkeeping& bookkeeping);
 
-    // Starts a backup run on a new worker thread and returns at once (engine/). False, with nothing
-    // changed, when the job already runs in this or another process.
-    bool Backup();
+    // The backup by the program's own engine (engine/).
+    bool Backup() override;
     // The run itself, on the calling thread.
     void BackupInThread();
     // Removes the remote job file and the job's folder from the storage; true on success.
-    bool Remove();
+    bool Remove() override;
 
-    // Restore: prepares a restore on the calling thread with `ui` (output folder, restore point) and
-    // starts the run on a worker thread. False, with nothing changed, when the job already runs in this
-    // or another process; true when the run has been started or the restore has ended.
-    bool Restore(TRestoreInteraction& ui);
+    // Restore: asks `ui` for the output folder and the restore point, then starts the run on a worker
+    // thread (engine/).
+    bool Restore(TRestoreInteraction& ui) override;
     // The restore run into `OutputPath` up to the restore point `ListInd` (-1 for a mirror), on the
     // calling thread; reads the remote job file that the preparation left in the temporary folder.
     void RestoreInThread(const QString& OutputPath, const QString& myZIPPassword, qint32 ListInd);

@@ -22,10 +22,7 @@ void saveLocalJobFile(TJob& job)
     const QString path = LocalJobFilePath(job.stJobName);
     if (path.isEmpty())
         return;
-    if (auto* files = dynamic_cast<TJob_FilesAndFolders*>(&job))
-        files->SaveLocalJobFile(path);
-    else if (auto* image = dynamic_cast<TJob_DriveImage*>(&job))
-        image->SaveLocalJobFile(path);
+    job.SaveLocalJobFile(path);
 }
 } // namespace
 

@@ -25,17 +25,10 @@ QString fillName(const QString& text, const QString& name)
 std::unique_ptr<TJob> loadJob(int kind, const QString& name, const QString& file)
 {
     try {
-        if (kind == kJobFileKindFilesAndFolders) {
-            auto job = std::make_unique<TJob_FilesAndFolders>(name);
-            TRemoteBookkeeping bookkeeping;
-            job->LoadRemoteJobFile(file, true, bookkeeping);
-            return job;
-        }
-        if (kind == kJobFileKindDriveImage) {
-            auto job = std::make_unique<TJob_DriveImage>(name);
+        std::unique_ptr<TJob> job = NewJobOfKind(kind, name);
+        if (job)
             job->LoadRemoteJobFile(file, true);
-            return job;
-        }
+        return job;
     } catch (const TJobFileError&) {
     }
     return nullptr;
@@ -91,10 +84,7 @@ TJobImportResult ImportJobFromStorage(TJobCatalogue& catalogue, const QString& p
             AddEvent(fillName(Translate(QStringLiteral("Job is open: \"%s\".")), name));
             result.Job = job.get();
             catalogue.append(std::move(job));
-            if (auto* files = dynamic_cast<TJob_FilesAndFolders*>(result.Job))
-                files->SaveLocalJobFile(LocalJobFilePath(name));
-            else if (auto* image = dynamic_cast<TJob_DriveImage*>(result.Job))
-                image->SaveLocalJobFile(LocalJobFilePath(name));
+            result.Job->SaveLocalJobFile(LocalJobFilePath(name));
             catalogue.SaveJobsList();
         }
     }

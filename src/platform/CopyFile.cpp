@@ -1,7 +1,6 @@
 #include "platform/CopyFile.h"
 
-#include "platform/FileSystemLocal.h"
-#include "platform/SmbFileSystem.h"
+#include "platform/FileSystem.h"
 
 #include <QRandomGenerator>
 
@@ -64,8 +63,7 @@ qint64 readChunk(TFileHandle& in, char* buffer, qint64 size)
         qint64 n = in.read(buffer + done, size - done);
         if (n == -EINVAL) {
             // O_DIRECT refused for this read (unaligned offset at the tail): continue buffered.
-            auto* local = dynamic_cast<TLocalFileHandle*>(&in);
-            if (local && local->isDirect() && local->dropDirect() == 0)
+            if (in.isDirect() && in.dropDirect() == 0)
                 n = in.read(buffer + done, size - done);
         }
         if (n < 0)
@@ -79,11 +77,10 @@ qint64 readChunk(TFileHandle& in, char* buffer, qint64 size)
 
 qint64 writeChunk(TFileHandle& out, const char* buffer, qint64 size)
 {
-    auto* local = dynamic_cast<TLocalFileHandle*>(&out);
-    if (local && local->isDirect() && size % qint64(kDirectAlignment) != 0)
-        local->dropDirect(); // the unaligned tail of the file
+    if (out.isDirect() && size % qint64(kDirectAlignment) != 0)
+        out.dropDirect(); // the unaligned tail of the file
     qint64 n = out.write(buffer, size);
-    if (n == -EINVAL && local && local->isDirect() && local->dropDirect() == 0)
+    if (n == -EINVAL && out.isDirect() && out.dropDirect() == 0)
         n = out.write(buffer, size);
     return n;
 }
@@ -99,12 +96,6 @@ void dropFromCache(TFileHandle& in, TFileHandle& out, qint64 offset, qint64 leng
                           SYNC_FILE_RANGE_WAIT_BEFORE | SYNC_FILE_RANGE_WRITE | SYNC_FILE_RANGE_WAIT_AFTER);
         ::posix_fadvise(out.descriptor(), offset, length, POSIX_FADV_DONTNEED);
     }
-}
-
-bool isDirect(const TFileHandle& handle)
-{
-    const auto* local = dynamic_cast<const TLocalFileHandle*>(&handle);
-    return local && local->isDirect();
 }
 
 // In-kernel copy between two local descriptors. Returns 0, ECANCELED, or -1 when the caller should
@@ -156,7 +147,7 @@ int copyByChunks(TFileHandle& in, TFileHandle& out, qint64 total, const TCopyOpt
         sourceFailed = true;
         return ENOMEM;
     }
-    const bool dropPages = options.unbuffered && !(isDirect(in) && isDirect(out));
+    const bool dropPages = options.unbuffered && !(in.isDirect() && out.isDirect());
     for (;;) {
         if (cancelled(options))
             return ECANCELED;
@@ -258,11 +249,9 @@ TCopyResult CopyFileWithProgress(TFileSystem& sourceFs, const QString& source, T
     int error = -1;
     if (!options.unbuffered && in->descriptor() >= 0 && out->descriptor() >= 0)
         error = copyInKernel(in->descriptor(), out->descriptor(), total, options, transferred);
-    auto* smbTarget = dynamic_cast<TSmbFileSystem*>(&targetFs);
-    if (error == -1 && smbTarget && !options.unbuffered && in->descriptor() >= 0 &&
-        total >= 2 * kCopyChunkSize) {
-        // Large files to a share: a second session writes every other chunk.
-        error = smbTarget->copyWithHelper(
+    if (error == -1 && !options.unbuffered && in->descriptor() >= 0 && total >= 2 * kCopyChunkSize) {
+        // Large files where the target's file system has a faster way (a share: a second session).
+        error = targetFs.copyLargeFile(
             in->descriptor(), total, *out, written, kCopyChunkSize, [&options] { return cancelled(options); },
             [&](qint64 done) {
                 transferred = done;

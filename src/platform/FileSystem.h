@@ -4,7 +4,9 @@
 #include <QList>
 #include <QString>
 
+#include <cerrno>
 #include <ctime>
+#include <functional>
 #include <memory>
 
 struct TFileStat
@@ -48,6 +50,16 @@ public:
     virtual int close() = 0;
     // The local descriptor, or -1 for a remote file.
     virtual int descriptor() const { return -1; }
+    // Opened with O_DIRECT: buffers and sizes must be aligned to the block size.
+    virtual bool isDirect() const { return false; }
+    // Drops O_DIRECT (for the unaligned tail of a file); 0 or errno. Nothing to drop without it.
+    virtual int dropDirect() { return 0; }
+    // Moves the offset of the next read or write; 0 or errno (ESPIPE for a handle that cannot).
+    virtual int seek(qint64 offset)
+    {
+        (void)offset;
+        return ESPIPE;
+    }
 };
 
 // A last-write time that was set later than the call that asked for it, and could not be set.
@@ -106,6 +118,18 @@ public:
     {
         (void)path;
         return nullptr;
+    }
+
+    // Copies the first `total` bytes of the local file `source` into `out`, a file this file system has
+    // just created at `target`, faster than chunk by chunk through `out` where the backend can (a share:
+    // a second session writes every other chunk). 0 or errno; -1 when it cannot, and the caller copies
+    // through `out` itself. `cancelled` is asked between chunks, `progress` told the bytes done.
+    virtual int copyLargeFile(int source, qint64 total, TFileHandle& out, const QString& target,
+                              qint64 chunkSize, const std::function<bool()>& cancelled,
+                              const std::function<void(qint64)>& progress)
+    {
+        (void)source, (void)total, (void)out, (void)target, (void)chunkSize, (void)cancelled, (void)progress;
+        return -1;
     }
 
     bool exists(const QString& path);

@@ -40,10 +40,8 @@ public:
     qint64 write(const char* buffer, qint64 size) override;
     int close() override;
     int descriptor() const override { return fd; }
-    // Opened with O_DIRECT: buffers and sizes must be aligned to the block size.
-    bool isDirect() const { return direct; }
-    // Drops O_DIRECT (for the unaligned tail of a file); 0 or errno.
-    int dropDirect();
+    bool isDirect() const override { return direct; }
+    int dropDirect() override;
 
 private:
     int fd;

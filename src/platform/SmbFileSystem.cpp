@@ -78,7 +78,7 @@ public:
         return done;
     }
 
-    int seek(qint64 offset)
+    int seek(qint64 offset) override
     {
         const std::lock_guard lock(SmbLibraryMutex());
         errno = 0;
@@ -140,14 +140,14 @@ TSmbHelper* TSmbFileSystem::helperSession()
     return helper->available() ? helper.get() : nullptr;
 }
 
-int TSmbFileSystem::copyWithHelper(int source, qint64 total, TFileHandle& out, const QString& target,
-                                   qint64 chunkSize, const std::function<bool()>& cancelled,
-                                   const std::function<void(qint64)>& progress)
+int TSmbFileSystem::copyLargeFile(int source, qint64 total, TFileHandle& out, const QString& target,
+                                  qint64 chunkSize, const std::function<bool()>& cancelled,
+                                  const std::function<void(qint64)>& progress)
 {
     settle();
-    auto* file = dynamic_cast<TSmbFileHandle*>(&out);
     const QByteArray url = urlOf(target);
-    TSmbHelper* second = file && !url.isEmpty() ? helperSession() : nullptr;
+    // Only a file of a share is written by offset (positioning it asks nothing of the server).
+    TSmbHelper* second = !url.isEmpty() && out.seek(0) == 0 ? helperSession() : nullptr;
     if (!second)
         return -1;
     // This session's chunk of the next pair is read while the helper still writes: the read is off
@@ -172,9 +172,9 @@ int TSmbFileSystem::copyWithHelper(int source, qint64 total, TFileHandle& out, c
         if (helperLength > 0 && !second->startWrite(url, source, helperOffset, helperLength))
             error = EPIPE;
         if (error == 0)
-            error = file->seek(offset);
+            error = out.seek(offset);
         if (error == 0) {
-            const qint64 written = file->write(buffer.data(), read);
+            const qint64 written = out.write(buffer.data(), read);
             if (written < 0)
                 error = int(-written);
         }

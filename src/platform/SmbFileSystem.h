@@ -42,12 +42,12 @@ public:
     // it cannot be started, this session does all the work.
     void setHelperProgram(const QString& program) { helperProgram = program; }
 
-    // Copies the first `total` bytes of the local file `source` into `out`, a file this session has
-    // just created at `target`, with the second session writing every other chunk: two writes in
-    // flight instead of one. 0 or errno; -1 when there is no second session (the caller copies
-    // alone). `cancelled` is asked before each pair of chunks, `progress` told the bytes done after it.
-    int copyWithHelper(int source, qint64 total, TFileHandle& out, const QString& target, qint64 chunkSize,
-                       const std::function<bool()>& cancelled, const std::function<void(qint64)>& progress);
+    // The second session writes every other chunk: two writes in flight instead of one. -1 when there
+    // is no second session or `out` is not a file of this session. `cancelled` is asked before each
+    // pair of chunks, `progress` told the bytes done after it.
+    int copyLargeFile(int source, qint64 total, TFileHandle& out, const QString& target, qint64 chunkSize,
+                      const std::function<bool()>& cancelled,
+                      const std::function<void(qint64)>& progress) override;
 
 private:
     int open(const QString& path, int flags, quint32 mode, std::unique_ptr<TFileHandle>& out);

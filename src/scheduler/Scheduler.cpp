@@ -2,7 +2,6 @@
 
 #include "base/AppState.h"
 #include "jobs/JobCatalogue.h"
-#include "jobs/uJob_DriveImage.h"
 #include "options/uOptions.h"
 #include "platform/Elevation.h"
 #include "platform/SleepInhibitor.h"
@@ -22,7 +21,7 @@ bool countsAsRunning(TJobStatus status)
 
 bool isDriveImageJob(const TJob& job)
 {
-    return dynamic_cast<const TJob_DriveImage*>(&job) != nullptr;
+    return job.Kind() == jkDriveImage;
 }
 
 } // namespace

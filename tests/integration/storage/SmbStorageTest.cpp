@@ -1,5 +1,5 @@
 // Storage access over a real Samba server started by the test fixture.
-#include "jobs/uJob.h"
+#include "jobs/uJob_FilesAndFolders.h"
 #include "platform/CopyFile.h"
 #include "platform/FileSystem.h"
 #include "platform/FileSystemLocal.h"
@@ -55,7 +55,7 @@ protected:
         static std::atomic<int> counter{0};
         const QString name = QStringLiteral("t%1").arg(++counter);
         QDir().mkpath(server->shareFolder() + '/' + name);
-        auto job = std::make_unique<TJob>(QStringLiteral("Job"));
+        auto job = std::make_unique<TJob_FilesAndFolders>(QStringLiteral("Job"));
         job->DestinationType = dtNetwork;
         job->DestinationPath = server->shareUrl() + '/' + name;
         job->Destination_NetworkUsername = server->user();
@@ -150,7 +150,7 @@ TEST_F(SmbStorage, ConnectionErrorsCarryTheirPrefix)
 
 TEST_F(SmbStorage, ConnectToStorageLogsAndCounts)
 {
-    TJob job(QStringLiteral("Job"));
+    TJob_FilesAndFolders job(QStringLiteral("Job"));
     job.DestinationType = dtNetwork;
     job.DestinationPath = server->shareUrl();
     job.Destination_NetworkUsername = server->user();
@@ -284,7 +284,7 @@ TEST_F(SmbStorage, FolderAndRenameOperations)
 
 TEST_F(SmbStorage, ReadOnlyShareFailsEveryAttempt)
 {
-    TJob job(QStringLiteral("Job"));
+    TJob_FilesAndFolders job(QStringLiteral("Job"));
     job.DestinationType = dtNetwork;
     job.DestinationPath = server->readOnlyShareUrl();
     job.Destination_NetworkUsername = server->user();

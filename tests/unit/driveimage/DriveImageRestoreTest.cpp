@@ -19,6 +19,26 @@ public:
     QStringList guidance;
 };
 
+// A drive image restore shows its own errors and guidance: the interaction must not be asked anything.
+class UnaskedInteraction : public TRestoreInteraction
+{
+public:
+    bool ChooseOutputFolder(QString&) override { return asked("folder"); }
+    void ShowLoading() override { asked("loading"); }
+    void CloseLoading() override { asked("loading closed"); }
+    bool ChooseRestorePoint(const QStringList&, qint32&) override { return asked("point"); }
+    QString QueryZipPassword(const QString&, const QString&) override { return asked("password"), QString(); }
+    void ShowError(const QString& message) override { asked("error " + message); }
+    QStringList questions;
+
+private:
+    bool asked(const QString& what)
+    {
+        questions.append(what);
+        return false;
+    }
+};
+
 class DriveImageRestoreTest : public ::testing::Test
 {
 protected:
@@ -37,13 +57,22 @@ protected:
         AppTerminating = false;
     }
 
+    // The restore as the program's callers reach it: through the job's base.
+    void restore()
+    {
+        TJob& anyKind = job;
+        EXPECT_TRUE(anyKind.Restore(ui));
+        EXPECT_TRUE(ui.questions.isEmpty()) << ui.questions.join(", ").toStdString();
+    }
+
     RecordingView view;
+    UnaskedInteraction ui;
     TJob_DriveImage job{"System image"};
 };
 
 TEST_F(DriveImageRestoreTest, ReachableStorageOpensTheGuidance)
 {
-    job.Restore();
+    restore();
     EXPECT_EQ(view.guidance, QStringList{"System image"});
     EXPECT_TRUE(view.errors.isEmpty());
     EXPECT_TRUE(EventsQueue().takeAll().isEmpty());
@@ -53,7 +82,7 @@ TEST_F(DriveImageRestoreTest, UnreachableStorageIsReportedTwiceInTheEventsAndOnc
 {
     job.DestinationPath += "/gone";
     job.LastJobResult.ErrorsCount = 2;
-    job.Restore();
+    restore();
 
     EXPECT_TRUE(view.guidance.isEmpty());
     ASSERT_EQ(view.errors.size(), 1);

@@ -4,7 +4,7 @@
 #include "base/DateTime.h"
 #include "events/EventsLog.h"
 #include "jobs/JobPaths.h"
-#include "jobs/uJob.h"
+#include "jobs/uJob_FilesAndFolders.h"
 #include "support/TestEnvironment.h"
 
 #include <gtest/gtest.h>
@@ -40,7 +40,7 @@ protected:
         }
     }
 
-    TJob job{QStringLiteral("Docs job")};
+    TJob_FilesAndFolders job{QStringLiteral("Docs job")};
 };
 
 TEST_F(RunLogTest, LinesCarryTheTimeAndTheErrorAndWarningWords)

@@ -1,7 +1,7 @@
 // The worker thread of a backup run: the run lock is held while it runs, and an error that escapes the
 // run ends it as failed instead of ending the program.
 #include "events/EventsLog.h"
-#include "jobs/uJob.h"
+#include "jobs/uJob_FilesAndFolders.h"
 #include "operations/BackupRunSteps.h"
 #include "platform/JobRunLock.h"
 
@@ -24,7 +24,7 @@ bool waitUntilIdle(const TJob& job)
 
 TEST(BackupWorker, AnEscapingErrorEndsTheRunAsFailedAndFreesTheJob)
 {
-    TJob job(QStringLiteral("Worker job"));
+    TJob_FilesAndFolders job(QStringLiteral("Worker job"));
     EventsQueue().takeAll();
     auto lock = std::make_unique<TJobRunLock>(QStringLiteral("worker job"));
     ASSERT_TRUE(lock->tryLock());
@@ -45,7 +45,7 @@ TEST(BackupWorker, AnEscapingErrorEndsTheRunAsFailedAndFreesTheJob)
 
 TEST(BackupWorker, TheLockIsHeldUntilTheRunLetsItGo)
 {
-    TJob job(QStringLiteral("Worker job 2"));
+    TJob_FilesAndFolders job(QStringLiteral("Worker job 2"));
     auto lock = std::make_unique<TJobRunLock>(QStringLiteral("worker job 2"));
     ASSERT_TRUE(lock->tryLock());
     std::atomic<bool> heldDuringRun{false};

@@ -1,5 +1,6 @@
 #include "scheduler/Schedule.h"
 #include "base/Clock.h"
+#include "jobs/uJob_FilesAndFolders.h"
 #include "scheduler/Timetable.h"
 
 #include <gtest/gtest.h>
@@ -64,7 +65,7 @@ protected:
 
 TEST_F(ScheduleTest, ComparisonsAreStrictAtTheExactMoment)
 {
-    TJob job("Monday");
+    TJob_FilesAndFolders job("Monday");
     job.SchedulingSettings.SchedulingType = stDaysOfWeek;
     job.SchedulingSettings.DaysOfWeek[1] = true;
     job.SchedulingSettings.TimeTable = {"08:00:00", "20:00:00"};
@@ -82,7 +83,7 @@ TEST_F(ScheduleTest, ComparisonsAreStrictAtTheExactMoment)
 
 TEST_F(ScheduleTest, WeekDayScheduleFindsLaterTodayAndThePreviousStart)
 {
-    TJob job("Monday");
+    TJob_FilesAndFolders job("Monday");
     job.SchedulingSettings.SchedulingType = stDaysOfWeek;
     job.SchedulingSettings.DaysOfWeek[1] = true;
     job.SchedulingSettings.TimeTable = {"08:00:00", "20:00:00"};
@@ -106,7 +107,7 @@ TEST_F(ScheduleTest, WeekDayScheduleFindsLaterTodayAndThePreviousStart)
 
 TEST_F(ScheduleTest, EmptyTimetableHasNoPastStartButTomorrowStillCounts)
 {
-    TJob job("Empty");
+    TJob_FilesAndFolders job("Empty");
     job.SchedulingSettings.SchedulingType = stDaysOfWeek;
     job.SchedulingSettings.DaysOfWeek[2] = true; // Tuesday
     Clock::setTestTime(at(2024, 3, 4, 12, 0));   // Monday
@@ -122,7 +123,7 @@ TEST_F(ScheduleTest, EmptyTimetableHasNoPastStartButTomorrowStillCounts)
 
 TEST_F(ScheduleTest, MonthDaysThatAMonthLacksAreNeverHit)
 {
-    TJob job("Month end");
+    TJob_FilesAndFolders job("Month end");
     job.SchedulingSettings.SchedulingType = stDaysOfMonth;
     job.SchedulingSettings.DaysOfMonth[31] = true;
     job.SchedulingSettings.TimeTable = {"20:00:00"};
@@ -163,7 +164,7 @@ TEST_F(ScheduleTest, NoScheduledDayGivesNoPastStartAndAnEarlyTimeFallsToYesterda
 
 TEST_F(ScheduleTest, DisabledScheduleNeverComesSoonButStillHasAPastStart)
 {
-    TJob job("Disabled");
+    TJob_FilesAndFolders job("Disabled");
     job.SchedulingSettings.SchedulingType = stDisabled;
     job.SchedulingSettings.DaysOfWeek.fill(true);
     job.SchedulingSettings.DaysOfMonth.fill(true);

@@ -1,4 +1,4 @@
-#include "jobs/uJob.h"
+#include "jobs/uJob_FilesAndFolders.h"
 #include "support/StorageTestUtil.h"
 #include "support/TestEnvironment.h"
 #include "support/WithoutPrivileges.h"
@@ -21,7 +21,7 @@ namespace {
 
 std::unique_ptr<TJob> makeJob(const QString& tempFolder = QString())
 {
-    auto job = std::make_unique<TJob>(QStringLiteral("Job"));
+    auto job = std::make_unique<TJob_FilesAndFolders>(QStringLiteral("Job"));
     job->JobOptions.Processing.IfDestinationNotAvailable_Wait_Sec = 0;
     job->JobOptions.General.PathForTempFiles =
         tempFolder.isEmpty() ? TestEnvironment::makeFolder("temp") : tempFolder;

@@ -1,4 +1,4 @@
-#include "jobs/uJob.h"
+#include "jobs/uJob_FilesAndFolders.h"
 #include "storage/uNetworkFuncs.h"
 #include "support/MissingFacility.h"
 #include "support/StorageTestUtil.h"
@@ -23,7 +23,7 @@ TEST(StorageConnection, ExternalDeviceFolder)
         {folder + "/missing", "ERROR: The directory does not exist: " + folder + "/missing"},
     };
     for (const auto& c : cases) {
-        TJob job(QStringLiteral("My Job"));
+        TJob_FilesAndFolders job(QStringLiteral("My Job"));
         job.DestinationType = dtExternalDevice;
         job.DestinationPath = c.destination;
         job.CurrentFileOperationType = atRemoveRemoteFile;
@@ -47,7 +47,7 @@ TEST(StorageConnection, NetworkDestinationOnAMountedFolder)
 {
     // A share the system has already mounted is reached as a plain folder: nothing to open or close.
     const QString folder = TestEnvironment::makeFolder("mounted");
-    TJob job(QStringLiteral("Job"));
+    TJob_FilesAndFolders job(QStringLiteral("Job"));
     job.DestinationType = dtNetwork;
     job.DestinationPath = folder;
     EXPECT_EQ(job.ConnectToStorage(), folder + "/Job");
@@ -102,7 +102,7 @@ TEST(FileOperationAcrossVolumes, FileIsCopiedFolderIsRefused)
     TestEnvironment::writeFile(folder + "/dir/inner", "x");
     TestEnvironment::writeFile(other.path() + "/taken", "keep");
 
-    TJob job(QStringLiteral("Job"));
+    TJob_FilesAndFolders job(QStringLiteral("Job"));
     EXPECT_EQ(job.FileOperation(atRenameRemoteFile, other.path() + "/taken", folder + "/file", 0, true),
               orERROR_RemoteAccess);
     EXPECT_EQ(TestEnvironment::readFile(other.path() + "/taken"), QByteArray("keep"));
