@@ -6,6 +6,8 @@
 #include "jobs/uJob_DriveImage.h"
 #include "support/TestEnvironment.h"
 
+#include <QDir>
+
 #include <memory>
 
 using namespace TestEnvironment;
