@@ -6,8 +6,9 @@
 #include "driveimage/ImageToolCommandLine.h"
 #include "events/EventsLog.h"
 #include "jobs/JobCatalogue.h"
-#include "operations/BackupRunSteps.h"
+#include "operations/RunLifecycle.h"
 #include "platform/JobRunLock.h"
+#include "storage/StorageConnection.h"
 
 #include <memory>
 
@@ -37,13 +38,12 @@ bool TJob_DriveImage::Remove()
     OptionsToJobOptions();
     JobOperation = joRemove;
     const qint32 errorsBefore = LastJobResult.ErrorsCount;
-    QString storageFolder = ConnectToStorage();
-    if (storageFolder.startsWith(Translate(QStringLiteral("ERROR:")))) {
-        AddEvent(storageFolder);
-        storageFolder.clear();
-    }
-    if (storageFolder.isEmpty())
+    const TStorageConnectionResult connection = ConnectToStorage();
+    if (!connection.error.isEmpty())
+        AddEvent(ConnectionErrorLine(*this, connection));
+    if (!connection.ok())
         return false;
+    const QString& storageFolder = connection.folder;
     bool handedOver = false;
     // Only errors of this removal hold the deletion back, not those of the last backup run.
     if (FileOperation(atRemoveRemoteFile, QString(), storageFolder + QStringLiteral(".kxj"), 0, true) ==

@@ -5,6 +5,7 @@
 #include "events/EventsLog.h"
 #include "jobs/uJob_DriveImage.h"
 #include "platform/ChildProcess.h"
+#include "storage/StorageConnection.h"
 
 #include <atomic>
 
@@ -20,9 +21,10 @@ void SetDriveImageRestoreView(TDriveImageRestoreView* view)
 bool TJob_DriveImage::Restore(TRestoreInteraction&)
 {
     const qint32 errorsBefore = LastJobResult.ErrorsCount;
-    const QString result = ConnectToStorage();
+    const TStorageConnectionResult connection = ConnectToStorage();
     TDriveImageRestoreView* view = restoreView.load();
-    if (result.startsWith(Translate(QStringLiteral("ERROR:")))) {
+    if (!connection.error.isEmpty()) {
+        const QString result = ConnectionErrorLine(*this, connection);
         // A storage that cannot be reached is not an error of the job's backups.
         LastJobResult.ErrorsCount = errorsBefore;
         const QString cancelled =
@@ -35,7 +37,7 @@ bool TJob_DriveImage::Restore(TRestoreInteraction&)
     }
     // The guidance stays open as long as the user reads it; no session to the storage is held for it.
     DisconnectFromStorage();
-    if (!result.isEmpty() && view)
+    if (connection.ok() && view)
         view->ShowRestoreGuidance(*this);
     return true;
 }

@@ -13,17 +13,13 @@
 
 #include <cstring>
 
-namespace {
-const QString kSeparatorLine = QStringLiteral("-----------------------------");
-}
-
 void TDriveImageRun::Run()
 {
     QString errorText;
-    storageFolder = steps.Open(errorText);
+    storageFolder = lifecycle.Open(errorText);
     if (storageFolder.isEmpty()) {
-        steps.ConnectionFailed(errorText);
-        steps.Finish(beforeIdle);
+        lifecycle.ConnectionFailed(errorText);
+        lifecycle.Finish(beforeIdle);
         return;
     }
     runConnected();
@@ -31,10 +27,10 @@ void TDriveImageRun::Run()
 
 void TDriveImageRun::runConnected()
 {
-    steps.PrepareConnected();
+    lifecycle.PrepareConnected();
     job.CurrentFileOperationProgress = 0;
     job.CurrentFileOperationPath.clear();
-    LogPlain(job, kSeparatorLine);
+    LogSeparatorLine(job);
     if (isCancelling()) {
         cancelledEnding();
     } else {
@@ -155,14 +151,15 @@ void TDriveImageRun::afterTool()
 
 void TDriveImageRun::cancelledEnding()
 {
-    closingLine = RunLogLine(T("Backup is cancelled."));
-    AddEvent(FillPlaceholders(T("\"%s\" backup is cancelled."), {job.stJobName}));
-    job.AddEventtoBackupHistory(T("Backup is cancelled."), false);
-    job.LastJobResult.Cancelled = true;
+    lifecycle.Cancelled();
+    endedCancelled = true;
 }
 
 void TDriveImageRun::closeConnectedRun()
 {
-    steps.CloseConnected(closingLine);
-    steps.Finish(beforeIdle);
+    // The tool's own output has told how the backup went: a finished run closes with an empty line.
+    if (!endedCancelled)
+        LogPlain(job, QString());
+    lifecycle.CloseConnected();
+    lifecycle.Finish(beforeIdle);
 }

@@ -3,7 +3,7 @@
 // read into the job, then old versions are cleaned up and the job's files and logs are written. It
 // runs on the job's worker thread and reports only through the job's fields and the events log.
 #include "jobs/uJob_DriveImage.h"
-#include "operations/BackupRunSteps.h"
+#include "operations/RunLifecycle.h"
 
 #include <QDateTime>
 #include <QString>
@@ -44,9 +44,9 @@ private:
     QString T(const char* text) const { return job.Translate(QString::fromUtf8(text)); }
 
     TJob_DriveImage& job;
-    TBackupRunSteps steps{job};
+    TRunLifecycle lifecycle{job};
     QString storageFolder;
     QString startedVariant; // the way the tool was started; empty when it never was
-    QString closingLine;
+    bool endedCancelled = false;
     std::function<void()> beforeIdle;
 };

@@ -5,8 +5,9 @@
 #include "engine/StorageProbe.h"
 #include "events/EventsLog.h"
 #include "jobs/JobCatalogue.h"
-#include "operations/BackupRunSteps.h"
+#include "operations/RunLifecycle.h"
 #include "platform/JobRunLock.h"
+#include "storage/StorageConnection.h"
 
 #include <memory>
 
@@ -34,13 +35,12 @@ bool TJob_FilesAndFolders::Remove()
 {
     OptionsToJobOptions();
     JobOperation = joRemove;
-    QString backupRoot = ConnectToStorage();
-    if (backupRoot.startsWith(Translate(QStringLiteral("ERROR:")))) {
-        AddEvent(backupRoot);
-        backupRoot.clear();
-    }
-    if (backupRoot.isEmpty())
+    const TStorageConnectionResult connection = ConnectToStorage();
+    if (!connection.error.isEmpty())
+        AddEvent(ConnectionErrorLine(*this, connection));
+    if (!connection.ok())
         return false;
+    const QString& backupRoot = connection.folder;
     const QString remoteJobFile = backupRoot + QStringLiteral(".kxj");
     bool removed = false;
     // A job whose first run never finished has no remote job file; its folder still goes.

@@ -19,7 +19,6 @@
 #include <cmath>
 
 namespace {
-const QString kSeparatorLine = QStringLiteral("-----------------------------");
 const QString kStartFlagName = QStringLiteral("_startflag.obl");
 const QString kFullMarker = QStringLiteral("Full)");
 const QString kIncrementalMarker = QStringLiteral("Incremental)");
@@ -63,10 +62,10 @@ QString TFilesBackupRun::startFlagPath() const
 void TFilesBackupRun::Run()
 {
     QString errorText;
-    backupRoot = steps.Open(errorText);
+    backupRoot = lifecycle.Open(errorText);
     if (backupRoot.isEmpty()) {
-        steps.ConnectionFailed(errorText);
-        steps.Finish(beforeIdle);
+        lifecycle.ConnectionFailed(errorText);
+        lifecycle.Finish(beforeIdle);
         return;
     }
     runConnected();
@@ -74,7 +73,7 @@ void TFilesBackupRun::Run()
 
 void TFilesBackupRun::runConnected()
 {
-    steps.PrepareConnected();
+    lifecycle.PrepareConnected();
     try {
         if (!isCancelling())
             fetchRemoteJobFile();
@@ -94,7 +93,7 @@ void TFilesBackupRun::logDatabaseHeader(const char* text)
 {
     if (job.JobOptions.Logging.DontLogCopyingInternalFiles)
         return;
-    LogPlain(job, kSeparatorLine);
+    LogSeparatorLine(job);
     LogLine(job, T(text));
 }
 
@@ -232,7 +231,7 @@ void TFilesBackupRun::removeExistingBackup()
 QString TFilesBackupRun::uniqueSubfolderName(const QString& kind) const
 {
     // Two runs that start within the same second would otherwise share one subfolder and one restore point.
-    QDateTime when = steps.startTime();
+    QDateTime when = lifecycle.startTime();
     for (int tries = 0; tries < 600; ++tries, when = when.addSecs(1)) {
         const QString name = FormatRunStamp(when) + QStringLiteral(" (") + kind;
         if (!bookkeeping.MainBackupList.contains(name))
@@ -405,7 +404,7 @@ void TFilesBackupRun::removeOldBackups(bool beforeVariant)
 {
     if (oldBackupsList.isEmpty())
         return;
-    LogPlain(job, kSeparatorLine);
+    LogSeparatorLine(job);
     LogLine(job, T("Removing the old backups."));
     for (const QString& entry : std::as_const(oldBackupsList)) {
         // The entries come from the storage's job file: only a subfolder of the backup is removed.
@@ -428,13 +427,9 @@ void TFilesBackupRun::closeConnectedRun()
     storageWrites.reset(); // a cancelled run's watch must not keep the volume busy
     job.CurrentFileOperationProgress = 0;
     job.CurrentFileOperationPath.clear();
-    LogPlain(job, kSeparatorLine);
-    QString closingLine;
+    LogSeparatorLine(job);
     if (isCancelling()) {
-        closingLine = RunLogLine(T("Backup is cancelled."));
-        AddEvent(FillPlaceholders(T("\"%s\" backup is cancelled."), {job.stJobName}));
-        job.AddEventtoBackupHistory(T("Backup is cancelled."), false);
-        job.LastJobResult.Cancelled = true;
+        lifecycle.Cancelled();
     } else {
         const qint64 processed = job.CurrentBackupFilesProcessed;
         const QString sizeText =
@@ -451,12 +446,12 @@ void TFilesBackupRun::closeConnectedRun()
         }
         const QString text =
             FillPlaceholders(T(message) + sizeText, {job.stJobName, QString::number(processed)});
-        closingLine = RunLogLine(text);
+        LogLine(job, text);
         AddEvent(text);
         job.AddEventtoBackupHistory(T(history), false);
     }
-    steps.CloseConnected(closingLine);
+    lifecycle.CloseConnected();
     state = TBackupRunState();
     bookkeeping = TRunBookkeeping();
-    steps.Finish(beforeIdle);
+    lifecycle.Finish(beforeIdle);
 }

@@ -4,7 +4,7 @@
 #include "engine/BackupRunState.h"
 #include "engine/RemoteBookkeepingFile.h"
 #include "jobs/uJob_FilesAndFolders.h"
-#include "operations/BackupRunSteps.h"
+#include "operations/RunLifecycle.h"
 #include "platform/FileSystem.h"
 
 #include <QDateTime>
@@ -51,7 +51,7 @@ private:
     QString remoteJobFilePath() const { return backupRoot + QStringLiteral(".kxj"); }
 
     TJob_FilesAndFolders& job;
-    TBackupRunSteps steps{job};
+    TRunLifecycle lifecycle{job};
     QString backupRoot;
     QString subfolderName;
     bool remoteJobFileLoaded = false;

@@ -4,6 +4,7 @@
 #include "jobs/JobPaths.h"
 #include "logs/RunLog.h"
 #include "platform/AskingUser.h"
+#include "storage/StorageConnection.h"
 
 namespace {
 const QString kFullMarker = QStringLiteral("Full)");
@@ -79,14 +80,14 @@ std::optional<QString> StartFlagSubfolder(const QStringList& startFlag)
 TRestorePointList ReadRestorePointList(TJob_FilesAndFolders& job)
 {
     TRestorePointList result;
-    const QString errorPrefix = job.Translate(QStringLiteral("ERROR:"));
-    const QString connected = job.ConnectToStorage();
-    if (connected.isEmpty() || connected.startsWith(errorPrefix)) {
+    const TStorageConnectionResult connection = job.ConnectToStorage();
+    if (!connection.error.isEmpty() || !connection.ok()) {
         result.Status = TRestorePointList::rsNotConnected;
-        result.ErrorText = connected;
+        if (!connection.error.isEmpty())
+            result.ErrorText = ConnectionErrorLine(job, connection);
         return result;
     }
-    const QString backupRoot = connected;
+    const QString& backupRoot = connection.folder;
     MakePathForAskingUser(JobTempFolder(job));
     LogLine(job, job.Translate(QStringLiteral("Reading the list of restore points.")));
     const QString localJobFile = JobTempRemoteJobFile(job);

@@ -4,10 +4,10 @@
 #include "base/Placeholders.h"
 #include "engine/RestorePoints.h"
 #include "engine/RestoreRun.h"
-#include "events/EventsLog.h"
 #include "jobs/JobCatalogue.h"
-#include "jobs/JobPaths.h"
 #include "logs/RunLog.h"
+#include "operations/RunLifecycle.h"
+#include "platform/FileSystemLocal.h"
 #include "platform/JobRunLock.h"
 
 #include <QFileInfo>
@@ -105,15 +105,11 @@ bool TRestorePreparation::prepare()
 
 void TRestorePreparation::endCancelled()
 {
+    // No log file is written here: the run never started.
     job.DeleteTempFiles();
-    LogLine(job, T("Restore is cancelled."));
-    AddEvent(FillPlaceholders(T("\"%s\" restore is cancelled."), {job.stJobName}));
-    job.AddEventtoBackupHistory(T("Restore is cancelled."), false);
-    job.LastJobResult.Cancelled = true;
-    job.LastJobResult.EndTime = Now();
-    if (!AppTerminating)
-        job.SaveLocalJobFile(LocalJobFilePath(job.stJobName));
-    job.SetStatus(jsNone);
+    TRunLifecycle lifecycle(job, rkRestore);
+    lifecycle.Cancelled();
+    lifecycle.Finish(nullptr);
 }
 } // namespace
 
@@ -128,7 +124,7 @@ bool TJob_FilesAndFolders::Restore(TRestoreInteraction& ui)
         return true;
     std::thread([this, lock = std::move(lock), output = preparation.outputPath,
                  index = preparation.listIndex]() mutable {
-        TRestoreRun run(*this, output, index);
+        TRestoreRun run(*this, output, index, TLocalFileSystem::instance());
         run.setBeforeIdle([&lock] { lock.reset(); });
         run.Run();
     }).detach();

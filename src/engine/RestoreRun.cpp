@@ -1,7 +1,5 @@
 #include "engine/RestoreRun.h"
 
-#include "base/AppState.h"
-#include "base/Clock.h"
 #include "base/Placeholders.h"
 #include "engine/CatalogFile.h"
 #include "engine/RestorePoints.h"
@@ -14,17 +12,10 @@
 #include "storage/StorageError.h"
 
 #include <cerrno>
-#include <chrono>
-#include <thread>
 
 namespace {
 const QString kFolderSeparatorLine = QStringLiteral("-----------------------------------------------");
 const QString kRunSeparatorLine = QStringLiteral("-------------------------------------------------");
-
-TFileSystem& localFs()
-{
-    return TLocalFileSystem::instance();
-}
 } // namespace
 
 void TJob_FilesAndFolders::RestoreInThread(const QString& OutputPath, const QString& myZIPPassword,
@@ -32,7 +23,7 @@ void TJob_FilesAndFolders::RestoreInThread(const QString& OutputPath, const QStr
 {
     // The password of ZIP restore points is asked for but never needed: backups are plain copies.
     Q_UNUSED(myZIPPassword);
-    TRestoreRun run(*this, OutputPath, ListInd);
+    TRestoreRun run(*this, OutputPath, ListInd, TLocalFileSystem::instance());
     run.Run();
 }
 
@@ -41,19 +32,9 @@ QString TRestoreRun::outputPathOf(const QString& relative) const
     return JoinPath(output.path(), relative);
 }
 
-void TRestoreRun::waitWhilePaused() const
-{
-    if (job.JobStatus.load() != jsPaused)
-        return;
-    job.WaitingWhilePaused = true;
-    while (job.JobStatus.load() == jsPaused)
-        std::this_thread::sleep_for(std::chrono::milliseconds(1000));
-    job.WaitingWhilePaused = false;
-}
-
 void TRestoreRun::Run()
 {
-    startTime = Clock::currentDateTime();
+    lifecycle.Start();
     const QString starting =
         FillPlaceholders(T("Starting the \"%s\" restore to directory:"), {job.stJobName}) + ' ' +
         output.path();
@@ -65,12 +46,11 @@ void TRestoreRun::Run()
     TJobStatus expected = jsNone;
     job.JobStatus.compare_exchange_strong(expected, jsRunning);
     job.JobOperation = joRestore;
-    EnsureJobLogFolder(job, T("Unable to create folder for log files:"));
-    const QString connected = job.ConnectToStorage();
-    if (connected.startsWith(T("ERROR:")))
-        AddEvent(connected);
-    else
-        backupRoot = connected;
+    lifecycle.EnsureLogFolder();
+    QString connectionError;
+    backupRoot = lifecycle.Connect(connectionError);
+    if (!connectionError.isEmpty())
+        AddEvent(connectionError);
     if (backupRoot.isEmpty()) {
         job.JobStatus = jsCancelling;
     } else {
@@ -137,7 +117,7 @@ bool TRestoreRun::RestoreBackupFolder(const QString& folder)
 {
     bool ok = true;
     try {
-        waitWhilePaused();
+        WaitWhilePaused(job);
         TFolderLists lists;
         MakePathForAskingUser(JobTempFolder(job));
         LogLine(job, T("Restoring the directory:") + ' ' + folder);
@@ -204,7 +184,7 @@ void TRestoreRun::forEachEntry(const QStringList& entries, bool mayBeTheFolderIt
                                const std::function<void(const QString& relative)>& step)
 {
     for (const QString& entry : entries) {
-        waitWhilePaused();
+        WaitWhilePaused(job);
         if (isCancelling())
             return;
         if (const std::optional<QString> relative = checkedEntry(entry, mayBeTheFolderItself))
@@ -217,14 +197,14 @@ void TRestoreRun::removeFiles(const QStringList& entries)
     forEachEntry(entries, false, [&](const QString& relative) {
         const QString path = outputPathOf(relative);
         TFileStat st;
-        int error = localFs().stat(path, st, false);
+        int error = localFs.stat(path, st, false);
         if (error == 0 && !st.isSymlink && st.readOnly()) {
             LogLine(job, T("Removing the read-only attribute:") + ' ' + path);
-            localFs().makeWritable(path);
+            localFs.makeWritable(path);
         }
         if (error == 0) {
             LogLine(job, T("Removing the file:") + ' ' + path);
-            error = st.isFolder && !st.isSymlink ? EISDIR : localFs().removeFile(path);
+            error = st.isFolder && !st.isSymlink ? EISDIR : localFs.removeFile(path);
         }
         if (error != 0) {
             LogError(job, WithoutLineBreaks(SystemErrorText(error, &job)) + ' ' + path);
@@ -238,18 +218,18 @@ void TRestoreRun::removeFolders(const QStringList& entries)
     forEachEntry(entries, false, [&](const QString& relative) {
         const QString path = outputPathOf(relative);
         LogLine(job, T("Removing the directory:") + ' ' + path);
-        localFs().removeFolder(path);
+        localFs.removeFolder(path);
         TFileStat st;
-        if (localFs().stat(path, st, false) == ENOENT)
+        if (localFs.stat(path, st, false) == ENOENT)
             return;
         // Whatever is still in it was not put there by the backup: restoring into a folder that holds
         // other files leaves those alone.
         QList<TDirEntry> inside;
-        if (!st.isFolder || st.isSymlink || localFs().list(path, inside) != 0 || !inside.isEmpty()) {
+        if (!st.isFolder || st.isSymlink || localFs.list(path, inside) != 0 || !inside.isEmpty()) {
             LogWarning(job, T("The directory is not empty and is left in place:") + ' ' + path);
             return;
         }
-        if (!ShellDeleteItem(localFs(), path)) {
+        if (!ShellDeleteItem(localFs, path)) {
             LogError(job, T("Unable to remove the directory.") + ' ' + path);
             job.JobStatus = jsCancelling;
         }
@@ -261,10 +241,10 @@ void TRestoreRun::createFolders(const QStringList& entries)
     forEachEntry(entries, true, [&](const QString& relative) {
         const QString path = outputPathOf(relative);
         TFileStat st;
-        if (localFs().stat(path, st, false) == 0)
+        if (localFs.stat(path, st, false) == 0)
             return;
         LogLine(job, T("Creating the directory:") + ' ' + path);
-        const int error = localFs().makePath(path);
+        const int error = localFs.makePath(path);
         if (error != 0) {
             LogError(job, WithoutLineBreaks(SystemErrorText(error, &job)));
             job.JobStatus = jsCancelling;
@@ -289,10 +269,7 @@ void TRestoreRun::closeRun()
     job.CurrentFileOperationPath.clear();
     job.CurrentFileOperationType = atNone;
     if (isCancelling()) {
-        LogLine(job, T("Restore is cancelled."));
-        job.AddEventtoBackupHistory(T("Restore is cancelled."), false);
-        AddEvent(FillPlaceholders(T("\"%s\" restore is cancelled."), {job.stJobName}));
-        job.LastJobResult.Cancelled = true;
+        lifecycle.Cancelled();
     } else {
         const char* message = "Restore job \"%s\" is finished.";
         const char* history = "Restore job is finished.";
@@ -308,15 +285,7 @@ void TRestoreRun::closeRun()
         AddEvent(text);
         job.AddEventtoBackupHistory(T(history), false);
     }
-    LogLine(job, T("Removing the temporary files."));
-    job.DeleteTempFiles();
-    job.DisconnectFromStorage();
-    SaveRunLogAndPrune(job, startTime);
-    job.LastJobResult.EndTime = Now();
-    if (!AppTerminating)
-        job.SaveLocalJobFile(LocalJobFilePath(job.stJobName));
-    if (beforeIdle)
-        beforeIdle();
-    // The last act of the run: from here on the job may be edited, started again or deleted.
-    job.SetStatus(jsNone);
+    // Temporary files and the connection go even when the connection failed.
+    lifecycle.CloseConnected();
+    lifecycle.Finish(beforeIdle);
 }

@@ -4,6 +4,8 @@
 // It runs on the job's worker thread and reports only through the job's fields and the events log.
 #include "engine/RestoreOutputFolder.h"
 #include "jobs/uJob_FilesAndFolders.h"
+#include "operations/RunLifecycle.h"
+#include "platform/FileSystem.h"
 
 #include <QDateTime>
 #include <QStringList>
@@ -13,8 +15,9 @@
 class TRestoreRun
 {
 public:
-    TRestoreRun(TJob_FilesAndFolders& job, const QString& outputPath, qint32 listIndex)
-        : job(job), output(outputPath), listIndex(listIndex)
+    // `localFs` is the file system the output folder is on.
+    TRestoreRun(TJob_FilesAndFolders& job, const QString& outputPath, qint32 listIndex, TFileSystem& localFs)
+        : job(job), localFs(localFs), output(outputPath), listIndex(listIndex)
     {
     }
     TRestoreRun(const TRestoreRun&) = delete;
@@ -53,16 +56,16 @@ private:
     void forEachEntry(const QStringList& entries, bool mayBeTheFolderItself,
                       const std::function<void(const QString& relative)>& step);
     void closeRun();
-    void waitWhilePaused() const;
 
     bool isCancelling() const { return job.JobStatus.load() == jsCancelling; }
     QString T(const char* text) const { return job.Translate(QString::fromUtf8(text)); }
     QString outputPathOf(const QString& relative) const;
 
     TJob_FilesAndFolders& job;
+    TFileSystem& localFs;
+    TRunLifecycle lifecycle{job, rkRestore};
     TRestoreOutputFolder output;
     qint32 listIndex;
-    QDateTime startTime;
     QString backupRoot;
     TRemoteBookkeeping bookkeeping;
     std::function<void()> beforeIdle;

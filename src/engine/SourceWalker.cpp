@@ -4,16 +4,13 @@
 #include "engine/StorageProbe.h"
 #include "jobs/JobPaths.h"
 #include "logs/RunLog.h"
+#include "operations/RunLifecycle.h"
 #include "platform/DirectoryListing.h"
 #include "storage/StorageError.h"
 
 #include <QDir>
 
-#include <chrono>
-#include <thread>
-
 namespace {
-const QString kSeparatorLine = QStringLiteral("-----------------------------");
 const QString kAnyPath = QStringLiteral("%anypath%/");
 
 // Names that are never backed up from a folder source (compared in lower case).
@@ -55,14 +52,18 @@ TSourceWalker::TSourceWalker(TJob_FilesAndFolders& job, TBackupRunState& state) 
     extensionsPattern = ';' + job.Settings.Sources.Extensions.toLower() + ';';
 }
 
-void TSourceWalker::WaitWhilePaused(TJob& job)
+TSourceWalker::TStepResult TSourceWalker::retryRefused(const std::function<TStepResult()>& step)
 {
-    if (job.JobStatus.load() != jsPaused)
-        return;
-    job.WaitingWhilePaused = true;
-    while (job.JobStatus.load() == jsPaused)
-        std::this_thread::sleep_for(std::chrono::milliseconds(1000));
-    job.WaitingWhilePaused = false;
+    for (;;) {
+        WaitWhilePaused(job);
+        if (isCancelling())
+            return srStop;
+        const TStepResult result = step();
+        if (result != srRefused)
+            return result;
+        if (!ApplyRefusalRule())
+            return srStop;
+    }
 }
 
 bool TSourceWalker::ApplyRefusalRule()
@@ -95,6 +96,14 @@ bool TSourceWalker::ApplyRefusalRule()
     return false;
 }
 
+bool TSourceWalker::removeStored(TFileOperationType removal, const QString& rel)
+{
+    return retryRefused([&] {
+               return doneIf(job.FileOperation(removal, QString(), JoinPath(state.TargetFolder, rel),
+                                               retries(), true) == orSuccess);
+           }) == srDone;
+}
+
 void TSourceWalker::BackupSources()
 {
     const QStringList sources = job.Settings.Sources.List;
@@ -106,7 +115,7 @@ void TSourceWalker::BackupSources()
             folder.chop(entry.endsWith(QLatin1String("/*")) ? 2 : 1);
             folder = folder.isEmpty() ? QStringLiteral("/") : QDir::cleanPath(folder);
             const QString name = folder == QLatin1String("/") ? QString() : lastComponent(folder);
-            LogPlain(job, kSeparatorLine);
+            LogSeparatorLine(job);
             if (!SourceFolderExists(folder)) {
                 LogWarning(job, job.Translate("The source does not exist:") + ' ' + folder);
                 state.UnknownFolders.insert(name);
@@ -132,7 +141,7 @@ void TSourceWalker::BackupSources()
                 state.PreviousDirSeen[size_t(previous)] = true;
             BackupDirectory(folder, name);
         } else {
-            LogPlain(job, kSeparatorLine);
+            LogSeparatorLine(job);
             if (!SourceFileExists(entry)) {
                 LogWarning(job, job.Translate("The source does not exist:") + ' ' + entry);
                 state.UnknownFiles.insert(lastComponent(entry));
@@ -221,22 +230,16 @@ void TSourceWalker::BackupDirectory(const QString& sourceDirIn, const QString& r
             } else {
                 if (!ClearMirrorKindChange(rel, true))
                     return;
-                for (;;) {
-                    WaitWhilePaused(job);
-                    if (isCancelling())
-                        return;
-                    const bool ok = state.RunKind == btInc
-                                        ? CreateTargetSubfolders(rel)
-                                        : job.FileOperation(atCreateRemoteFolder, QString(),
-                                                            JoinPath(state.TargetFolder, rel), retries(),
-                                                            true) == orSuccess;
-                    if (ok) {
-                        state.CreatedDirsList.append(rel);
-                        break;
-                    }
-                    if (!ApplyRefusalRule())
-                        return;
-                }
+                const TStepResult created = retryRefused([&] {
+                    return doneIf(state.RunKind == btInc
+                                      ? CreateTargetSubfolders(rel)
+                                      : job.FileOperation(atCreateRemoteFolder, QString(),
+                                                          JoinPath(state.TargetFolder, rel), retries(),
+                                                          true) == orSuccess);
+                });
+                if (created != srDone)
+                    return;
+                state.CreatedDirsList.append(rel);
             }
             BackupDirectory(path, rel);
             continue;
@@ -309,38 +312,33 @@ bool TSourceWalker::BackupFile(const QString& sourcePath, const QString& relativ
     const qint32 recorded = qint32(state.LocalFilesList.size());
     state.LocalFilesList.append(rel);
     state.LocalFilesTimeList.push_back(stamp);
-    for (;;) {
-        WaitWhilePaused(job);
-        if (isCancelling())
-            return false;
+    const TStepResult stored = retryRefused([&] {
         if (previous >= 0 && state.previousStamp(previous) == stamp)
-            break;
-        if (state.RunKind == btInc && createFolders && !CreateTargetSubfolders(relativeDir)) {
-            if (!ApplyRefusalRule())
-                return false;
-            continue;
-        }
+            return srDone;
+        if (state.RunKind == btInc && createFolders && !CreateTargetSubfolders(relativeDir))
+            return srRefused;
         if (previous < 0 && !ClearMirrorKindChange(rel, false))
-            return false;
+            return srStop;
         const TOperationResult result =
             job.FileOperation(atCopyFromLocalToRemoteFileThroughTempFolder, sourcePath,
                               JoinPath(state.TargetFolder, rel), retries(), true);
         if (result == orSuccess) {
             state.CopiedFilesList.push_back(recorded);
             ++job.CurrentBackupFilesProcessed;
-            break;
+            return srDone;
         }
         if (result == orERROR_LocalAccess) {
             // Seen but unreadable: absent from this run's state, yet kept out of the removal pass.
             state.LocalFilesList.removeLast();
             state.LocalFilesTimeList.pop_back();
             state.UnknownFiles.insert(rel);
-            return true;
+            return srPassedOver;
         }
-        if (!ApplyRefusalRule())
-            return false;
-    }
-    if (previous >= 0)
+        return srRefused;
+    });
+    if (stored == srStop)
+        return false;
+    if (stored == srDone && previous >= 0)
         state.PreviousFileSeen[size_t(previous)] = true;
     return true;
 }
@@ -374,16 +372,8 @@ bool TSourceWalker::ClearMirrorKindChange(const QString& rel, bool becomesFolder
     if (!storedAsOtherKind)
         return true;
     const TFileOperationType removal = becomesFolder ? atRemoveRemoteFile : atRemoveRemoteNotEmptyFolder;
-    for (;;) {
-        WaitWhilePaused(job);
-        if (isCancelling())
-            return false;
-        if (job.FileOperation(removal, QString(), JoinPath(state.TargetFolder, rel), retries(), true) ==
-            orSuccess)
-            break;
-        if (!ApplyRefusalRule())
-            return false;
-    }
+    if (!removeStored(removal, rel))
+        return false;
     // What was just removed is done with: the removal pass must not remove it again.
     if (becomesFolder) {
         state.PreviousFileSeen[size_t(state.PreviousLocalFilesList.indexOf(rel))] = true;
@@ -511,16 +501,8 @@ void TSourceWalker::ProcessRemovedItems()
         // Already gone from the mirror (deleted by hand): nothing to delete.
         if (StoragePathIsMissing(job, JoinPath(state.TargetFolder, files.at(i))))
             continue;
-        for (;;) {
-            WaitWhilePaused(job);
-            if (isCancelling())
-                return;
-            if (job.FileOperation(atRemoveRemoteFile, QString(), JoinPath(state.TargetFolder, files.at(i)),
-                                  retries(), true) == orSuccess)
-                break;
-            if (!ApplyRefusalRule())
-                return;
-        }
+        if (!removeStored(atRemoveRemoteFile, files.at(i)))
+            return;
     }
     const TPathList& dirs = state.PreviousLocalDirsList;
     for (qsizetype i = dirs.size() - 1; i >= 0; --i) {
@@ -530,15 +512,7 @@ void TSourceWalker::ProcessRemovedItems()
             state.RemovedDirsList.append(dirs.at(i));
             continue;
         }
-        for (;;) {
-            WaitWhilePaused(job);
-            if (isCancelling())
-                return;
-            if (job.FileOperation(atRemoveRemoteEmptyFolder, QString(),
-                                  JoinPath(state.TargetFolder, dirs.at(i)), retries(), true) == orSuccess)
-                break;
-            if (!ApplyRefusalRule())
-                return;
-        }
+        if (!removeStored(atRemoveRemoteEmptyFolder, dirs.at(i)))
+            return;
     }
 }

@@ -9,6 +9,8 @@
 #include <QSet>
 #include <QString>
 
+#include <functional>
+
 class TSourceWalker
 {
 public:
@@ -21,9 +23,6 @@ public:
     // records (full and incremental) what the previous run saw and this run did not.
     void ProcessRemovedItems();
 
-    // While the job is paused, sleeps a second at a time.
-    static void WaitWhilePaused(TJob& job);
-
 private:
     void BackupDirectory(const QString& sourceDir, const QString& relativeDir);
     void BackupSingleFile(const QString& sourceFile, const QString& name);
@@ -35,6 +34,20 @@ private:
     bool ClearMirrorKindChange(const QString& rel, bool becomesFolder);
     // The storage refused a step: true to try it again after the user resumed, false to stop.
     bool ApplyRefusalRule();
+    // How one try of a storage step went.
+    enum TStepResult
+    {
+        srDone,       // the step is done
+        srRefused,    // the storage refused it: the refusal rule decides whether it is tried again
+        srStop,       // the walk must stop
+        srPassedOver, // the item is left out of this run; the walk goes on
+    };
+    // Tries `step` until it is no longer refused, waiting while the job is paused before each try.
+    // srStop when the run is cancelled or the refusal rule ends it.
+    TStepResult retryRefused(const std::function<TStepResult()>& step);
+    static TStepResult doneIf(bool ok) { return ok ? srDone : srRefused; }
+    // Removes a stored item of the mirror, retried as above; false when the walk must stop.
+    bool removeStored(TFileOperationType removal, const QString& rel);
     bool isCancelling() const { return job.JobStatus.load() == jsCancelling; }
     bool isExcludedFolder(const QString& path, const QString& name) const;
     bool passesExtensionFilter(const QString& name) const;

@@ -2,7 +2,9 @@
 // The job model: what both kinds of backup job hold, their enumerations and the small operations that
 // belong to the model itself (option snapshot, cancel, pause).
 #include "base/DateTime.h"
+#include "base/NotifyingAtomic.h"
 #include "base/SharedStringList.h"
+#include "jobs/StorageConnectionResult.h"
 #include "options/uOptions.h"
 
 #include <QMutex>
@@ -188,7 +190,7 @@ public:
 
     QString stJobName;
     std::atomic<TJobOperation> JobOperation{joBackup};
-    std::atomic<TJobStatus> JobStatus{jsNone};
+    TNotifyingAtomic<TJobStatus> JobStatus{jsNone}; // a change wakes a paused run at once
     TCurrentOperationPath CurrentFileOperationPath;
     std::atomic<qint64> CurrentBackupFilesProcessed{0};
     bool NewSubfolderIsCreatedForEachBackup = false;
@@ -235,9 +237,9 @@ public:
     // `newName` is not a valid job name. The caller has checked the name against the catalogue.
     bool ChangeName(const QString& newName);
 
-    // Storage access (storage/): connect and return the job's storage folder, or a text that starts
-    // with "ERROR:"; one file operation on the storage with retries.
-    QString ConnectToStorage();
+    // Storage access (storage/): connect and return the job's storage folder or the error; one file
+    // operation on the storage with retries.
+    TStorageConnectionResult ConnectToStorage();
     void DisconnectFromStorage();
     TOperationResult FileOperation(TFileOperationType csOperationType, const QString& csstrLocal,
                                    const QString& csstrRemote, qint32 RetryCount, bool LogError);

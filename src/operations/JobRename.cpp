@@ -7,6 +7,7 @@
 #include "logs/RunLog.h"
 #include "platform/StandardFolders.h"
 #include "storage/DestinationIdentity.h"
+#include "storage/StorageConnection.h"
 
 #include <QDir>
 #include <QFile>
@@ -40,13 +41,12 @@ bool renameLocalJobFile(TJob& job, const QString& newName)
 // job file. A step that has succeeded is kept when a later one fails.
 bool renameWithStorage(TJob& job, const QString& newName)
 {
-    QString backupFolder = job.ConnectToStorage();
-    if (backupFolder.startsWith(job.Translate(QStringLiteral("ERROR:")))) {
-        AddEvent(backupFolder);
-        backupFolder.clear();
-    }
-    if (backupFolder.isEmpty())
+    const TStorageConnectionResult connection = job.ConnectToStorage();
+    if (!connection.error.isEmpty())
+        AddEvent(ConnectionErrorLine(job, connection));
+    if (!connection.ok())
         return false;
+    const QString& backupFolder = connection.folder;
     // The storage folder ends with the job's own name, after the destination and its separator.
     const QString destination = backupFolder.chopped(job.stJobName.size());
     const QString newFolder = JobNamedPath(destination, newName);

@@ -2,7 +2,7 @@
 // The storage file system on local paths: POSIX calls, no state, usable from any thread.
 #include "platform/FileSystem.h"
 
-class TLocalFileSystem final : public TFileSystem
+class TLocalFileSystem : public TFileSystem
 {
 public:
     bool isLocal() const override { return true; }

@@ -1,6 +1,7 @@
 // TJob::ConnectToStorage and TJob::DisconnectFromStorage: access to the job's backup destination.
+#include "storage/StorageConnection.h"
+
 #include "jobs/JobNames.h"
-#include "jobs/uJob.h"
 #include "logs/RunLog.h"
 #include "platform/FileSystem.h"
 #include "platform/FileSystemLocal.h"
@@ -13,32 +14,37 @@
 namespace {
 
 // The error of a job whose name cannot be turned into a path inside its destination.
-QString refusedName(TJob& job)
+TStorageConnectionResult refusedName(TJob& job)
 {
     const QString text = JobNameUnusableText(job);
     LogError(job, text);
-    return job.Translate(QStringLiteral("ERROR:")) + ' ' + text;
+    return {QString(), text};
 }
 
-// The job's storage folder below an existing destination, or the "ERROR:" text for a missing one.
-QString storageFolderOrError(TJob& job, const QString& destination, TFileSystem* fileSystem)
+// The job's storage folder below an existing destination, or the error for a missing one.
+TStorageConnectionResult storageFolderOrError(TJob& job, const QString& destination, TFileSystem* fileSystem)
 {
     const QString folder = NormaliseSmbPath(destination);
     if (fileSystem && fileSystem->folderExists(ExtendedLengthPath(folder, true))) {
         // The backup folder and the job file copy beside it stay inside the destination.
         const QString backupFolder = JobNamedPath(folder, job.stJobName);
-        return backupFolder.isEmpty() ? refusedName(job) : backupFolder;
+        return backupFolder.isEmpty() ? refusedName(job) : TStorageConnectionResult{backupFolder, QString()};
     }
     const QString text = job.Translate(QStringLiteral("The directory does not exist:")) + ' ' + destination;
     LogError(job, text);
-    return job.Translate(QStringLiteral("ERROR:")) + ' ' + text;
+    return {QString(), text};
 }
 
 } // namespace
 
-QString TJob::ConnectToStorage()
+QString ConnectionErrorLine(const TJob& job, const TStorageConnectionResult& connection)
 {
-    QString result;
+    return job.Translate(QStringLiteral("ERROR:")) + ' ' + connection.error;
+}
+
+TStorageConnectionResult TJob::ConnectToStorage()
+{
+    TStorageConnectionResult result;
     CurrentFileOperationType = atNone;
     CurrentFileOperationPath.clear();
     // Every run, removal, rename and import reaches the storage through here.
@@ -64,15 +70,14 @@ QString TJob::ConnectToStorage()
         } else {
             const QString lastError = NetworkConnection->LastError();
             LogError(*this, lastError);
-            result = Translate(QStringLiteral("ERROR:")) + ' ' + lastError;
-            if (result.contains(QStringLiteral("Multiple connections to"))) {
+            result.error = lastError;
+            if (lastError.contains(QStringLiteral("Multiple connections to"))) {
                 LogLine(*this, QStringLiteral("***** ") +
                                    Translate(QStringLiteral(
                                        "Try to use the IP address of the remote server (instead of the "
                                        "hostname) in the UNC path. For example: \\\\IP_Address\\folder\\")));
                 LastJobResult.Log.append(QString());
-                result = Translate(QStringLiteral("ERROR:")) + ' ' +
-                         Translate(QStringLiteral("Read the log for details."));
+                result.error = Translate(QStringLiteral("Read the log for details."));
             }
             NetworkConnection.reset();
         }

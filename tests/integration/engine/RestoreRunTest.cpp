@@ -3,9 +3,11 @@
 #include "RestoreTestSupport.h"
 
 #include "base/Clock.h"
+#include "engine/RestoreRun.h"
 #include "events/EventsLog.h"
 #include "jobs/JobCatalogue.h"
 #include "jobs/JobFiles.h"
+#include "platform/FileSystemLocal.h"
 #include "platform/JobRunLock.h"
 #include "support/MissingFacility.h"
 #include "support/TestEnvironment.h"
@@ -14,6 +16,7 @@
 #include <QFile>
 #include <QFileInfo>
 
+#include <cerrno>
 #include <thread>
 
 #include <sys/stat.h>
@@ -25,6 +28,13 @@ const QString F1 = "2024-06-30 21;05;00 (Full)";
 const QString I1 = "2024-06-30 21;06;00 (Incremental)";
 const QString I2 = "2024-06-30 21;07;00 (Incremental)";
 const QString F2 = "2024-06-30 21;08;00 (Full)";
+
+// The real local file system, except that no folder can be made (as on a full disk).
+class FolderCreationFails final : public TLocalFileSystem
+{
+public:
+    int makeFolder(const QString&) override { return ENOSPC; }
+};
 
 unsigned modeOf(const QString& path)
 {
@@ -452,6 +462,34 @@ TEST_F(RestoreTest, PausedRunWaitsUntilResumed)
     EXPECT_FALSE(job->WaitingWhilePaused);
     EXPECT_EQ(readFile(ui.outputFolder + "/a.txt"), "alpha");
     EXPECT_FALSE(job->LastJobResult.Cancelled);
+}
+
+TEST_F(RestoreTest, OutputFileSystemFailureIsReportedNotTakenForSuccess)
+{
+    writePoint({F1, {{"Docs/a.txt", "alpha"}}, {"Docs"}, {}, {}});
+    writeRemoteJobFile({"Full)", F1});
+    job->OptionsToJobOptions();
+    // The run reads the remote job file that the preparation leaves in the temporary folder.
+    QDir().mkpath(GlobalOptions.General.PathForTempFiles);
+    ASSERT_TRUE(QFile::copy(backupRoot() + ".kxj", GlobalOptions.General.PathForTempFiles + "/Docs job.kxj"));
+    FolderCreationFails failing;
+    TRestoreRun run(*job, ui.outputFolder, 0, failing);
+    run.Run();
+
+    EXPECT_TRUE(job->LastJobResult.Cancelled);
+    EXPECT_EQ(job->LastJobResult.ErrorsCount, 1);
+    EXPECT_TRUE(logHas(": Creating the directory: " + ui.outputFolder + "/Docs"));
+    EXPECT_TRUE(logHas(": ERROR: "));
+    EXPECT_TRUE(logHas(": Restore is cancelled."));
+    EXPECT_FALSE(logHas("is finished"));
+    const QStringList events = EventsQueue().takeAll();
+    ASSERT_FALSE(events.isEmpty());
+    EXPECT_TRUE(events.last().endsWith(": \"Docs job\" restore is cancelled."))
+        << events.last().toStdString();
+    EXPECT_TRUE(events.filter("is finished").isEmpty());
+    EXPECT_TRUE(job->BackupHistory.snapshot().last().endsWith(": Restore is cancelled."));
+    EXPECT_TRUE(treeOf(ui.outputFolder).isEmpty());
+    EXPECT_EQ(job->JobStatus, jsNone);
 }
 
 } // namespace

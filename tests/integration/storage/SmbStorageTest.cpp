@@ -4,6 +4,7 @@
 #include "platform/FileSystem.h"
 #include "platform/FileSystemLocal.h"
 #include "platform/SmbFileSystem.h"
+#include "storage/StorageConnection.h"
 #include "storage/uNetworkFuncs.h"
 #include "support/MissingFacility.h"
 #include "support/SmbServer.h"
@@ -62,7 +63,7 @@ protected:
         job->Destination_NetworkPassword = server->password();
         job->JobOptions.Processing.IfDestinationNotAvailable_Wait_Sec = 0;
         job->JobOptions.General.PathForTempFiles = TestEnvironment::makeFolder("temp");
-        const QString root = job->ConnectToStorage();
+        const QString root = job->ConnectToStorage().folder;
         EXPECT_EQ(root, job->DestinationPath + "/Job");
         remote = job->DestinationPath;
         local = server->shareFolder() + '/' + name;
@@ -155,24 +156,26 @@ TEST_F(SmbStorage, ConnectToStorageLogsAndCounts)
     job.DestinationPath = server->shareUrl();
     job.Destination_NetworkUsername = server->user();
     job.Destination_NetworkPassword = "wrong";
-    const QString result = job.ConnectToStorage();
-    EXPECT_TRUE(result.startsWith("ERROR: Invalid password: ")) << result;
-    EXPECT_EQ(LogTexts(job),
-              QStringList({"Connecting to the network. Directory: " + server->shareUrl(), result}));
+    const TStorageConnectionResult result = job.ConnectToStorage();
+    EXPECT_FALSE(result.ok());
+    EXPECT_TRUE(result.error.startsWith("Invalid password: ")) << result.error;
+    EXPECT_EQ(ConnectionErrorLine(job, result), "ERROR: " + result.error);
+    EXPECT_EQ(LogTexts(job), QStringList({"Connecting to the network. Directory: " + server->shareUrl(),
+                                          "ERROR: " + result.error}));
     EXPECT_EQ(job.LastJobResult.ErrorsCount.load(), 1);
     EXPECT_FALSE(job.NetworkConnection);
 
     job.LastJobResult.Log.clear();
     job.Destination_NetworkPassword = server->password();
     job.DestinationPath = server->shareUrl() + "/not-there";
-    EXPECT_EQ(job.ConnectToStorage(), "ERROR: The directory does not exist: " + job.DestinationPath);
+    EXPECT_EQ(job.ConnectToStorage().error, "The directory does not exist: " + job.DestinationPath);
     EXPECT_EQ(job.LastJobResult.ErrorsCount.load(), 2);
     ASSERT_TRUE(job.NetworkConnection);
     job.DisconnectFromStorage();
     EXPECT_FALSE(job.NetworkConnection);
 
     job.DestinationPath = "\\\\127.0.0.1:" + QString::number(server->port()) + "\\share\\";
-    EXPECT_EQ(job.ConnectToStorage(), server->shareUrl() + "/Job");
+    EXPECT_EQ(job.ConnectToStorage().folder, server->shareUrl() + "/Job");
     job.DisconnectFromStorage();
 }
 
@@ -290,7 +293,7 @@ TEST_F(SmbStorage, ReadOnlyShareFailsEveryAttempt)
     job.Destination_NetworkUsername = server->user();
     job.Destination_NetworkPassword = server->password();
     job.JobOptions.General.PathForTempFiles = TestEnvironment::makeFolder("temp");
-    ASSERT_EQ(job.ConnectToStorage(), server->readOnlyShareUrl() + "/Job");
+    ASSERT_EQ(job.ConnectToStorage().folder, server->readOnlyShareUrl() + "/Job");
     const QString source = TestEnvironment::makeFolder("rosrc");
     TestEnvironment::writeFile(source + "/f", "data");
     EXPECT_EQ(job.FileOperation(atCopyFromLocalToRemoteFile, source + "/f", server->readOnlyShareUrl() + "/f",

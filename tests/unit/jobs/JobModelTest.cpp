@@ -3,10 +3,12 @@
 #include "events/EventsLog.h"
 #include "jobs/uJob_DriveImage.h"
 #include "jobs/uJob_FilesAndFolders.h"
+#include "operations/RunLifecycle.h"
 
 #include <gtest/gtest.h>
 
 #include <atomic>
+#include <chrono>
 #include <functional>
 #include <thread>
 
@@ -152,6 +154,38 @@ TEST_F(JobModelTest, WaitUntilWakesOnTheRunsEndAndOnCancel)
     TJob_FilesAndFolders job("T");
     job.JobStatus = jsRunning;
     EXPECT_FALSE(job.WaitUntil([&] { return job.isIdle(); }, std::chrono::milliseconds(1)));
+}
+
+TEST_F(JobModelTest, EveryWayOutOfAPauseWakesTheWaitingRun)
+{
+    // The run sleeps until the status changes; a change that did not wake it would hang it for good.
+    const struct
+    {
+        const char* name;
+        std::function<void(TJob&)> leavePause;
+        TJobStatus after;
+    } cases[] = {
+        {"cancel", [](TJob& job) { job.Cancel(); }, jsCancelling},
+        {"resume", [](TJob& job) { job.JobStatus = jsRunning; }, jsRunning},
+        {"resume if still paused",
+         [](TJob& job) {
+             TJobStatus expected = jsPaused;
+             job.JobStatus.compare_exchange_strong(expected, jsRunning);
+         },
+         jsRunning},
+        {"end", [](TJob& job) { job.JobStatus.store(jsNone); }, jsNone},
+    };
+    for (const auto& c : cases) {
+        TJob_FilesAndFolders job("Paused");
+        job.JobStatus = jsPaused;
+        std::thread run([&job] { WaitWhilePaused(job); });
+        while (!job.WaitingWhilePaused)
+            std::this_thread::yield();
+        c.leavePause(job);
+        run.join();
+        EXPECT_EQ(job.JobStatus.load(), c.after) << c.name;
+    }
+    EventsQueue().takeAll();
 }
 
 TEST_F(JobModelTest, CurrentPathKeepsAtMost256Units)

@@ -2,7 +2,7 @@
 // run ends it as failed instead of ending the program.
 #include "events/EventsLog.h"
 #include "jobs/uJob_FilesAndFolders.h"
-#include "operations/BackupRunSteps.h"
+#include "operations/RunLifecycle.h"
 #include "platform/JobRunLock.h"
 
 #include <gtest/gtest.h>

@@ -16,11 +16,11 @@ TEST(StorageConnection, ExternalDeviceFolder)
     const QString folder = TestEnvironment::makeFolder("external");
     const struct
     {
-        QString destination, result;
+        QString destination, folder, error;
     } cases[] = {
-        {folder, folder + "/My Job"},
-        {folder + "/", folder + "/My Job"},
-        {folder + "/missing", "ERROR: The directory does not exist: " + folder + "/missing"},
+        {folder, folder + "/My Job", ""},
+        {folder + "/", folder + "/My Job", ""},
+        {folder + "/missing", "", "The directory does not exist: " + folder + "/missing"},
     };
     for (const auto& c : cases) {
         TJob_FilesAndFolders job(QStringLiteral("My Job"));
@@ -28,13 +28,16 @@ TEST(StorageConnection, ExternalDeviceFolder)
         job.DestinationPath = c.destination;
         job.CurrentFileOperationType = atRemoveRemoteFile;
         job.CurrentFileOperationPath.set(QStringLiteral("stale"));
-        EXPECT_EQ(job.ConnectToStorage(), c.result);
+        const TStorageConnectionResult connection = job.ConnectToStorage();
+        EXPECT_EQ(connection.folder, c.folder);
+        EXPECT_EQ(connection.error, c.error);
+        EXPECT_EQ(connection.ok(), c.error.isEmpty());
         EXPECT_EQ(job.CurrentFileOperationType.load(), atNone);
         EXPECT_EQ(job.CurrentFileOperationPath.get(), QString());
-        const bool failed = c.result.startsWith(QStringLiteral("ERROR:"));
+        const bool failed = !c.error.isEmpty();
         QStringList expected{"Connecting to the external drive. Directory: " + c.destination};
         if (failed)
-            expected.append(c.result);
+            expected.append("ERROR: " + c.error);
         EXPECT_EQ(LogTexts(job), expected);
         EXPECT_EQ(job.LastJobResult.ErrorsCount.load(), failed ? 1 : 0);
         job.DisconnectFromStorage();
@@ -50,7 +53,7 @@ TEST(StorageConnection, NetworkDestinationOnAMountedFolder)
     TJob_FilesAndFolders job(QStringLiteral("Job"));
     job.DestinationType = dtNetwork;
     job.DestinationPath = folder;
-    EXPECT_EQ(job.ConnectToStorage(), folder + "/Job");
+    EXPECT_EQ(job.ConnectToStorage().folder, folder + "/Job");
     ASSERT_TRUE(job.NetworkConnection);
     EXPECT_FALSE(job.NetworkConnection->Owned());
     job.DisconnectFromStorage();

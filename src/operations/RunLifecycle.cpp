@@ -1,4 +1,4 @@
-#include "operations/BackupRunSteps.h"
+#include "operations/RunLifecycle.h"
 
 #include "base/AppState.h"
 #include "base/Clock.h"
@@ -11,6 +11,7 @@
 #include "platform/AskingUser.h"
 #include "platform/JobRunLock.h"
 #include "storage/DestinationIdentity.h"
+#include "storage/StorageConnection.h"
 
 #include <exception>
 #include <thread>
@@ -64,31 +65,63 @@ void StartBackupWorker(TJob& job, std::unique_ptr<TJobRunLock> lock,
     }).detach();
 }
 
-QString TBackupRunSteps::T(const char* text) const
+void WaitWhilePaused(TJob& job)
+{
+    if (job.JobStatus.load() != jsPaused)
+        return;
+    job.WaitingWhilePaused = true;
+    job.JobStatus.waitWhile(jsPaused);
+    job.WaitingWhilePaused = false;
+}
+
+void LogSeparatorLine(TJob& job)
+{
+    LogPlain(job, QStringLiteral("-----------------------------"));
+}
+
+QString TRunLifecycle::T(const char* text) const
 {
     return job.Translate(QString::fromUtf8(text));
 }
 
-QString TBackupRunSteps::Open(QString& errorText)
+void TRunLifecycle::Start()
 {
     start = Clock::currentDateTime();
+}
+
+QString TRunLifecycle::Open(QString& errorText)
+{
+    Start();
     job.AddEventtoBackupHistory(T("Starting the backup."), false);
     const bool acceptNewDestination = job.AcceptNewDestination.exchange(false);
-    QString storageFolder = job.ConnectToStorage();
-    errorText.clear();
-    if (storageFolder.startsWith(T("ERROR:"))) {
-        errorText = storageFolder;
-        storageFolder.clear();
-    } else {
+    QString storageFolder = Connect(errorText);
+    if (errorText.isEmpty()) {
         errorText = CheckDestinationIdentity(job, storageFolder, acceptNewDestination);
         if (!errorText.isEmpty())
             storageFolder.clear();
     }
-    EnsureJobLogFolder(job, T("Unable to create a folder for the log files:"));
+    EnsureLogFolder();
     return storageFolder;
 }
 
-void TBackupRunSteps::PrepareConnected()
+void TRunLifecycle::EnsureLogFolder()
+{
+    EnsureJobLogFolder(job, kind == rkBackup ? T("Unable to create a folder for the log files:")
+                                             : T("Unable to create folder for log files:"));
+}
+
+QString TRunLifecycle::Connect(QString& errorLine)
+{
+    const TStorageConnectionResult connection = job.ConnectToStorage();
+    if (connection.error.isEmpty()) {
+        errorLine.clear();
+        return connection.folder;
+    }
+    errorLine = ConnectionErrorLine(job, connection);
+    return QString();
+}
+
+void TRunLifecycle::PrepareConnected()
 {
     job.DeleteTempFiles();
     MakePathForAskingUser(JobTempFolder(job));
@@ -96,18 +129,28 @@ void TBackupRunSteps::PrepareConnected()
     job.CurrentBackupFilesProcessed = 0;
 }
 
-void TBackupRunSteps::CloseConnected(const QString& closingLine)
+void TRunLifecycle::Cancelled()
 {
-    if (!job.LastJobResult.Cancelled && job.JobStatus.load() != jsCancelling)
+    const bool backup = kind == rkBackup;
+    const QString line = backup ? T("Backup is cancelled.") : T("Restore is cancelled.");
+    LogLine(job, line);
+    AddEvent(FillPlaceholders(backup ? T("\"%s\" backup is cancelled.") : T("\"%s\" restore is cancelled."),
+                              {job.stJobName}));
+    job.AddEventtoBackupHistory(line, false);
+    job.LastJobResult.Cancelled = true;
+}
+
+void TRunLifecycle::CloseConnected()
+{
+    if (kind == rkBackup && !job.LastJobResult.Cancelled && job.JobStatus.load() != jsCancelling)
         RememberDestinationIdentity(job);
-    LogPlain(job, closingLine);
     LogLine(job, T("Removing the temporary files."));
     job.DeleteTempFiles();
     job.DisconnectFromStorage();
     SaveRunLogAndPrune(job, start);
 }
 
-void TBackupRunSteps::ConnectionFailed(const QString& errorText)
+void TRunLifecycle::ConnectionFailed(const QString& errorText)
 {
     LogLine(job, T("Backup is cancelled."));
     job.AddEventtoBackupHistory(T("Backup is cancelled.") + ' ' + errorText, false);
@@ -116,7 +159,7 @@ void TBackupRunSteps::ConnectionFailed(const QString& errorText)
     job.LastJobResult.Cancelled = true;
 }
 
-void TBackupRunSteps::Finish(const std::function<void()>& beforeIdle)
+void TRunLifecycle::Finish(const std::function<void()>& beforeIdle)
 {
     job.CurrentFileOperationProgress = 0;
     job.CurrentFileOperationPath.clear();
