@@ -5,6 +5,7 @@
 #include "engine/FilesBackupRun.h"
 #include "events/EventsLog.h"
 #include "jobs/uJob_FilesAndFolders.h"
+#include "operations/RunLifecycle.h"
 #include "platform/StopSignals.h"
 
 #include <QCoreApplication>
@@ -110,7 +111,7 @@ int RunBackupInForeground(CliApp& app, TJob& job, const std::function<bool()>& s
     // The run has ended: the log no longer grows. Its closing part runs from the last separator on.
     // Only that part is copied: a copy of a whole large run's log would double its memory.
     const TSharedStringList& log = job.LastJobResult.Log;
-    qsizetype closing = log.lastIndexOf(QStringLiteral("-----------------------------"));
+    qsizetype closing = log.lastIndexOf(RunSeparatorText());
     if (closing < 0)
         closing = log.size();
     const QStringList closingLines = log.mid(closing);

@@ -5,8 +5,7 @@
 #include "base/Placeholders.h"
 #include "events/EventsLog.h"
 #include "jobs/JobPaths.h"
-#include "jobs/uJob_DriveImage.h"
-#include "jobs/uJob_FilesAndFolders.h"
+#include "jobs/uJob.h"
 #include "logs/RunLog.h"
 #include "platform/AskingUser.h"
 #include "platform/JobRunLock.h"
@@ -74,9 +73,14 @@ void WaitWhilePaused(TJob& job)
     job.WaitingWhilePaused = false;
 }
 
+QString RunSeparatorText()
+{
+    return QStringLiteral("-----------------------------");
+}
+
 void LogSeparatorLine(TJob& job)
 {
-    LogPlain(job, QStringLiteral("-----------------------------"));
+    LogPlain(job, RunSeparatorText());
 }
 
 QString TRunLifecycle::T(const char* text) const
