@@ -5,16 +5,32 @@
 
 #include <QVarLengthArray>
 
+#include <algorithm>
+
 namespace {
 
 const qint64 kEpochJulianDay = QDate(1899, 12, 30).toJulianDay();
 constexpr int kDaysLookedBack = 100;
+constexpr int kDaysLookedAhead = 400;
 
 // ISO day of the week (1 Monday ... 7 Sunday); 1899-12-30 was a Saturday.
 int isoDayOfWeek(qint64 day)
 {
     const qint64 shifted = (day + 5) % 7;
     return int(shifted < 0 ? shifted + 7 : shifted) + 1;
+}
+
+using TTimesOfDay = QVarLengthArray<qint32, 16>;
+
+// The timetable's well-formed entries as milliseconds of the day, in the timetable's order.
+TTimesOfDay timesOfDay(const TSchedulingSettings& schedule)
+{
+    TTimesOfDay times;
+    for (const QString& entry : schedule.TimeTable) {
+        if (const std::optional<qint32> msecs = TimetableEntryMsecs(entry))
+            times.append(*msecs);
+    }
+    return times;
 }
 
 } // namespace
@@ -74,11 +90,7 @@ bool IsScheduledXDaysFrom(const TSchedulingSettings& schedule, qint32 daysCount,
 std::optional<TScheduleMoment> NearestPastStart(const TSchedulingSettings& schedule,
                                                 const TScheduleMoment& now)
 {
-    QVarLengthArray<qint32, 16> times;
-    for (const QString& entry : schedule.TimeTable) {
-        if (const std::optional<qint32> msecs = TimetableEntryMsecs(entry))
-            times.append(*msecs);
-    }
+    const TTimesOfDay times = timesOfDay(schedule);
     if (times.isEmpty())
         return std::nullopt;
     // Walks back one calendar day at a time, keeping the day of the week and of the month by
@@ -105,6 +117,28 @@ std::optional<TScheduleMoment> NearestPastStart(const TSchedulingSettings& sched
         if (--monthDay == 0) {
             month = month.addMonths(-1);
             monthDay = month.daysInMonth();
+        }
+    }
+    return std::nullopt;
+}
+
+std::optional<TScheduleMoment> NextScheduledStart(const TSchedulingSettings& schedule,
+                                                  const TScheduleMoment& now)
+{
+    if (schedule.SchedulingType == stDisabled)
+        return std::nullopt;
+    TTimesOfDay times = timesOfDay(schedule);
+    if (times.isEmpty())
+        return std::nullopt;
+    std::sort(times.begin(), times.end());
+    for (int j = 0; j <= kDaysLookedAhead; ++j) {
+        const qint64 day = now.Day + j;
+        if (!IsScheduledDay(schedule, day))
+            continue;
+        for (const qint32 msecs : times) {
+            const TScheduleMoment candidate{day, msecs};
+            if (candidate.totalMsecs() > now.totalMsecs())
+                return candidate;
         }
     }
     return std::nullopt;

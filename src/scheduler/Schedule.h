@@ -37,3 +37,9 @@ TDateTime NearestPastTaskBefore(const TSchedulingSettings& schedule, const TSche
 // The same start as a moment, or no value.
 std::optional<TScheduleMoment> NearestPastStart(const TSchedulingSettings& schedule,
                                                 const TScheduleMoment& now);
+
+// The earliest scheduled start strictly after `now`, looking at today and the 400 days after it; no
+// value for a disabled schedule, an empty timetable or no scheduled day in that time. Malformed
+// timetable entries are ignored; the entries may be in any order.
+std::optional<TScheduleMoment> NextScheduledStart(const TSchedulingSettings& schedule,
+                                                  const TScheduleMoment& now);

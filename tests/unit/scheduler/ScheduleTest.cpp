@@ -193,4 +193,36 @@ TEST_F(ScheduleTest, TimetableIsScannedFromItsLastEntryAndMalformedEntriesAreSki
     EXPECT_FALSE(IsScheduledXDaysFrom(schedule, 0, now)) << "a malformed entry is never later today";
 }
 
+TEST_F(ScheduleTest, NextStartIsTheEarliestLaterStartOnAScheduledDay)
+{
+    TSchedulingSettings schedule;
+    schedule.SchedulingType = stDaysOfWeek;
+    schedule.DaysOfWeek[1] = true; // Monday
+    schedule.TimeTable = {"20:00:00", "08:00:00", "bad"};
+    const auto next = [&schedule](const QDateTime& now) {
+        const std::optional<TScheduleMoment> start =
+            NextScheduledStart(schedule, TScheduleMoment::fromLocal(now));
+        return start ? start->toDateTime() : 0;
+    };
+    EXPECT_EQ(next(at(2024, 3, 4, 7, 0)), value(at(2024, 3, 4, 8, 0))) << "entries in any order";
+    EXPECT_EQ(next(at(2024, 3, 4, 8, 0)), value(at(2024, 3, 4, 20, 0))) << "strictly later";
+    EXPECT_EQ(next(at(2024, 3, 4, 21, 0)), value(at(2024, 3, 11, 8, 0))) << "the next Monday";
+
+    schedule.SchedulingType = stDaysOfMonth;
+    schedule.DaysOfMonth[29] = true;
+    EXPECT_EQ(next(at(2023, 3, 1, 12, 0)), value(at(2023, 3, 29, 8, 0)));
+    schedule.DaysOfMonth[29] = false;
+    schedule.DaysOfMonth[31] = true;
+    EXPECT_EQ(next(at(2024, 4, 1, 12, 0)), value(at(2024, 5, 31, 8, 0))) << "April has no 31st";
+
+    schedule.DaysOfMonth.fill(false);
+    EXPECT_EQ(next(at(2024, 4, 1, 12, 0)), 0) << "no scheduled day";
+    schedule.DaysOfMonth.fill(true);
+    schedule.SchedulingType = stDisabled;
+    EXPECT_EQ(next(at(2024, 4, 1, 12, 0)), 0) << "disabled";
+    schedule.SchedulingType = stDaysOfWeek;
+    schedule.TimeTable.clear();
+    EXPECT_EQ(next(at(2024, 4, 1, 12, 0)), 0) << "no start time";
+}
+
 } // namespace
