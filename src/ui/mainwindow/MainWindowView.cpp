@@ -24,10 +24,16 @@ void TfrmMainOstrinBackup::Refresh(const TTickCounts& counts)
 
 void TfrmMainOstrinBackup::refreshView()
 {
-    TJob* selected = selectedJob();
+    const TJob* selected = model->shownJobAt(selectedRow());
     if (model->Refresh())
         selectJob(model->rowOf(selected));
     UpdateCommandStates();
+}
+
+int TfrmMainOstrinBackup::selectedRow() const
+{
+    const QModelIndexList selected = lbJobsList->selectionModel()->selectedIndexes();
+    return selected.isEmpty() ? -1 : selected.first().row();
 }
 
 void TfrmMainOstrinBackup::FlushEvents(qint32 maxLines)
@@ -42,8 +48,7 @@ void TfrmMainOstrinBackup::AppendToEventsPanel(const QString& text)
 
 TJob* TfrmMainOstrinBackup::selectedJob() const
 {
-    const QModelIndexList selected = lbJobsList->selectionModel()->selectedIndexes();
-    return selected.isEmpty() ? nullptr : model->jobAt(selected.first().row());
+    return model->jobAt(selectedRow());
 }
 
 void TfrmMainOstrinBackup::selectJob(int index)
@@ -179,8 +184,7 @@ void TfrmMainOstrinBackup::moveSelected(bool up)
 
 bool TfrmMainOstrinBackup::listKeyPressed(int key)
 {
-    const QModelIndexList selected = lbJobsList->selectionModel()->selectedIndexes();
-    const int row = selected.isEmpty() ? -1 : selected.first().row();
+    const int row = selectedRow();
     if (key == Qt::Key_Up && row > 0)
         selectJob(row - 1);
     else if (key == Qt::Key_Down && row + 1 < model->rowCount())
@@ -207,9 +211,11 @@ bool TfrmMainOstrinBackup::eventFilter(QObject* watched, QEvent* event)
         if (event->type() == QEvent::Resize)
             fitLastSection();
     } else if (watched == lbJobsList->viewport()) {
-        if (event->type() == QEvent::MouseButtonPress &&
+        const bool press = event->type() == QEvent::MouseButtonPress;
+        if ((press || event->type() == QEvent::MouseButtonDblClick) &&
             static_cast<QMouseEvent*>(event)->button() == Qt::RightButton) {
-            listRightPressed(static_cast<QMouseEvent*>(event)->position().toPoint());
+            if (press)
+                listRightPressed(static_cast<QMouseEvent*>(event)->position().toPoint());
             return true;
         }
         if (event->type() == QEvent::Resize)

@@ -35,7 +35,9 @@ QVariant TJobListModel::data(const QModelIndex& index, int role) const
     case Qt::AccessibleTextRole:
         return row.Cells.joined();
     case Qt::ToolTipRole:
-        return JobRowToolTip(*row.Job, TScheduleMoment::current());
+        if (const TJob* job = jobAt(index.row()))
+            return JobRowToolTip(*job, TScheduleMoment::current());
+        return {};
     default:
         return {};
     }
@@ -64,6 +66,15 @@ bool TJobListModel::Refresh()
 }
 
 TJob* TJobListModel::jobAt(int row) const
+{
+    if (row < 0 || row >= int(rows.size()) || !jobs || row >= jobs->count())
+        return nullptr;
+    // Until the next Refresh the catalogue may have lost the job: never hand out a released one.
+    TJob* job = rows[std::size_t(row)].Job;
+    return jobs->at(row) == job ? job : nullptr;
+}
+
+const TJob* TJobListModel::shownJobAt(int row) const
 {
     return row >= 0 && row < int(rows.size()) ? rows[std::size_t(row)].Job : nullptr;
 }

@@ -24,7 +24,10 @@ public:
     // returned); otherwise dataChanged is emitted for each row whose cells changed.
     bool Refresh();
 
+    // The job of the row; null when the catalogue no longer holds it there (not refreshed yet).
     TJob* jobAt(int row) const;
+    // The job the row showed at the last Refresh, for comparisons only: it may have been released since.
+    const TJob* shownJobAt(int row) const;
     int rowOf(const TJob* job) const;
     // The cells as the last Refresh read them.
     const TJobRowCells& cells(int row) const;

@@ -93,6 +93,7 @@ private:
 
     // The list.
     void refreshView();
+    int selectedRow() const; // -1: none
     void fitLastSection();
     bool listKeyPressed(int key);
     void listRightPressed(const QPoint& position);
