@@ -45,6 +45,14 @@ TJobRowDelegate::TJobRowDelegate(const QHeaderView* header, QObject* parent)
 {
 }
 
+QRect TJobRowDelegate::CellSpan(const QHeaderView* header, int column)
+{
+    QRect span(kCellGap, 0, header->sectionSize(0) - kCellGap, 1);
+    for (int i = 1; i <= column; ++i)
+        span = QRect(span.right() + 1 + kCellGap, 0, header->sectionSize(i), 1);
+    return span;
+}
+
 int TJobRowDelegate::RowHeight(const QWidget* widget)
 {
     const QScreen* screen = widget ? widget->screen() : nullptr;
@@ -78,17 +86,16 @@ void TJobRowDelegate::paint(QPainter* painter, const QStyleOptionViewItem& optio
 
     const int height = option.rect.height();
     const int cellHeight = height - kCellBottomMargin - kCellTop;
-    const int first = header->sectionSize(0);
-    QRect cell(kCellGap, kCellTop, first - kCellGap, cellHeight);
-    drawCell(p, cell, cells.Title, kRowTextColour);
-    cell = QRect(cell.right() + 1 + kCellGap, kCellTop, header->sectionSize(1), cellHeight);
-    drawCell(p, cell, cells.Operation, cells.OperationIsAlert ? kRowAlertColour : kRowTextColour);
+    const auto cell = [this, cellHeight](int column) {
+        const QRect span = CellSpan(header, column);
+        return QRect(span.left(), kCellTop, span.width(), cellHeight);
+    };
+    drawCell(p, cell(0), cells.Title, kRowTextColour);
+    drawCell(p, cell(1), cells.Operation, cells.OperationIsAlert ? kRowAlertColour : kRowTextColour);
     if (cells.Progress >= 0 && !cells.OperationIsAlert)
-        drawProgress(p, cell, cells.Progress, selected);
-    cell = QRect(cell.right() + 1 + kCellGap, kCellTop, header->sectionSize(2), cellHeight);
-    drawCell(p, cell, cells.Status, kRowTextColour);
-    cell = QRect(cell.right() + 1 + kCellGap, kCellTop, header->sectionSize(3), cellHeight);
-    drawCell(p, cell, cells.LastResult, cells.LastResultColour);
+        drawProgress(p, cell(1), cells.Progress, selected);
+    drawCell(p, cell(2), cells.Status, kRowTextColour);
+    drawCell(p, cell(3), cells.LastResult, cells.LastResultColour);
     p.end();
 
     painter->drawPixmap(option.rect.topLeft(), row);

@@ -18,6 +18,9 @@ public:
                const QModelIndex& index) const override;
     QSize sizeHint(const QStyleOptionViewItem& option, const QModelIndex& index) const override;
 
+    // The horizontal span of a row's cell under `header`: the first from x 5 to the end of its section,
+    // each next one 5 pixels right of the previous and as wide as its section.
+    static QRect CellSpan(const QHeaderView* header, int column);
     // 30 pixels at 96 dots per inch, scaled with the screen.
     static int RowHeight(const QWidget* widget);
     static constexpr int kTextPointSize = 9;

@@ -3,6 +3,7 @@
 #include "i18n/Translate.h"
 #include "scheduler/RunControl.h"
 #include "ui/mainwindow/TEventsPanel.h"
+#include "ui/mainwindow/TJobListHeader.h"
 #include "ui/mainwindow/TJobListModel.h"
 #include "ui/mainwindow/TJobRowDelegate.h"
 #include "ui/widgets/Icons.h"
@@ -260,10 +261,9 @@ void TfrmMainOstrinBackup::createListArea()
     bar->setStyleSheet(QStringLiteral(
         "#pnListHeader { background: #3B3B3B; }"
         "QHeaderView { background: #3B3B3B; border: none; }"
-        "QHeaderView::section { background: #3B3B3B; color: #FFFFFF; border: none; padding-left: 5px; }"
         "QToolButton { border: none; padding: 1px; } QToolButton:hover { background: #555555; }"));
     auto* sections = new QStandardItemModel(0, 4, bar);
-    header = new QHeaderView(Qt::Horizontal, bar);
+    header = new TJobListHeader(bar);
     header->setObjectName(QStringLiteral("hdJobsList"));
     header->setModel(sections);
     header->setSectionsClickable(false);
