@@ -203,8 +203,9 @@ bool TfrmMainOstrinBackup::eventFilter(QObject* watched, QEvent* event)
     if (watched == lbJobsList) {
         if (event->type() == QEvent::KeyPress) {
             const int key = static_cast<QKeyEvent*>(event)->key();
-            // Tab still moves the focus on: the list must not trap the keyboard.
-            if (key == Qt::Key_Tab || key == Qt::Key_Backtab)
+            // Tab still moves the focus on and the menu key still opens the row's menu: the list must
+            // not trap the keyboard.
+            if (key == Qt::Key_Tab || key == Qt::Key_Backtab || key == Qt::Key_Menu)
                 return false;
             return listKeyPressed(key);
         }

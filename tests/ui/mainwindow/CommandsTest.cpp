@@ -2,6 +2,7 @@
 #include "MainWindowFixture.h"
 #include "scheduler/RunControl.h"
 
+#include <QDesktopServices>
 #include <QDir>
 #include <QFileInfo>
 
@@ -176,6 +177,15 @@ TEST_F(MainWindowTest, CommandsWithoutTheirWindowSaySoAndServicesGetTheSelectedJ
     action("ActionAbout")->trigger();
     ASSERT_EQ(MessageDialogHook::shown().size(), 1);
     EXPECT_TRUE(MessageDialogHook::shown().at(0).Text.startsWith("Zorvan Backup\nVersion: 1.0\n"));
+    EXPECT_EQ(MessageDialogHook::shown().at(0).Kind, mtInformation);
+
+    TUrlRecorder browser;
+    QDesktopServices::setUrlHandler("https", &browser, "open");
+    action("ActionSupport")->trigger();
+    action("ActionWebsite")->trigger();
+    QDesktopServices::unsetUrlHandler("https");
+    EXPECT_EQ(browser.Urls, (QList<QUrl>{QUrl("https://zorvanbackup.example/support"),
+                                         QUrl("https://zorvanbackup.example/")}));
 }
 
 TEST_F(MainWindowTest, MoveButtonsReorderAndSaveTheList)

@@ -13,8 +13,20 @@
 #include <QMenu>
 #include <QTest>
 #include <QToolButton>
+#include <QUrl>
 
 #include <memory>
+
+// Receives the web addresses the window opens (QDesktopServices::setUrlHandler).
+class TUrlRecorder : public QObject
+{
+    Q_OBJECT
+public Q_SLOTS:
+    void open(const QUrl& url) { Urls.append(url); }
+
+public:
+    QList<QUrl> Urls;
+};
 
 class MainWindowTest : public testing::Test
 {
