@@ -1,8 +1,7 @@
 // zorvanbackup: the desktop program.
-#include <QApplication>
+#include "app/ProgramEntry.h"
 
 int main(int argc, char** argv)
 {
-    QApplication app(argc, argv);
-    return 0;
+    return RunZorvanBackup(argc, argv);
 }

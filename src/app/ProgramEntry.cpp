@@ -1,0 +1,93 @@
+#include "app/ProgramEntry.h"
+
+#include "app/WindowScreenshot.h"
+#include "app/ZorvanBackupProgram.h"
+#include "app/core/CommandLine.h"
+#include "app/core/InstanceHandOver.h"
+#include "base/AppState.h"
+#include "base/Placeholders.h"
+#include "i18n/Translate.h"
+#include "platform/InstanceLock.h"
+#include "ui/dialogs/MessageDialog.h"
+
+#include <QApplication>
+#include <QIcon>
+#include <QStyleFactory>
+#include <QThread>
+
+#include <cstdlib>
+
+namespace {
+
+// How long a second start stays after handing over a job file, as the import may still be opening.
+constexpr int kAfterImportMsecs = 1000;
+
+void initResources()
+{
+    // The icons live in the widget library, a static library.
+    Q_INIT_RESOURCE(icons);
+}
+
+int handOver(const TCommandLine& commandLine, const TInstanceLock& lock, int& argc, char** argv)
+{
+    const THandOverRequest request = HandOverRequestFor(commandLine);
+    const THandOverResult result = SendHandOver(request);
+    if (result == hrAcknowledged) {
+        if (request.Kind == THandOverRequest::hoImport)
+            QThread::msleep(kAfterImportMsecs);
+        return 0;
+    }
+    // The lock is held but nobody answers: the command-line scheduler holds it; it has no window.
+    QApplication app(argc, argv);
+    SetUpApplication();
+    const qint64 holder = lock.holderProcessId();
+    ShowMessageDialog(FillPlaceholders(Translate(QStringLiteral("The backup jobs of this user are already "
+                                                                "scheduled by the command-line scheduler "
+                                                                "(zorvanbackup-cli scheduler, process %s). "
+                                                                "Stop it, then start %s again.")),
+                                       {holder ? QString::number(holder) : QStringLiteral("?"),
+                                        QStringLiteral(ZORVAN_APP_TITLE)}),
+                      mtError, mbOK);
+    return kScheduledByCommandLine;
+}
+
+} // namespace
+
+void SetUpApplication()
+{
+    initResources();
+    QApplication::setStyle(QStyleFactory::create(QStringLiteral("Fusion")));
+    QCoreApplication::setApplicationName(QStringLiteral(ZORVAN_APP_TITLE));
+    QCoreApplication::setApplicationVersion(QStringLiteral(ZORVAN_VERSION));
+    QGuiApplication::setDesktopFileName(QStringLiteral("zorvanbackup"));
+    QApplication::setWindowIcon(QIcon(QStringLiteral(":/icons/zorvanbackup.svg")));
+    QApplication::setQuitOnLastWindowClosed(false);
+}
+
+int RunZorvanBackup(int& argc, char** argv)
+{
+    const TCommandLine commandLine = TCommandLine::fromArguments(argc, argv);
+    TInstanceLock lock;
+    const bool onlyInstance = lock.tryLock();
+    ElevatedInstance.store(commandLine.IsElevatedInstance());
+    if (!ElevatedInstance.load() && !onlyInstance)
+        return handOver(commandLine, lock, argc, argv);
+
+    QApplication app(argc, argv);
+    SetUpApplication();
+    auto program = std::make_unique<TZorvanBackupProgram>(commandLine);
+    // An instance beside a running one (elevated, or with a command-line action) takes no hand-overs.
+    if (onlyInstance)
+        program->ListenForHandOver();
+    if (!program->Create() || !program->PassStartupGates())
+        return 1;
+    const TWindowScreenshot screenshot(*program);
+    program->ShowAtStart();
+    const int code = app.exec();
+    if (program->jobs().IsSomeJobRunning()) {
+        // Runs still going end with the process; their jobs must not be destroyed under them.
+        std::_Exit(code);
+    }
+    program.reset();
+    return code;
+}

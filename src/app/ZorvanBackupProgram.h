@@ -1,0 +1,88 @@
+#pragma once
+// A full instance of the program: the job catalogue, the scheduler with its system services, every
+// window (created once, shown again and again), the main window's lifecycle, the notification-area
+// icon and the hand-over server that second starts talk to.
+#include "app/core/CommandLine.h"
+#include "app/core/InstanceHandOver.h"
+#include "app/uMain.h"
+#include "jobs/JobCatalogue.h"
+#include "platform/ElevationCommand.h"
+#include "platform/PowerControlLogind.h"
+#include "platform/SleepInhibitorDBus.h"
+#include "scheduler/JobRunStarter.h"
+#include "scheduler/Scheduler.h"
+
+#include <QObject>
+
+#include <memory>
+
+class TRunEndWatcher;
+class TStopSignals;
+class TTrayIcon;
+class TfrmEnterPassword;
+class TfrmLog;
+class TfrmMainOstrinBackup;
+class TfrmPCshutdownDialog;
+
+class TZorvanBackupProgram : public QObject
+{
+    Q_OBJECT
+public:
+    explicit TZorvanBackupProgram(const TCommandLine& commandLine);
+    ~TZorvanBackupProgram() override;
+    Q_DISABLE_COPY_MOVE(TZorvanBackupProgram)
+
+    // The core's start-up (folders, options, priority, jobs; its errors shown), then every window in
+    // order, the main window's own start-up and the scheduler's wiring. False when the program must end
+    // before its message loop.
+    bool Create();
+    // Takes hand-overs from second starts; only for the instance that holds the instance lock.
+    bool ListenForHandOver();
+    // The configuration password (not with "/hide") and the update check. False when the program ends.
+    bool PassStartupGates();
+    // Shows the main window unless the program started hidden.
+    void ShowAtStart();
+
+    TJobCatalogue& jobs() { return Jobs; }
+    TScheduler& scheduler() { return Scheduler; }
+    TMainWindowLifecycle& lifecycle() { return Lifecycle; }
+    TfrmMainOstrinBackup& mainWindow() { return *frmMainOstrinBackup; }
+    TfrmEnterPassword& enterPasswordDialog() { return *frmEnterPassword; }
+    TTrayIcon& tray() { return *Tray; }
+    THandOverServer& handOverServer() { return HandOver; }
+
+    // Called after each tick's refresh of the window.
+    std::function<void()> Ticked;
+
+private:
+    void createWindows();
+    void wireScheduler();
+    void refresh(const TTickCounts& counts);
+    void showImportNotAvailable(const QString& path);
+
+    TCommandLine commandLine;
+    TJobCatalogue Jobs;
+    TJobRunStarter RunStarter;
+    TSleepInhibitorDBus SleepInhibitor;
+    TPowerControlLogind PowerControl;
+    TElevationCommand Elevation;
+    TScheduler Scheduler;
+    TMainWindowLifecycle Lifecycle;
+    // Runs that ended while nobody watched them start: the tray tells about those with problems.
+    std::unique_ptr<TRunEndWatcher> RunEnds;
+
+    // The windows, in the order they are created.
+    std::unique_ptr<TfrmMainOstrinBackup> frmMainOstrinBackup;
+    std::unique_ptr<TfrmPCshutdownDialog> frmPCshutdownDialog;
+    std::unique_ptr<TfrmEnterPassword> frmEnterPassword;
+    std::unique_ptr<TfrmLog> frmLog;
+
+    std::unique_ptr<TTrayIcon> Tray;
+    THandOverServer HandOver;
+    // SIGTERM and SIGINT end the program as the end of the session does.
+    std::unique_ptr<TStopSignals> StopSignals;
+};
+
+// Whether the program has an update to offer before it starts. The update check is not built yet:
+// no update.
+bool NewAppVersionExists();
