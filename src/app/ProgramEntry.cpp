@@ -9,9 +9,9 @@
 #include "i18n/Translate.h"
 #include "platform/InstanceLock.h"
 #include "ui/dialogs/MessageDialog.h"
+#include "ui/widgets/Icons.h"
 
 #include <QApplication>
-#include <QIcon>
 #include <QStyleFactory>
 #include <QThread>
 
@@ -21,12 +21,6 @@ namespace {
 
 // How long a second start stays after handing over a job file, as the import may still be opening.
 constexpr int kAfterImportMsecs = 1000;
-
-void initResources()
-{
-    // The icons live in the widget library, a static library.
-    Q_INIT_RESOURCE(icons);
-}
 
 int handOver(const TCommandLine& commandLine, const TInstanceLock& lock, int& argc, char** argv)
 {
@@ -55,12 +49,11 @@ int handOver(const TCommandLine& commandLine, const TInstanceLock& lock, int& ar
 
 void SetUpApplication()
 {
-    initResources();
     QApplication::setStyle(QStyleFactory::create(QStringLiteral("Fusion")));
     QCoreApplication::setApplicationName(QStringLiteral(ZORVAN_APP_TITLE));
     QCoreApplication::setApplicationVersion(QStringLiteral(ZORVAN_VERSION));
     QGuiApplication::setDesktopFileName(QStringLiteral("zorvanbackup"));
-    QApplication::setWindowIcon(QIcon(QStringLiteral(":/icons/zorvanbackup.svg")));
+    QApplication::setWindowIcon(OwnIcon(":/icons/zorvanbackup.svg"));
     QApplication::setQuitOnLastWindowClosed(false);
 }
 
