@@ -1,9 +1,9 @@
 #include "app/ProgramEntry.h"
 
-#include "app/WindowScreenshot.h"
-#include "app/ZorvanBackupProgram.h"
 #include "app/core/CommandLine.h"
 #include "app/core/InstanceHandOver.h"
+#include "app/WindowScreenshot.h"
+#include "app/ZorvanBackupProgram.h"
 #include "base/AppState.h"
 #include "base/Placeholders.h"
 #include "i18n/Translate.h"
@@ -16,24 +16,27 @@
 #include <QThread>
 
 #include <cstdlib>
+#include <optional>
 
 namespace {
 
 // How long a second start stays after handing over a job file, as the import may still be opening.
 constexpr int kAfterImportMsecs = 1000;
 
-int handOver(const TCommandLine& commandLine, const TInstanceLock& lock, int& argc, char** argv)
+} // namespace
+
+int HandOverToRunningInstance(const TCommandLine& commandLine, const TInstanceLock& lock,
+                              const std::function<void()>& makeApplication)
 {
     const THandOverRequest request = HandOverRequestFor(commandLine);
-    const THandOverResult result = SendHandOver(request);
-    if (result == hrAcknowledged) {
+    if (SendHandOver(request) == hrAcknowledged) {
         if (request.Kind == THandOverRequest::hoImport)
             QThread::msleep(kAfterImportMsecs);
         return 0;
     }
     // The lock is held but nobody answers: the command-line scheduler holds it; it has no window.
-    QApplication app(argc, argv);
-    SetUpApplication();
+    if (makeApplication)
+        makeApplication();
     const qint64 holder = lock.holderProcessId();
     ShowMessageDialog(FillPlaceholders(Translate(QStringLiteral("The backup jobs of this user are already "
                                                                 "scheduled by the command-line scheduler "
@@ -44,8 +47,6 @@ int handOver(const TCommandLine& commandLine, const TInstanceLock& lock, int& ar
                       mtError, mbOK);
     return kScheduledByCommandLine;
 }
-
-} // namespace
 
 void SetUpApplication()
 {
@@ -63,8 +64,14 @@ int RunZorvanBackup(int& argc, char** argv)
     TInstanceLock lock;
     const bool onlyInstance = lock.tryLock();
     ElevatedInstance.store(commandLine.IsElevatedInstance());
-    if (!ElevatedInstance.load() && !onlyInstance)
-        return handOver(commandLine, lock, argc, argv);
+    if (!ElevatedInstance.load() && !onlyInstance) {
+        // A hand-over needs no display; the application object only for a message.
+        std::optional<QApplication> messageApp;
+        return HandOverToRunningInstance(commandLine, lock, [&] {
+            messageApp.emplace(argc, argv);
+            SetUpApplication();
+        });
+    }
 
     QApplication app(argc, argv);
     SetUpApplication();

@@ -1,8 +1,8 @@
 #include "app/ZorvanBackupProgram.h"
 
-#include "app/TrayIcon.h"
 #include "app/core/AppStartup.h"
 #include "app/core/RunEndWatcher.h"
+#include "app/TrayIcon.h"
 #include "base/AppState.h"
 #include "base/Placeholders.h"
 #include "i18n/Translate.h"
@@ -17,8 +17,7 @@
 #include <QGuiApplication>
 
 TZorvanBackupProgram::TZorvanBackupProgram(const TCommandLine& commandLine)
-    : commandLine(commandLine),
-      Scheduler(Jobs, RunStarter, SleepInhibitor, Elevation, PowerControl),
+    : commandLine(commandLine), Scheduler(Jobs, RunStarter, SleepInhibitor, Elevation, PowerControl),
       Lifecycle(commandLine, Jobs, Scheduler)
 {
 }

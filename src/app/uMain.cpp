@@ -56,9 +56,11 @@ void TMainWindowLifecycle::LoadFormPosAndView()
     if (!layout) {
         window->resize(kDesignWidth, kDesignHeight);
         if (const QScreen* screen = QGuiApplication::primaryScreen()) {
+            const QRect available = screen->availableGeometry();
             QRect frame = window->frameGeometry();
-            frame.moveCenter(screen->availableGeometry().center());
-            window->move(frame.topLeft());
+            frame.moveCenter(available.center());
+            // A screen smaller than the window shows at least its top left corner.
+            window->move(std::max(frame.left(), available.left()), std::max(frame.top(), available.top()));
         }
         return;
     }
@@ -143,7 +145,9 @@ void TMainWindowLifecycle::removeNamedJob(const QString& name)
     TJobRemoval removal;
     removal.Started = [] { QApplication::setOverrideCursor(Qt::WaitCursor); };
     removal.Ended = [] { QApplication::restoreOverrideCursor(); };
-    removal.ShowError = [this](const QString& message) { ShowMessageDialog(message, mtError, mbOK, 0, window); };
+    removal.ShowError = [this](const QString& message) {
+        ShowMessageDialog(message, mtError, mbOK, 0, window);
+    };
     const TJobRemovalResult result = removal.Remove(jobs, index);
     if (result.Step == jrJobRunning)
         ShowPlainMessage(TRunControl::RefusalText(), window);
@@ -162,7 +166,8 @@ bool TMainWindowLifecycle::AskConfigurationPassword()
         return true;
     if (enterPassword->ShowModalResult() == 0)
         return false;
-    if (enterPassword->EnteredPassword().trimmed() != GlobalOptions.General.strProtectConfiguration_Password) {
+    if (enterPassword->EnteredPassword().trimmed() !=
+        GlobalOptions.General.strProtectConfiguration_Password) {
         ShowMessageDialog(Translate(QStringLiteral("Invalid password")), mtError, mbOK);
         return false;
     }

@@ -48,5 +48,6 @@ TJobRemovalResult TJobRemoval::Remove(TJobCatalogue& catalogue, int index) const
 QString TJobRemoval::BackupsNotRemovedText(const TJob& job)
 {
     return job.Translate(QStringLiteral("Unable to remove the backup folder.")) + QStringLiteral("\n\n") +
-           job.Translate(QStringLiteral("Make sure the storage device is connected. Then remove it manually"));
+           job.Translate(
+               QStringLiteral("Make sure the storage device is connected. Then remove it manually"));
 }

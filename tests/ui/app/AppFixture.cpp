@@ -7,8 +7,8 @@
 #include "support/CliRunner.h"
 #include "support/TestEnvironment.h"
 #include "ui/dialogs/MessageDialog.h"
-#include "ui/mainwindow/TJobListModel.h"
 #include "ui/mainwindow/TfrmMainOstrinBackup.h"
+#include "ui/mainwindow/TJobListModel.h"
 
 #include <QAction>
 #include <QDir>
@@ -20,9 +20,9 @@ void AppFixture::SetUp()
 {
     root = TestEnvironment::makeFolder("app");
     const QList<std::pair<const char*, QString>> folders{{"XDG_DATA_HOME", root + "/data"},
-                                                        {"XDG_CONFIG_HOME", root + "/config"},
-                                                        {"XDG_CACHE_HOME", root + "/cache"},
-                                                        {"XDG_RUNTIME_DIR", root + "/runtime"}};
+                                                         {"XDG_CONFIG_HOME", root + "/config"},
+                                                         {"XDG_CACHE_HOME", root + "/cache"},
+                                                         {"XDG_RUNTIME_DIR", root + "/runtime"}};
     for (const auto& [name, path] : folders) {
         saved.append({name, qgetenv(name)});
         QDir().mkpath(path);

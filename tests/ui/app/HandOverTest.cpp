@@ -74,7 +74,9 @@ TEST(HandOverTest, NobodyListening)
     // The next instance listens in its place.
     ASSERT_TRUE(server.listen());
     bool shown = false;
-    server.Handler = [&](const THandOverRequest& request) { shown = request.Kind == THandOverRequest::hoShow; };
+    server.Handler = [&](const THandOverRequest& request) {
+        shown = request.Kind == THandOverRequest::hoShow;
+    };
     auto sent = std::async(std::launch::async, [] { return SendHandOver({THandOverRequest::hoShow, {}}); });
     ASSERT_TRUE(TestEnvironment::waitFor([&] {
         QCoreApplication::processEvents(QEventLoop::AllEvents, 10);

@@ -1,14 +1,14 @@
 // A real mirror job to a local folder driven from the window: "Backup" on the selected row, the row's
 // texts and colours while it runs, is paused, finishes and is cancelled; "Quit" and closing the window
 // while it runs.
-#include "AppFixture.h"
 #include "app/TrayIcon.h"
+#include "AppFixture.h"
 #include "base/AppState.h"
 #include "support/QtPrinters.h"
 #include "ui/dialogs/MessageDialog.h"
 #include "ui/mainwindow/JobRowText.h"
-#include "ui/mainwindow/TJobListModel.h"
 #include "ui/mainwindow/TfrmMainOstrinBackup.h"
+#include "ui/mainwindow/TJobListModel.h"
 
 #include <QDateTime>
 #include <QElapsedTimer>
@@ -34,10 +34,7 @@ protected:
         job = program->jobs().at(0);
         program->mainWindow().selectJob(0);
     }
-    const TJobRowCells& cells()
-    {
-        return static_cast<TJobListModel*>(jobList().model())->cells(0);
-    }
+    const TJobRowCells& cells() { return static_cast<TJobListModel*>(jobList().model())->cells(0); }
     // Starts the backup with "Backup" and pauses it as soon as its file is being copied.
     void startAndPause()
     {
@@ -75,7 +72,8 @@ TEST_F(JobRunTest, BackupPauseResumeFinishAndCancelInTheRow)
     trigger("ActionResume");
     ASSERT_TRUE(waitUntil([&] { return rowText(0).contains("Running"); }, 3000)) << rowText(0).toStdString();
     EXPECT_TRUE(runMenuOffers("ActionPause"));
-    ASSERT_TRUE(waitUntil([&] { return rowText(0).contains("Finished on"); }, 120000)) << rowText(0).toStdString();
+    ASSERT_TRUE(waitUntil([&] { return rowText(0).contains("Finished on"); }, 120000))
+        << rowText(0).toStdString();
     EXPECT_EQ(cells().LastResultColour, QColor(0x74, 0xE6, 0x89));
     EXPECT_EQ(QFile(destination + "/Movies/Movies/big.bin").size(), kBigFileBytes);
 
@@ -86,7 +84,8 @@ TEST_F(JobRunTest, BackupPauseResumeFinishAndCancelInTheRow)
     source.close();
     startAndPause();
     trigger("ActionCancel");
-    ASSERT_TRUE(waitUntil([&] { return rowText(0).contains("Cancelled on"); }, 60000)) << rowText(0).toStdString();
+    ASSERT_TRUE(waitUntil([&] { return rowText(0).contains("Cancelled on"); }, 60000))
+        << rowText(0).toStdString();
     EXPECT_EQ(cells().LastResultColour, QColor(0xFF, 0xCE, 0xCE));
 }
 
@@ -117,7 +116,8 @@ TEST_F(JobRunTest, QuitWithARunningJobAsksCancelsAndWaits)
     trigger("ActionQuit");
     ASSERT_EQ(MessageDialogHook::shown().size(), 1);
     const MessageDialogHook::TShownMessage asked = MessageDialogHook::shown().at(0);
-    EXPECT_EQ(asked.Text, QStringLiteral("Some jobs are currently running.\nDo you want to cancel them and quit?"));
+    EXPECT_EQ(asked.Text,
+              QStringLiteral("Some jobs are currently running.\nDo you want to cancel them and quit?"));
     EXPECT_EQ(asked.Kind, mtConfirmation);
     EXPECT_EQ(asked.Buttons, mbYesNo);
     EXPECT_FALSE(program->lifecycle().ended());

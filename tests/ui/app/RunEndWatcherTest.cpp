@@ -41,7 +41,8 @@ protected:
     {
         QStringList result;
         for (const TRunEndNotice& notice : notices)
-            result << notice.JobName + ": " + notice.Text.section(QStringLiteral(" on "), 0, 0) + (notice.Errors ? " !" : "");
+            result << notice.JobName + ": " + notice.Text.section(QStringLiteral(" on "), 0, 0) +
+                          (notice.Errors ? " !" : "");
         return result;
     }
 

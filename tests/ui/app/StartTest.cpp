@@ -1,7 +1,7 @@
 // The program starts as a full instance: on an empty configuration and on one with jobs of both kinds,
 // hidden with "/hide", and through the configuration password.
-#include "AppFixture.h"
 #include "app/TrayIcon.h"
+#include "AppFixture.h"
 #include "base/AppState.h"
 #include "options/uOptions.h"
 #include "support/QtPrinters.h"
@@ -49,7 +49,8 @@ protected:
                 return dialog && dialog->objectName() == QLatin1String("frmEnterPassword");
             }));
             dialog->findChild<QLineEdit*>(QStringLiteral("edPassword"))->setText(text);
-            dialog->findChild<QPushButton*>(ok ? QStringLiteral("btOK") : QStringLiteral("btCancel"))->click();
+            dialog->findChild<QPushButton*>(ok ? QStringLiteral("btOK") : QStringLiteral("btCancel"))
+                ->click();
         });
     }
 };
