@@ -3,7 +3,7 @@
 #include "i18n/Translate.h"
 #include "jobs/JobCatalogue.h"
 #include "jobs/JobStatusText.h"
-#include "ui/mainwindow/TEventsPanel.h"
+#include "ui/mainwindow/TEventsPanelWidget.h"
 #include "ui/mainwindow/TfrmMainOstrinBackup.h"
 #include "ui/mainwindow/TJobListModel.h"
 

@@ -2,7 +2,7 @@
 
 #include "i18n/Translate.h"
 #include "scheduler/RunControl.h"
-#include "ui/mainwindow/TEventsPanel.h"
+#include "ui/mainwindow/TEventsPanelWidget.h"
 #include "ui/mainwindow/TJobListHeader.h"
 #include "ui/mainwindow/TJobListModel.h"
 #include "ui/mainwindow/TJobRowDelegate.h"

@@ -1,4 +1,4 @@
-#include "ui/mainwindow/TEventsPanel.h"
+#include "ui/mainwindow/TEventsPanelWidget.h"
 
 #include "events/EventsLog.h"
 #include "i18n/Translate.h"
