@@ -82,6 +82,9 @@ int RunZorvanBackup(int& argc, char** argv)
     if (!program->Create() || !program->PassStartupGates())
         return 1;
     const TWindowScreenshot screenshot(*program);
+    // SIGTERM or the end of the session during the gates: there is no loop left to run.
+    if (program->lifecycle().ended())
+        return 0;
     program->ShowAtStart();
     const int code = app.exec();
     if (program->jobs().IsSomeJobRunning()) {

@@ -4,7 +4,9 @@
 #include "AppFixture.h"
 #include "base/AppState.h"
 #include "options/uOptions.h"
+#include "scheduler/ShutdownCountdown.h"
 #include "support/QtPrinters.h"
+#include "support/TestEnvironment.h"
 #include "ui/dialogs/MessageDialog.h"
 #include "ui/dialogs/TfrmEnterPassword.h"
 #include "ui/mainwindow/TfrmMainOstrinBackup.h"
@@ -12,6 +14,7 @@
 #include <QAction>
 #include <QApplication>
 #include <QCheckBox>
+#include <QFile>
 #include <QGuiApplication>
 #include <QLineEdit>
 #include <QListView>
@@ -142,6 +145,42 @@ TEST_F(StartTest, PasswordGate)
         EXPECT_FALSE(program->mainWindow().isVisible());
         program.reset();
     }
+}
+
+TEST_F(StartTest, DataFolderThatCannotBeMadeEndsBeforeTheLoop)
+{
+    const QString file = root + "/not-a-folder";
+    TestEnvironment::writeFile(file, "x");
+    qputenv("XDG_DATA_HOME", QFile::encodeName(file));
+    program = std::make_unique<TZorvanBackupProgram>(TCommandLine());
+    EXPECT_FALSE(program->Create());
+    EXPECT_TRUE(AppTerminating.load());
+    ASSERT_EQ(MessageDialogHook::shown().size(), 1);
+    const MessageDialogHook::TShownMessage shown = MessageDialogHook::shown().at(0);
+    EXPECT_EQ(shown.Text,
+              "ERROR: Unable to create application directory:" + file +
+                  "/Zorvan Backup\n\nPlease make sure the directory is accessible, and restart the "
+                  "program.");
+    EXPECT_EQ(shown.Kind, mtError);
+}
+
+TEST_F(StartTest, TheTickOpensTheShutdownCountdown)
+{
+    start();
+    TScheduler& scheduler = program->scheduler();
+    scheduler.ShutdownPending = true;
+    scheduler.TimerSchedulerTimer();
+    const auto isCountdown = [](QWidget* widget) {
+        return widget->objectName() == QLatin1String("frmPCshutdownDialog") && widget->isVisible();
+    };
+    const QWidgetList windows = QApplication::topLevelWidgets();
+    EXPECT_EQ(std::count_if(windows.begin(), windows.end(), isCountdown), 1);
+    EXPECT_FALSE(scheduler.isTimerEnabled());
+    // "Cancel" disarms it and gives the scheduler back.
+    scheduler.shutdownCountdown().cancel();
+    EXPECT_TRUE(scheduler.isTimerEnabled());
+    EXPECT_FALSE(scheduler.ShutdownPending);
+    EXPECT_FALSE(std::any_of(windows.begin(), windows.end(), isCountdown));
 }
 
 } // namespace
