@@ -38,12 +38,21 @@ int HandOverToRunningInstance(const TCommandLine& commandLine, const TInstanceLo
     if (makeApplication)
         makeApplication();
     const qint64 holder = lock.holderProcessId();
+    if (holder == 0) {
+        // Nobody holds it: the lock file could not be made.
+        ShowMessageDialog(
+            Translate(QStringLiteral("ERROR: Unable to create the lock file:")) + ' ' +
+                TInstanceLock::lockFilePath() + QStringLiteral("\n\n") +
+                Translate(QStringLiteral("Please make sure the directory is accessible, and restart "
+                                         "the program.")),
+            mtError, mbOK);
+        return 1;
+    }
     ShowMessageDialog(FillPlaceholders(Translate(QStringLiteral("The backup jobs of this user are already "
                                                                 "scheduled by the command-line scheduler "
                                                                 "(zorvanbackup-cli scheduler, process %s). "
                                                                 "Stop it, then start %s again.")),
-                                       {holder ? QString::number(holder) : QStringLiteral("?"),
-                                        QStringLiteral(ZORVAN_APP_TITLE)}),
+                                       {QString::number(holder), QStringLiteral(ZORVAN_APP_TITLE)}),
                       mtError, mbOK);
     return kScheduledByCommandLine;
 }

@@ -15,7 +15,7 @@ int RunZorvanBackup(int& argc, char** argv);
 // A second start: hands the command line to the running instance and waits for its answer (and a
 // second more after a job file). When nobody answers although `lock` is held, the command-line
 // scheduler holds it: `makeApplication` makes the application object for the error message, and the
-// exit code is kScheduledByCommandLine.
+// exit code is kScheduledByCommandLine. A lock file that could not be made at all: an error and 1.
 int HandOverToRunningInstance(const TCommandLine& commandLine, const TInstanceLock& lock,
                               const std::function<void()>& makeApplication = {});
 

@@ -5,10 +5,12 @@
 #include "app/ProgramEntry.h"
 #include "AppFixture.h"
 #include "support/QtPrinters.h"
+#include "support/TestEnvironment.h"
 #include "ui/dialogs/MessageDialog.h"
 #include "ui/mainwindow/TfrmMainOstrinBackup.h"
 
 #include <QElapsedTimer>
+#include <QFile>
 #include <QFileInfo>
 #include <QProcess>
 
@@ -140,6 +142,19 @@ TEST_F(InstancesTest, SchedulerLockHolderIsNamedAndADeadHolderFreesTheLock)
     EXPECT_EQ(child.exitCode(), 0);
     // Its lock ended with it.
     EXPECT_TRUE(lock.tryLock());
+}
+
+TEST_F(InstancesTest, LockFileThatCannotBeMade)
+{
+    const QString file = root + "/not-a-folder";
+    TestEnvironment::writeFile(file, "x");
+    qputenv("XDG_RUNTIME_DIR", QFile::encodeName(file));
+    TInstanceLock lock;
+    ASSERT_FALSE(lock.tryLock());
+    EXPECT_EQ(HandOverToRunningInstance(TCommandLine(), lock), 1);
+    ASSERT_EQ(shownTexts().size(), 1);
+    EXPECT_TRUE(shownTexts().at(0).startsWith("ERROR: Unable to create the lock file: " + file + '/'))
+        << shownTexts().at(0).toStdString();
 }
 
 } // namespace
