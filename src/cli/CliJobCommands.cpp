@@ -1,19 +1,16 @@
 #include "cli/CliJobCommands.h"
 
+#include "app/core/JobRemoval.h"
 #include "cli/CliApp.h"
 #include "cli/CliBackupRun.h"
 #include "cli/CliCreateOptions.h"
 #include "cli/CliImageCommands.h"
 #include "events/EventsLog.h"
-#include "i18n/Translate.h"
 #include "jobs/JobCatalogue.h"
 #include "jobs/uJob_DriveImage.h"
 #include "jobs/uJob_FilesAndFolders.h"
-#include "platform/JobRunLock.h"
-#include "storage/DestinationIdentity.h"
 
 #include <QDir>
-#include <QFile>
 #include <QFileInfo>
 #include <QRegularExpression>
 #include <QTextStream>
@@ -82,23 +79,6 @@ bool nameAndSwitch(const QStringList& args, const char* option, QString& name, b
     return true;
 }
 
-// The removal of a job's backups by its kind's own Remove; true on success.
-bool removeBackups(CliApp& app, TJob& job)
-{
-    if (job.Kind() != jkDriveImage)
-        return job.Remove();
-    // The image tool deletes the versions on its own once it has been handed the deletion, and only
-    // for a job that keeps a number of versions.
-    if (job.Remove()) {
-        app.out << "zorvan-imagetool deletes the image versions in the background.\n";
-        return true;
-    }
-    if (!static_cast<const TJob_DriveImage&>(job).Settings.AutocleanOldBackups)
-        app.err << "zorvanbackup-cli: \"" << job.stJobName
-                << "\" keeps no number of versions (no --keep-versions): its image versions are left on "
-                   "the storage\n";
-    return false;
-}
 } // namespace
 
 QString JobCommandsHelp()
@@ -227,38 +207,27 @@ int RunRemoveCommand(CliApp& app, const QStringList& args)
     const int index = jobs.indexOfName(name);
     if (index < 0)
         return app.jobNotFound(name);
-    TJob* job = jobs.at(index);
-    // Held until the job is gone, so that no run of it can start while its backups are removed.
-    TJobRunLock runLock(FoldJobName(job->stJobName));
-    if (!job->isIdle() || !runLock.tryLock())
-        return app.jobIsRunning(*job);
+    const TJob& job = *jobs.at(index);
+    const bool image = job.Kind() == jkDriveImage;
     int code = CliApp::kOk;
-    if (withBackups) {
-        if (removeBackups(app, *job)) {
-            AddEvent(job->Translate(
-                QStringLiteral("The backup folder has been removed successfully on the storage device.")));
-        } else {
-            app.printEvents();
-            app.err << job->Translate(QStringLiteral("Unable to remove the backup folder.")) << "\n\n"
-                    << job->Translate(
-                           QStringLiteral("Make sure the storage device is connected. Then remove it "
-                                          "manually"))
-                    << "\n";
-            code = CliApp::kFinishedWithErrors;
-        }
-    }
-    const QString jobFile = LocalJobFilePath(job->stJobName);
-    if (QFile::exists(jobFile) && !QFile::remove(jobFile)) {
-        AddEvent(job->Translate(QStringLiteral("Error: unable to remove the file:")) + jobFile);
+    TJobRemoval removal;
+    removal.RemoveBackups = withBackups;
+    removal.ShowError = [&](const QString& message) {
+        // The image tool deletes versions only for a job that keeps a number of them.
+        if (image && !static_cast<const TJob_DriveImage&>(job).Settings.AutocleanOldBackups)
+            app.err << "zorvanbackup-cli: \"" << job.stJobName
+                    << "\" keeps no number of versions (no --keep-versions): its image versions are left "
+                       "on the storage\n";
         app.printEvents();
-        return CliApp::kFinishedWithErrors;
-    }
-    ForgetDestinationIdentity(job->stJobName);
-    jobs.takeAt(index);
-    if (jobs.SaveJobsList()) {
-        AddEvent(Translate(QStringLiteral("Job is removed.")));
-    } else {
-        AddEvent(Translate(QStringLiteral("Error: unable to save the jobs list:")) + JobsListFilePath());
+        app.err << message << "\n";
+        code = CliApp::kFinishedWithErrors;
+    };
+    const TJobRemovalResult result = removal.Remove(jobs, index);
+    if (result.Step == jrJobRunning)
+        return app.jobIsRunning(*jobs.at(index));
+    if (image && result.BackupsRemoved)
+        app.out << "zorvan-imagetool deletes the image versions in the background.\n";
+    if (result.Step == jrFileNotRemoved || !result.ListSaved) {
         app.printEvents();
         return CliApp::kFinishedWithErrors;
     }

@@ -19,16 +19,18 @@ TJobRemovalResult TJobRemoval::Remove(TJobCatalogue& catalogue, int index) const
         result.Step = jrJobRunning;
         return result;
     }
-    if (Started)
-        Started();
-    result.BackupsRemoved = job->Remove();
-    if (Ended)
-        Ended();
-    if (result.BackupsRemoved)
-        AddEvent(job->Translate(
-            QStringLiteral("The backup folder has been removed successfully on the storage device.")));
-    else if (ShowError)
-        ShowError(BackupsNotRemovedText(*job));
+    if (RemoveBackups) {
+        if (Started)
+            Started();
+        result.BackupsRemoved = job->Remove();
+        if (Ended)
+            Ended();
+        if (result.BackupsRemoved)
+            AddEvent(job->Translate(
+                QStringLiteral("The backup folder has been removed successfully on the storage device.")));
+        else if (ShowError)
+            ShowError(BackupsNotRemovedText(*job));
+    }
 
     const QString jobFile = LocalJobFilePath(job->stJobName);
     if (QFile::exists(jobFile) && !QFile::remove(jobFile)) {
@@ -38,7 +40,8 @@ TJobRemovalResult TJobRemoval::Remove(TJobCatalogue& catalogue, int index) const
     }
     ForgetDestinationIdentity(job->stJobName);
     const std::unique_ptr<TJob> removed = catalogue.takeAt(index);
-    if (catalogue.SaveJobsList())
+    result.ListSaved = catalogue.SaveJobsList();
+    if (result.ListSaved)
         AddEvent(Translate(QStringLiteral("Job is removed.")));
     else
         AddEvent(Translate(QStringLiteral("Error: unable to save the jobs list:")) + JobsListFilePath());

@@ -19,6 +19,7 @@ struct TJobRemovalResult
 {
     TJobRemovalStep Step = jrRemoved;
     bool BackupsRemoved = false;
+    bool ListSaved = true; // false: removed, but the jobs list could not be saved (an event says so)
 };
 
 class TJobRemoval
@@ -30,6 +31,8 @@ public:
     std::function<void()> Ended;
     // Shows BackupsNotRemovedText when the backups could not be removed; the removal then goes on.
     std::function<void(const QString& message)> ShowError;
+    // False: the backups stay on the storage; only the job goes.
+    bool RemoveBackups = true;
 
     // Removes the job at `index`: its backups (event "The backup folder has been removed successfully
     // on the storage device." on success), its job file, its list entry (event "Job is removed." or the
