@@ -7,6 +7,7 @@
 #include "base/AppState.h"
 #include "base/Placeholders.h"
 #include "i18n/Translate.h"
+#include "platform/ElevationCommand.h"
 #include "platform/InstanceLock.h"
 #include "ui/dialogs/MessageDialog.h"
 #include "ui/widgets/Icons.h"
@@ -69,6 +70,9 @@ void SetUpApplication()
 
 int RunZorvanBackup(int& argc, char** argv)
 {
+    // An elevated restart brings the user's folders and session as trailing arguments: they must be in
+    // the environment before the lock, the folders or the display are looked up.
+    ApplyPassedVariables(argc, argv);
     const TCommandLine commandLine = TCommandLine::fromArguments(argc, argv);
     TInstanceLock lock;
     const bool onlyInstance = lock.tryLock();

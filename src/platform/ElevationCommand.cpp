@@ -1,5 +1,6 @@
 #include "platform/ElevationCommand.h"
 
+#include "platform/AskingUser.h"
 #include "platform/StandardFolders.h"
 
 #include <QCoreApplication>
@@ -15,6 +16,9 @@
 namespace {
 
 constexpr int kPollMsecs = 50;
+// The window program's file name: pkexec runs it directly under its own policy.
+const QLatin1String kWindowProgramName("zorvanbackup");
+const QLatin1String kPassedVariablePrefix("--zorvan-variable=");
 
 QString environmentValue(const char* name)
 {
@@ -45,6 +49,22 @@ QByteArray runningProcessName(qint64 pid)
     return line.mid(open + 1, close - open - 1);
 }
 
+// The user's data, settings and cache folders as this process sees them (defaults filled in), and the
+// session's variables that are set.
+QList<QPair<QString, QString>> variablesToPass(std::initializer_list<const char*> sessionNames)
+{
+    QList<QPair<QString, QString>> variables;
+    for (const char* name : sessionNames) {
+        const QString value = environmentValue(name);
+        if (!value.isEmpty())
+            variables.append({QString::fromLatin1(name), value});
+    }
+    variables.append({QStringLiteral("XDG_DATA_HOME"), StandardFolders::dataHomeFolder()});
+    variables.append({QStringLiteral("XDG_CONFIG_HOME"), StandardFolders::configFolder()});
+    variables.append({QStringLiteral("XDG_CACHE_HOME"), StandardFolders::cacheFolder()});
+    return variables;
+}
+
 } // namespace
 
 QStringList ElevationCommandWords()
@@ -65,21 +85,70 @@ TElevationCommand::TElevationCommand(const QString& program)
 {
 }
 
+const QStringList& PassedVariableNames()
+{
+    static const QStringList names{QStringLiteral("XDG_DATA_HOME"),   QStringLiteral("XDG_CONFIG_HOME"),
+                                   QStringLiteral("XDG_CACHE_HOME"),  QStringLiteral("XDG_RUNTIME_DIR"),
+                                   QStringLiteral("WAYLAND_DISPLAY"), QStringLiteral("LANG")};
+    return names;
+}
+
+QString PassedVariableArgument(const QString& name, const QString& value)
+{
+    return kPassedVariablePrefix + name + '=' + value;
+}
+
+int ApplyPassedVariables(int& argc, char** argv)
+{
+    int first = argc;
+    while (first > 1 && QByteArray(argv[first - 1]).startsWith(QByteArray(kPassedVariablePrefix.data())))
+        --first;
+    // Only an instance that pkexec or sudo started for a user takes them: an ordinary start's
+    // arguments never change its environment.
+    const bool accepted = IsProcessElevated() && AskingUser().has_value();
+    int applied = 0;
+    for (int i = first; accepted && i < argc; ++i) {
+        const QByteArray assignment = QByteArray(argv[i]).mid(kPassedVariablePrefix.size());
+        const qsizetype equals = assignment.indexOf('=');
+        if (equals <= 0 || !PassedVariableNames().contains(QString::fromLatin1(assignment.left(equals))))
+            continue;
+        if (qputenv(assignment.left(equals).constData(), assignment.mid(equals + 1)))
+            ++applied;
+    }
+    argc = first;
+    argv[argc] = nullptr;
+    return applied;
+}
+
+bool TElevationCommand::runsWindowProgram() const
+{
+    return QFileInfo(program).fileName() == kWindowProgramName;
+}
+
+QString TElevationCommand::executedProgram() const
+{
+    if (!runsWindowProgram())
+        return program;
+    const QString resolved = QFileInfo(program).canonicalFilePath();
+    return resolved.isEmpty() ? program : resolved;
+}
+
 QStringList TElevationCommand::commandLine(const QStringList& arguments) const
 {
     QStringList line = ElevationCommandWords();
+    if (runsWindowProgram()) {
+        line << executedProgram() << arguments;
+        for (const auto& [name, value] : variablesToPass({"XDG_RUNTIME_DIR", "WAYLAND_DISPLAY", "LANG"}))
+            line << PassedVariableArgument(name, value);
+        return line;
+    }
     // pkexec clears the environment: the program is told where the user's display, data, settings and
     // cache are, so that the elevated instance shows its window, finds the same jobs and uses the same
     // temporary folder. The user it works for comes from PKEXEC_UID (AskingUser.h).
     line << QStringLiteral("env");
-    for (const char* name : {"DISPLAY", "XAUTHORITY", "WAYLAND_DISPLAY", "XDG_RUNTIME_DIR", "LANG"}) {
-        const QString value = environmentValue(name);
-        if (!value.isEmpty())
-            line << QString::fromLatin1(name) + '=' + value;
-    }
-    line << QStringLiteral("XDG_DATA_HOME=") + StandardFolders::dataHomeFolder()
-         << QStringLiteral("XDG_CONFIG_HOME=") + StandardFolders::configFolder()
-         << QStringLiteral("XDG_CACHE_HOME=") + StandardFolders::cacheFolder();
+    for (const auto& [name, value] :
+         variablesToPass({"DISPLAY", "XAUTHORITY", "WAYLAND_DISPLAY", "XDG_RUNTIME_DIR", "LANG"}))
+        line << name + '=' + value;
     line << program << arguments;
     return line;
 }
@@ -99,7 +168,7 @@ bool TElevationCommand::StartElevated(const QStringList& arguments)
     // refused or failed. Window messages are processed meanwhile, as while a system prompt is shown.
     // A poll: the process is detached, not our child, and nothing announces its exec; only its entry
     // in the process table tells.
-    const QByteArray started = processNameFor(program);
+    const QByteArray started = processNameFor(executedProgram());
     QDeadlineTimer deadline(promptTimeoutMsecs);
     for (;;) {
         const QByteArray name = runningProcessName(pid);

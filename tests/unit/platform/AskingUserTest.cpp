@@ -4,6 +4,7 @@
 #include "options/RunAtLogon.h"
 #include "options/uOptions.h"
 #include "platform/Autorun.h"
+#include "platform/ElevationCommand.h"
 #include "platform/StandardFolders.h"
 #include "support/MissingFacility.h"
 #include "support/TestEnvironment.h"
@@ -22,8 +23,9 @@ namespace {
 constexpr uid_t kAskingUid = 65534;
 
 // The variables these tests change, restored afterwards.
-const char* const kVariables[] = {"PKEXEC_UID", "SUDO_UID", "XDG_DATA_HOME", "XDG_CONFIG_HOME",
-                                  "XDG_CACHE_HOME"};
+const char* const kVariables[] = {"PKEXEC_UID",      "SUDO_UID",       "XDG_DATA_HOME",
+                                  "XDG_CONFIG_HOME", "XDG_CACHE_HOME", "XDG_RUNTIME_DIR",
+                                  "WAYLAND_DISPLAY", "LANG",           "ZORVAN_ELEVATE_COMMAND"};
 
 class AskingUserTest : public testing::Test
 {
@@ -185,6 +187,82 @@ TEST_F(AskingUserTest, OptionsAndAutostartEntryBelongToTheUser)
     EXPECT_TRUE(SetAutorun(false));
     QFile::remove(OptionsFilePath());
     GlobalOptions = TOptions();
+}
+
+// Runs ApplyPassedVariables on `words` as the program's argv; returns the arguments left.
+QStringList applyPassed(const QStringList& words, int& applied)
+{
+    std::vector<QByteArray> bytes;
+    for (const QString& word : words)
+        bytes.push_back(word.toLocal8Bit());
+    std::vector<char*> argv;
+    for (QByteArray& word : bytes)
+        argv.push_back(word.data());
+    argv.push_back(nullptr);
+    int argc = int(words.size());
+    applied = ApplyPassedVariables(argc, argv.data());
+    QStringList left;
+    for (int i = 0; i < argc; ++i)
+        left << QString::fromLocal8Bit(argv[i]);
+    EXPECT_EQ(argv[argc], nullptr);
+    return left;
+}
+
+TEST_F(AskingUserTest, TheWindowProgramTakesTheUsersVariablesFromItsTrailingArguments)
+{
+    // The command line the user's instance builds, with values that hold blanks, "=" and quotes.
+    const QString odd = TestEnvironment::makeFolder("asking user/a=b \"c\"");
+    qputenv("XDG_DATA_HOME", QFile::encodeName(odd + "/data"));
+    qputenv("XDG_CACHE_HOME", QFile::encodeName(odd + "/cache"));
+    qputenv("XDG_RUNTIME_DIR", QFile::encodeName(odd + "/run"));
+    qputenv("WAYLAND_DISPLAY", "wayland-1");
+    qputenv("LANG", "de_DE.UTF-8");
+    qputenv("ZORVAN_ELEVATE_COMMAND", "grant");
+    QStringList line =
+        TElevationCommand(QStringLiteral("/opt/zorvanbackup")).commandLine({"/backup", "Docs"});
+    const QStringList expected{"grant",
+                               "/opt/zorvanbackup",
+                               "/backup",
+                               "Docs",
+                               "--zorvan-variable=XDG_RUNTIME_DIR=" + odd + "/run",
+                               "--zorvan-variable=WAYLAND_DISPLAY=wayland-1",
+                               "--zorvan-variable=LANG=de_DE.UTF-8",
+                               "--zorvan-variable=XDG_DATA_HOME=" + odd + "/data",
+                               "--zorvan-variable=XDG_CONFIG_HOME=" + qEnvironmentVariable("XDG_CONFIG_HOME"),
+                               "--zorvan-variable=XDG_CACHE_HOME=" + odd + "/cache"};
+    ASSERT_EQ(line, expected);
+    // Words that look alike but are not trailing stay arguments; names outside the list are ignored.
+    line = line.mid(1);
+    line.insert(1, "--zorvan-variable=XDG_DATA_HOME=/middle");
+    line << "--zorvan-variable=PATH=/evil"
+         << "--zorvan-variable=LD_PRELOAD=/evil.so";
+    const QByteArray path = qgetenv("PATH");
+
+    const struct
+    {
+        const char* name;
+        const char* pkexecUid;
+        int applied;
+    } cases[] = {
+        {"elevated for the user", "65534", 6}, {"no asking user", nullptr, 0}, {"asked by root", "0", 0}};
+    for (const auto& c : cases) {
+        for (const char* name : {"XDG_DATA_HOME", "XDG_CONFIG_HOME", "XDG_CACHE_HOME", "XDG_RUNTIME_DIR",
+                                 "WAYLAND_DISPLAY", "LANG"})
+            qputenv(name, "before");
+        c.pkexecUid ? qputenv("PKEXEC_UID", c.pkexecUid) : qunsetenv("PKEXEC_UID");
+        int applied = -1;
+        EXPECT_EQ(
+            applyPassed(line, applied),
+            (QStringList{"/opt/zorvanbackup", "--zorvan-variable=XDG_DATA_HOME=/middle", "/backup", "Docs"}))
+            << c.name;
+        EXPECT_EQ(applied, c.applied) << c.name;
+        EXPECT_EQ(qgetenv("PATH"), path) << c.name;
+        EXPECT_FALSE(qEnvironmentVariableIsSet("LD_PRELOAD")) << c.name;
+        const bool taken = c.applied > 0;
+        EXPECT_EQ(qEnvironmentVariable("XDG_DATA_HOME"), taken ? odd + "/data" : "before") << c.name;
+        EXPECT_EQ(qEnvironmentVariable("XDG_RUNTIME_DIR"), taken ? odd + "/run" : "before") << c.name;
+        EXPECT_EQ(qEnvironmentVariable("LANG"), taken ? "de_DE.UTF-8" : "before") << c.name;
+    }
 }
 
 } // namespace

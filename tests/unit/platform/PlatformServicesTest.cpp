@@ -9,6 +9,7 @@
 #include <gtest/gtest.h>
 #include <QCoreApplication>
 #include <QDeadlineTimer>
+#include <QDir>
 #include <QElapsedTimer>
 #include <QFile>
 #include <QFileInfo>
@@ -99,6 +100,59 @@ TEST_F(ElevationCommandTest, StartsTheProgramThroughTheReplacementCommand)
     EXPECT_EQ(line.first(), command);
     EXPECT_EQ(line.at(1), "env");
     EXPECT_EQ(line.mid(line.size() - 2), (QStringList{program, "/admin"}));
+}
+
+TEST_F(ElevationCommandTest, TheWindowProgramIsRunItselfOtherProgramsThroughEnv)
+{
+    // The window program as installed: the real file in a private folder, a link to it elsewhere.
+    QDir().mkpath(folder + "/libexec");
+    QDir().mkpath(folder + "/bin");
+    const QString real = writeScript(folder + "/libexec", "zorvanbackup", "exit 0\n");
+    ASSERT_TRUE(QFile::link(real, folder + "/bin/zorvanbackup"));
+    const QString tool = writeScript(folder, "zorvan-imagetool", "exit 0\n");
+    const QByteArray display = qgetenv("DISPLAY");
+    const bool hadDisplay = qEnvironmentVariableIsSet("DISPLAY");
+    qputenv("DISPLAY", ":5");
+
+    const struct
+    {
+        QString program;
+        const char* replacement; // nullptr: pkexec
+        QString executed;
+        bool throughEnv;
+    } cases[] = {
+        {folder + "/bin/zorvanbackup", nullptr, real, false},
+        {folder + "/bin/zorvanbackup", "sudo -n", real, false},
+        {real, nullptr, real, false},
+        {tool, nullptr, tool, true},
+        {tool, "sudo -n", tool, true},
+    };
+    for (const auto& c : cases) {
+        c.replacement ? qputenv("ZORVAN_ELEVATE_COMMAND", c.replacement)
+                      : qunsetenv("ZORVAN_ELEVATE_COMMAND");
+        const QStringList words = ElevationCommandWords();
+        const QStringList line = TElevationCommand(c.program).commandLine({"/backup", "Docs"});
+        const QString where = c.program + " / " + words.join(' ');
+        ASSERT_EQ(line.mid(0, words.size()), words) << qPrintable(where);
+        QStringList rest = line.mid(words.size());
+        if (c.throughEnv) {
+            EXPECT_EQ(rest.first(), "env") << qPrintable(where);
+            EXPECT_TRUE(rest.contains("DISPLAY=:5")) << qPrintable(where);
+            EXPECT_EQ(rest.mid(rest.size() - 3), (QStringList{c.executed, "/backup", "Docs"}))
+                << qPrintable(where);
+            continue;
+        }
+        // pkexec runs the program itself, so that the policy naming its real path applies; the display
+        // stays with pkexec, the rest follows the arguments.
+        EXPECT_EQ(rest.mid(0, 3), (QStringList{c.executed, "/backup", "Docs"})) << qPrintable(where);
+        rest = rest.mid(3);
+        EXPECT_TRUE(rest.contains("--zorvan-variable=XDG_DATA_HOME=" + StandardFolders::dataHomeFolder()))
+            << qPrintable(rest.join('\n'));
+        for (const QString& word : rest)
+            EXPECT_TRUE(word.startsWith("--zorvan-variable=") && !word.contains("DISPLAY=:5"))
+                << qPrintable(where + ": " + word);
+    }
+    hadDisplay ? qputenv("DISPLAY", display) : qunsetenv("DISPLAY");
 }
 
 TEST_F(ElevationCommandTest, RefusedOrMissingCommandReportsFailureWithoutStartingTheProgram)
