@@ -15,6 +15,7 @@
 #include <QApplication>
 #include <QStyleFactory>
 #include <QThread>
+#include <QTimer>
 
 #include <cstdlib>
 #include <optional>
@@ -23,6 +24,8 @@ namespace {
 
 // How long a second start stays after handing over a job file, as the import may still be opening.
 constexpr int kAfterImportMsecs = 1000;
+// How often an instance started beside a running one tries to take the lock over.
+constexpr int kLockRetryMsecs = 1000;
 
 } // namespace
 
@@ -92,6 +95,19 @@ int RunZorvanBackup(int& argc, char** argv)
     // An instance beside a running one (elevated, or with a command-line action) takes no hand-overs.
     if (onlyInstance)
         program->ListenForHandOver();
+    // Once the instance it was started beside has ended (right away after an elevated restart), it
+    // becomes the running instance: the user's next start hands over to it instead of scheduling the
+    // same jobs a second time.
+    QTimer lockRetry;
+    if (!onlyInstance) {
+        QObject::connect(&lockRetry, &QTimer::timeout, [&] {
+            if (lock.tryLock()) {
+                lockRetry.stop();
+                program->ListenForHandOver();
+            }
+        });
+        lockRetry.start(kLockRetryMsecs);
+    }
     if (!program->Create() || !program->PassStartupGates())
         return 1;
     const TWindowScreenshot screenshot(*program);

@@ -9,6 +9,7 @@
 #include <QStringList>
 
 #include <pwd.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <vector>
@@ -51,6 +52,13 @@ bool isInUserFolder(const QString& path, const TAskingUser& user)
 
     QStringList roots{user.home, StandardFolders::dataHomeFolder(), StandardFolders::configFolder(),
                       StandardFolders::cacheFolder()};
+    // The runtime folder only when it is the user's own: its fallback, the temporary folder, is shared.
+    struct stat runtime
+    {
+    };
+    const QString runtimeFolder = StandardFolders::runtimeFolder();
+    if (stat(QFile::encodeName(runtimeFolder).constData(), &runtime) == 0 && runtime.st_uid == user.uid)
+        roots << runtimeFolder;
     {
         QMutexLocker lock(&addedFoldersMutex);
         roots += addedFolders;
@@ -80,6 +88,12 @@ std::optional<TAskingUser> AskingUser()
         return userWithId(uid_t(uid));
     }
     return std::nullopt;
+}
+
+uid_t WorkingUserId()
+{
+    const std::optional<TAskingUser> user = AskingUser();
+    return user ? user->uid : getuid();
 }
 
 void AddAskingUserFolder(const QString& folder)

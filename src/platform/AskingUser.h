@@ -18,13 +18,18 @@ struct TAskingUser
 // known user other than root. Read from the environment on each call.
 std::optional<TAskingUser> AskingUser();
 
+// The id of the user this process works for: the asking user's, else the real user's. Names what is
+// kept per user, such as the instance lock, so that an elevated instance counts as that user's.
+uid_t WorkingUserId();
+
 // Adds a folder whose content belongs to the asking user, besides their home, data, settings and cache
 // folders: the temporary and log folders of the options in force.
 void AddAskingUserFolder(const QString& folder);
 
 // Gives `path`, a file or folder the program has just created or replaced, to the asking user and their
-// group when it lies in one of that user's folders; a link itself is changed, never what it points
-// to. Does nothing for a process that works for nobody else. False only when the change failed.
+// group when it lies in one of that user's folders (the runtime folder among them when it is theirs); a link
+// itself is changed, never what it points to. Does nothing for a process that works for nobody else. False
+// only when the change failed.
 bool GiveToAskingUser(const QString& path);
 
 // QDir::mkpath, then every level it created goes to the asking user as GiveToAskingUser says. False

@@ -1,16 +1,14 @@
 #include "platform/InstanceLock.h"
 
+#include "platform/AskingUser.h"
 #include "platform/StandardFolders.h"
-
-#include <QDir>
-
-#include <unistd.h>
 
 QString TInstanceLock::lockFilePath()
 {
     // The runtime folder may fall back to a temporary folder that all users share: the user id keeps
-    // the name per user there.
-    return StandardFolders::runtimeFolder() + QStringLiteral("/zorvan-backup-%1.lock").arg(getuid());
+    // the name per user there. An elevated instance takes the lock of the user it works for, so that
+    // this user's next start finds it running.
+    return StandardFolders::runtimeFolder() + QStringLiteral("/zorvan-backup-%1.lock").arg(WorkingUserId());
 }
 
 TInstanceLock::TInstanceLock() : file(std::make_unique<QLockFile>(lockFilePath()))
@@ -25,8 +23,12 @@ bool TInstanceLock::tryLock()
 {
     if (file->isLocked())
         return true;
-    QDir().mkpath(StandardFolders::runtimeFolder());
-    return file->tryLock(0);
+    MakePathForAskingUser(StandardFolders::runtimeFolder());
+    if (!file->tryLock(0))
+        return false;
+    // The user's own processes must be able to read who holds it, and to take over a lock left behind.
+    GiveToAskingUser(lockFilePath());
+    return true;
 }
 
 void TInstanceLock::unlock()

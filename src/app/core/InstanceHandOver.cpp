@@ -1,5 +1,6 @@
 #include "app/core/InstanceHandOver.h"
 
+#include "platform/AskingUser.h"
 #include "platform/StandardFolders.h"
 
 #include <QDeadlineTimer>
@@ -8,8 +9,6 @@
 #include <QPointer>
 #include <QThread>
 #include <QVariant>
-
-#include <unistd.h>
 
 namespace {
 
@@ -51,7 +50,9 @@ std::optional<THandOverRequest> DecodeHandOverRequest(const QByteArray& line)
 
 QString HandOverServerName()
 {
-    return StandardFolders::runtimeFolder() + QStringLiteral("/zorvan-backup-%1.socket").arg(getuid());
+    // Named, like the instance lock, by the user the process works for: the user's own starts hand over
+    // to an elevated instance that works for them.
+    return StandardFolders::runtimeFolder() + QStringLiteral("/zorvan-backup-%1.socket").arg(WorkingUserId());
 }
 
 THandOverResult SendHandOver(const THandOverRequest& request, int connectMsecs)
@@ -86,11 +87,12 @@ bool THandOverServer::listen()
 {
     close();
     server = std::make_unique<QLocalServer>();
-    // Only this user may hand over.
+    // Only the socket's owner may hand over: this user, or the asking user of an elevated instance, to
+    // whom the socket is then given.
     server->setSocketOptions(QLocalServer::UserAccessOption);
     connect(server.get(), &QLocalServer::newConnection, this, &THandOverServer::acceptConnections);
     QLocalServer::removeServer(HandOverServerName());
-    if (server->listen(HandOverServerName()))
+    if (server->listen(HandOverServerName()) && GiveToAskingUser(server->fullServerName()))
         return true;
     server.reset();
     return false;

@@ -5,6 +5,7 @@
 #include "options/uOptions.h"
 #include "platform/Autorun.h"
 #include "platform/ElevationCommand.h"
+#include "platform/InstanceLock.h"
 #include "platform/StandardFolders.h"
 #include "support/MissingFacility.h"
 #include "support/TestEnvironment.h"
@@ -187,6 +188,26 @@ TEST_F(AskingUserTest, OptionsAndAutostartEntryBelongToTheUser)
     EXPECT_TRUE(SetAutorun(false));
     QFile::remove(OptionsFilePath());
     GlobalOptions = TOptions();
+}
+
+TEST_F(AskingUserTest, TheInstanceLockIsTheAskingUsersAndGivenToThem)
+{
+    // The user's runtime folder, as a session has it.
+    const QString runtime = TestEnvironment::makeFolder("asking user/runtime");
+    ASSERT_EQ(lchown(QFile::encodeName(runtime).constData(), kAskingUid, gid), 0);
+    qputenv("XDG_RUNTIME_DIR", QFile::encodeName(runtime));
+    TInstanceLock lock;
+    ASSERT_TRUE(lock.tryLock());
+    EXPECT_EQ(TInstanceLock::lockFilePath(),
+              runtime + QStringLiteral("/zorvan-backup-%1.lock").arg(kAskingUid));
+    EXPECT_EQ(ownerOf(TInstanceLock::lockFilePath()), asking());
+    lock.unlock();
+
+    // The shared temporary folder, root's, is never taken for the user's: the lock there stays root's.
+    qputenv("XDG_RUNTIME_DIR", QFile::encodeName(outside));
+    TInstanceLock shared;
+    ASSERT_TRUE(shared.tryLock());
+    EXPECT_EQ(ownerOf(TInstanceLock::lockFilePath()), root());
 }
 
 // Runs ApplyPassedVariables on `words` as the program's argv; returns the arguments left.
