@@ -117,7 +117,7 @@ bool TRestoreRun::RestoreBackupFolder(const QString& folder)
 {
     bool ok = true;
     try {
-        WaitWhilePaused(job);
+        job.WaitWhilePaused();
         TFolderLists lists;
         MakePathForAskingUser(JobTempFolder(job));
         LogLine(job, T("Restoring the directory:") + ' ' + folder);
@@ -184,7 +184,7 @@ void TRestoreRun::forEachEntry(const QStringList& entries, bool mayBeTheFolderIt
                                const std::function<void(const QString& relative)>& step)
 {
     for (const QString& entry : entries) {
-        WaitWhilePaused(job);
+        job.WaitWhilePaused();
         if (isCancelling())
             return;
         if (const std::optional<QString> relative = checkedEntry(entry, mayBeTheFolderItself))

@@ -55,7 +55,7 @@ TSourceWalker::TSourceWalker(TJob_FilesAndFolders& job, TBackupRunState& state) 
 TSourceWalker::TStepResult TSourceWalker::retryRefused(const std::function<TStepResult()>& step)
 {
     for (;;) {
-        WaitWhilePaused(job);
+        job.WaitWhilePaused();
         if (isCancelling())
             return srStop;
         const TStepResult result = step();
@@ -74,7 +74,7 @@ bool TSourceWalker::ApplyRefusalRule()
             job.CurrentFileOperationType = atNone_WaitingForReconnection;
             // A cancel that arrives meanwhile wins over the pause.
             if (job.JobStatus.compare_exchange_weak(status, jsPaused)) {
-                WaitWhilePaused(job);
+                job.WaitWhilePaused();
                 return !isCancelling();
             }
         }
@@ -178,7 +178,7 @@ bool TSourceWalker::passesExtensionFilter(const QString& name) const
 
 void TSourceWalker::BackupDirectory(const QString& sourceDirIn, const QString& relativeDirIn)
 {
-    WaitWhilePaused(job);
+    job.WaitWhilePaused();
     if (isCancelling())
         return;
     const QString sourceDir = sourceDirIn.endsWith('/') ? sourceDirIn : sourceDirIn + '/';
@@ -195,7 +195,7 @@ void TSourceWalker::BackupDirectory(const QString& sourceDirIn, const QString& r
     TFoldedNames& names = relativeDir.isEmpty() ? topLevelNames : folderNames;
     TDirectoryEntry entry;
     while (listing.next(entry)) {
-        WaitWhilePaused(job);
+        job.WaitWhilePaused();
         if (isCancelling())
             return;
         if (entry.kind == TDirectoryEntry::ekOther || entry.kind == TDirectoryEntry::ekLinkToFolder)
@@ -290,7 +290,7 @@ void TSourceWalker::RecordUnreadableEntry(const QString& sourceDir, const QStrin
 
 void TSourceWalker::BackupSingleFile(const QString& sourceFile, const QString& name)
 {
-    WaitWhilePaused(job);
+    job.WaitWhilePaused();
     if (isCancelling())
         return;
     TDirectoryEntry entry;
@@ -483,7 +483,7 @@ void TSourceWalker::KeepCaseTwinsOfRecorded()
 
 void TSourceWalker::ProcessRemovedItems()
 {
-    WaitWhilePaused(job);
+    job.WaitWhilePaused();
     if (isCancelling())
         return;
     CarryUnknownItems();

@@ -43,6 +43,15 @@ void TJob::SetStatus(TJobStatus status)
     statusChanged.notify_all();
 }
 
+void TJob::WaitWhilePaused()
+{
+    if (JobStatus.load() != jsPaused)
+        return;
+    WaitingWhilePaused = true;
+    JobStatus.waitWhile(jsPaused);
+    WaitingWhilePaused = false;
+}
+
 bool TJob::WaitUntil(const std::function<bool()>& condition, std::chrono::milliseconds timeout) const
 {
     std::unique_lock lock(statusMutex);

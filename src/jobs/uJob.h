@@ -231,6 +231,9 @@ public:
     // Waits until `condition` holds or `timeout` has passed; true when it holds. The condition is
     // checked again whenever SetStatus or Cancel changes the status.
     bool WaitUntil(const std::function<bool()>& condition, std::chrono::milliseconds timeout) const;
+    // Holds the calling run while the job is paused, with WaitingWhilePaused set; returns at once
+    // when it is not paused, and as soon as it is resumed or cancelled.
+    void WaitWhilePaused();
 
     // Renames the job with its backup folder, the job file copy beside it and its log folder (when it
     // has finished a run before), and its local job file. False, with events, when a step fails or

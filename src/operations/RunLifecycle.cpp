@@ -64,15 +64,6 @@ void StartBackupWorker(TJob& job, std::unique_ptr<TJobRunLock> lock,
     }).detach();
 }
 
-void WaitWhilePaused(TJob& job)
-{
-    if (job.JobStatus.load() != jsPaused)
-        return;
-    job.WaitingWhilePaused = true;
-    job.JobStatus.waitWhile(jsPaused);
-    job.WaitingWhilePaused = false;
-}
-
 QString RunSeparatorText()
 {
     return QStringLiteral("-----------------------------");

@@ -29,9 +29,6 @@ void BeginBackupRun(TJob& job);
 void StartBackupWorker(TJob& job, std::unique_ptr<TJobRunLock> lock,
                        std::function<void(const std::function<void()>& releaseLock)> run);
 
-// Holds the run while the job is paused; a resume or a cancel ends the wait at once.
-void WaitWhilePaused(TJob& job);
-
 // The line of hyphens that sets the sections of a backup run's log apart, and its logging.
 QString RunSeparatorText();
 void LogSeparatorLine(TJob& job);

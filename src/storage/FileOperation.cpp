@@ -69,6 +69,9 @@ public:
         options.cancel = &job.CancelCurrentFileOperation;
         options.progress = [this](qint64 total, qint64 transferred) {
             job.CurrentFileOperationProgress = CopyProgressPercent(transferred, total);
+            // A pause holds a large file's copy between two chunks rather than after its end, so
+            // nothing goes on copying under "Paused"; a cancel ends the wait and then the copy.
+            job.WaitWhilePaused();
         };
         return CopyFileWithProgress(sourceFs, ExtendedLengthPath(source, false), targetFs,
                                     ExtendedLengthPath(target, false), options);

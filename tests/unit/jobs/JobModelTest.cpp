@@ -178,7 +178,7 @@ TEST_F(JobModelTest, EveryWayOutOfAPauseWakesTheWaitingRun)
     for (const auto& c : cases) {
         TJob_FilesAndFolders job("Paused");
         job.JobStatus = jsPaused;
-        std::thread run([&job] { WaitWhilePaused(job); });
+        std::thread run([&job] { job.WaitWhilePaused(); });
         while (!job.WaitingWhilePaused)
             std::this_thread::yield();
         c.leavePause(job);
