@@ -3,6 +3,7 @@
 #include "i18n/Translate.h"
 #include "ui/dialogs/MessageDialog.h"
 #include "ui/dialogs/TfrmFindText.h"
+#include "ui/widgets/ChosenFileWriter.h"
 #include "ui/widgets/FileChooser.h"
 
 #include <QApplication>
@@ -13,7 +14,6 @@
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QPlainTextEdit>
-#include <QSaveFile>
 #include <QStandardPaths>
 #include <QStatusBar>
 #include <QStringDecoder>
@@ -332,20 +332,12 @@ void TfrmLog::btSaveAsClick()
     if (path.isEmpty())
         return;
     // Written like the run logs themselves: UTF-8 with a byte order mark, CR LF after every line.
-    QSaveFile file(path);
-    bool written = file.open(QIODevice::WriteOnly) && file.write("\xEF\xBB\xBF", 3) == 3;
+    QByteArray content("\xEF\xBB\xBF");
     const QTextDocument* document = memoLog->document();
-    for (QTextBlock block = document->firstBlock(); written && !document->isEmpty() && block.isValid();
+    for (QTextBlock block = document->firstBlock(); !document->isEmpty() && block.isValid();
          block = block.next())
-        written = file.write(block.text().toUtf8() + "\r\n") >= 0;
-    if (written)
-        written = file.commit();
-    else
-        file.cancelWriting();
-    if (!written)
-        ShowMessageDialog(Translate(QStringLiteral("Unable to save the file:")) + ' ' + path + '\n' +
-                              file.errorString(),
-                          mtError, mbOK, 0, this);
+        content += block.text().toUtf8() + "\r\n";
+    WriteChosenFile(this, path, content);
 }
 
 void TfrmLog::hideEvent(QHideEvent* event)

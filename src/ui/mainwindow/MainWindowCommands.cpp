@@ -5,12 +5,12 @@
 #include "jobs/JobCatalogue.h"
 #include "jobs/JobNames.h"
 #include "logs/RunLog.h"
+#include "platform/AskingUser.h"
 #include "scheduler/RunControl.h"
 #include "ui/dialogs/MessageDialog.h"
 #include "ui/mainwindow/TfrmMainOstrinBackup.h"
 
 #include <QAction>
-#include <QDir>
 #include <QFileInfo>
 #include <QMenu>
 
@@ -115,7 +115,7 @@ void TfrmMainOstrinBackup::ActionHistoryExecute()
         IsValidJobName(job->stJobName) && !folder.isEmpty()
             ? JoinPath(folder, QStringLiteral("history - ") + job->stJobName + QStringLiteral(".txt"))
             : QString();
-    if (path.isEmpty() || !QDir().mkpath(folder) || !SaveRunLogFile(path, job->BackupHistory)) {
+    if (path.isEmpty() || !MakePathForAskingUser(folder) || !SaveRunLogFile(path, job->BackupHistory)) {
         ShowMessageDialog(Translate(QStringLiteral("Unable to save the file:")) + ' ' +
                               (path.isEmpty() ? job->stJobName : path),
                           mtError, mbOK, 0, this);

@@ -3,13 +3,13 @@
 #include "events/EventsLog.h"
 #include "i18n/Translate.h"
 #include "ui/dialogs/MessageDialog.h"
+#include "ui/widgets/ChosenFileWriter.h"
 #include "ui/widgets/FileChooser.h"
 #include "ui/widgets/Icons.h"
 
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QPlainTextEdit>
-#include <QSaveFile>
 #include <QScrollBar>
 #include <QTextBlock>
 #include <QTextCursor>
@@ -131,11 +131,5 @@ void TEventsPanelWidget::SaveToFile()
                            ::Translate(QStringLiteral("Text Files")) + QStringLiteral(" (*.txt)"));
     if (path.isEmpty())
         return;
-    QSaveFile file(path);
-    if (!file.open(QIODevice::WriteOnly) || file.write(withLineEnds(memo->toPlainText()).toUtf8()) < 0 ||
-        !file.commit()) {
-        ShowMessageDialog(::Translate(QStringLiteral("Unable to save the file:")) + ' ' + path +
-                              QStringLiteral("\n\n") + file.errorString(),
-                          mtError, mbOK, 0, this);
-    }
+    WriteChosenFile(this, path, withLineEnds(memo->toPlainText()).toUtf8());
 }
