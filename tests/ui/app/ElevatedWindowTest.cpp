@@ -189,8 +189,10 @@ TEST_F(ElevatedWindowTest, TheUsersNextStartHandsOverToTheElevatedInstance)
     QThread::msleep(2000);
     EXPECT_FALSE(QFileInfo::exists(socket));
     replaced.unlock();
+    // The socket is given to the user just after it appears.
     ASSERT_TRUE(waitUntil([&] { return QFileInfo::exists(socket); })) << elevated.readAll().toStdString();
-    EXPECT_EQ(notOwnedBy(home + "/runtime", kUserId), QStringList());
+    EXPECT_TRUE(waitUntil([&] { return notOwnedBy(home + "/runtime", kUserId).isEmpty(); }))
+        << notOwnedBy(home + "/runtime", kUserId).join(' ').toStdString();
 
     // The user's command-line scheduler finds their jobs scheduled already...
     QByteArray output;
