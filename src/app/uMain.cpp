@@ -14,13 +14,11 @@
 #include "ui/mainwindow/TfrmMainOstrinBackup.h"
 
 #include <QApplication>
-#include <QDeadlineTimer>
 #include <QGuiApplication>
 #include <QScreen>
 #include <QSystemTrayIcon>
 
 #include <algorithm>
-#include <chrono>
 
 namespace {
 
@@ -217,19 +215,7 @@ bool TMainWindowLifecycle::FormCloseQuery()
         hideWindow();
         return false;
     }
-    if (jobs.IsSomeJobRunning()) {
-        TRunControl(scheduler).ActionCancelAllExecute();
-        QDeadlineTimer deadline(kStopWaitMsecs);
-        // Each running job in turn, woken at once by its end; the window's events are handled in
-        // between, so it stays responsive (ticks do nothing now).
-        while (TJob* running = jobs.FirstRunningJob()) {
-            if (deadline.hasExpired())
-                break;
-            QCoreApplication::processEvents(QEventLoop::AllEvents, kEventsMsecs);
-            const qint64 wait = std::min<qint64>(kEventsMsecs, deadline.remainingTime());
-            running->WaitUntil([running] { return running->isIdle(); }, std::chrono::milliseconds(wait));
-        }
-    }
+    CancelAllAndWait(scheduler, kStopWaitMsecs, kEventsMsecs);
     if (!programEnded) {
         programEnded = true;
         if (EndProgram)

@@ -15,11 +15,8 @@
 #include "scheduler/ShutdownCountdown.h"
 
 #include <QCoreApplication>
-#include <QDeadlineTimer>
 #include <QEventLoop>
 
-#include <algorithm>
-#include <chrono>
 #include <cstdlib>
 #include <memory>
 
@@ -106,19 +103,7 @@ int CliSchedulerCommand::run(const QStringList& args)
     // Stop as the program's quit does: no more ticks, running jobs cancelled and waited for.
     scheduler.disableTimer();
     AppTerminating.store(true);
-    if (jobs.IsSomeJobRunning()) {
-        TRunControl(scheduler).ActionCancelAllExecute();
-        QDeadlineTimer deadline(kStopWaitMsecs);
-        // Each running job in turn, woken at once by its end; the events of the main thread are
-        // handled in between.
-        while (TJob* running = jobs.FirstRunningJob()) {
-            if (deadline.hasExpired())
-                break;
-            QCoreApplication::processEvents(QEventLoop::AllEvents, kEventsMsecs);
-            const qint64 wait = std::min<qint64>(kEventsMsecs, deadline.remainingTime());
-            running->WaitUntil([running] { return running->isIdle(); }, std::chrono::milliseconds(wait));
-        }
-    }
+    CancelAllAndWait(scheduler, kStopWaitMsecs, kEventsMsecs);
     printEvents();
     if (jobs.IsSomeJobRunning()) {
         // Detached runs still work on the jobs: end here rather than destroy what they use.

@@ -4,6 +4,13 @@
 #include "jobs/JobCatalogue.h"
 #include "scheduler/Scheduler.h"
 
+#include <QCoreApplication>
+#include <QDeadlineTimer>
+#include <QEventLoop>
+
+#include <algorithm>
+#include <chrono>
+
 TRunControl::TRunControl(TScheduler& scheduler) : scheduler(scheduler) {}
 
 QString TRunControl::RefusalText()
@@ -70,5 +77,22 @@ void TRunControl::ActionCancelAllExecute()
     for (int i = 0; i < jobs.count(); ++i) {
         if (!scheduler.TickInProgress)
             jobs.at(i)->Cancel();
+    }
+}
+
+void CancelAllAndWait(TScheduler& scheduler, int maxMsecs, int eventsMsecs)
+{
+    TJobCatalogue& jobs = scheduler.catalogue();
+    if (!jobs.IsSomeJobRunning())
+        return;
+    TRunControl(scheduler).ActionCancelAllExecute();
+    QDeadlineTimer deadline(maxMsecs);
+    // Each running job in turn, woken at once by its end.
+    while (TJob* running = jobs.FirstRunningJob()) {
+        if (deadline.hasExpired())
+            break;
+        QCoreApplication::processEvents(QEventLoop::AllEvents, eventsMsecs);
+        const qint64 wait = std::min<qint64>(eventsMsecs, deadline.remainingTime());
+        running->WaitUntil([running] { return running->isIdle(); }, std::chrono::milliseconds(wait));
     }
 }

@@ -34,3 +34,7 @@ public:
 private:
     TScheduler& scheduler;
 };
+
+// Cancels every job (as "Cancel All") and waits for the running ones to end, at most `maxMsecs`; the
+// main thread's events are handled at least every `eventsMsecs` meanwhile, so a window stays responsive.
+void CancelAllAndWait(TScheduler& scheduler, int maxMsecs, int eventsMsecs);
