@@ -17,6 +17,12 @@ QQueue<QString>& saveFileAnswers()
     return answers;
 }
 
+QQueue<QString>& openFileAnswers()
+{
+    static QQueue<QString> answers;
+    return answers;
+}
+
 } // namespace
 
 QString BrowseForFolder(QWidget* parent, const QString& caption, const QString& startFolder)
@@ -34,6 +40,14 @@ QString ChooseSaveFileName(QWidget* parent, const QString& caption, const QStrin
     return QFileDialog::getSaveFileName(parent, caption, proposedName, filter);
 }
 
+QString ChooseOpenFileName(QWidget* parent, const QString& caption, const QString& startPath,
+                           const QString& filter)
+{
+    if (!openFileAnswers().isEmpty())
+        return openFileAnswers().dequeue();
+    return QFileDialog::getOpenFileName(parent, caption, startPath, filter);
+}
+
 namespace FileChooserHook {
 
 void answerNextFolder(const QString& path)
@@ -46,10 +60,16 @@ void answerNextSaveFile(const QString& path)
     saveFileAnswers().enqueue(path);
 }
 
+void answerNextOpenFile(const QString& path)
+{
+    openFileAnswers().enqueue(path);
+}
+
 void clearAnswers()
 {
     folderAnswers().clear();
     saveFileAnswers().clear();
+    openFileAnswers().clear();
 }
 
 } // namespace FileChooserHook
