@@ -49,7 +49,9 @@ QString NetworkPathOfMountedFolder(const QString& path)
         if (holds && (!holder || mount.MountPoint.size() > holder->MountPoint.size()))
             holder = &mount;
     }
-    if (holder && (holder->FileSystemType == QLatin1String("cifs") || holder->FileSystemType == QLatin1String("smb3")) &&
+    if (holder &&
+        (holder->FileSystemType == QLatin1String("cifs") ||
+         holder->FileSystemType == QLatin1String("smb3")) &&
         holder->Source.startsWith(QLatin1String("//")))
         return Below(holder->Source, clean.mid(holder->MountPoint.size() + 1));
     return path;

@@ -57,15 +57,17 @@ void SortForBrowsing(QList<TFolderName>& names)
 QStringList VolumeMountPoints()
 {
     QStringList points;
-    for (const TMountEntry& mount : TMountTable::FromSystem().Entries()) {
+    const TMountTable mounts = TMountTable::FromSystem();
+    for (const TMountEntry& mount : mounts.Entries()) {
         const QString& point = mount.MountPoint;
         const bool userPlace = point.startsWith(QLatin1String("/media/")) ||
                                point.startsWith(QLatin1String("/run/media/")) ||
                                point.startsWith(QLatin1String("/mnt/"));
-        const bool systemPlace = point == QLatin1String("/") || point.startsWith(QLatin1String("/boot")) ||
-                                 point.startsWith(QLatin1String("/snap/")) || point.startsWith(QLatin1String("/proc")) ||
-                                 point.startsWith(QLatin1String("/sys")) || point.startsWith(QLatin1String("/dev")) ||
-                                 point.startsWith(QLatin1String("/run")) || point.startsWith(QLatin1String("/var/lib/"));
+        const bool systemPlace =
+            point == QLatin1String("/") || point.startsWith(QLatin1String("/boot")) ||
+            point.startsWith(QLatin1String("/snap/")) || point.startsWith(QLatin1String("/proc")) ||
+            point.startsWith(QLatin1String("/sys")) || point.startsWith(QLatin1String("/dev")) ||
+            point.startsWith(QLatin1String("/run")) || point.startsWith(QLatin1String("/var/lib/"));
         const bool blockDevice = mount.Source.startsWith(QLatin1String("/dev/")) &&
                                  !mount.Source.startsWith(QLatin1String("/dev/loop"));
         if ((userPlace || (blockDevice && !systemPlace)) && !points.contains(point))
@@ -237,7 +239,8 @@ void TSourceTreeModel::fetchMore(const QModelIndex& parent)
             QMutexLocker lock(&channel->mutex);
             if (TSourceTreeModel* model = channel->model)
                 QMetaObject::invokeMethod(
-                    model, [model, generation, node, names = std::move(names)]() mutable {
+                    model,
+                    [model, generation, node, names = std::move(names)]() mutable {
                         model->Listed(generation, node, std::move(names));
                     },
                     Qt::QueuedConnection);
@@ -255,9 +258,9 @@ void TSourceTreeModel::Listed(quint64 listingGeneration, TNode* node, QList<TFol
     const QModelIndex folder = IndexOf(node);
     if (names.isEmpty()) {
         // The folder loses its expander.
-        emit layoutAboutToBeChanged({QPersistentModelIndex(folder)});
-        emit layoutChanged({QPersistentModelIndex(folder)});
-        emit folderListed(folder);
+        Q_EMIT layoutAboutToBeChanged({QPersistentModelIndex(folder)});
+        Q_EMIT layoutChanged({QPersistentModelIndex(folder)});
+        Q_EMIT folderListed(folder);
         return;
     }
     beginInsertRows(folder, 0, int(names.size()) - 1);
@@ -276,7 +279,7 @@ void TSourceTreeModel::Listed(quint64 listingGeneration, TNode* node, QList<TFol
         node->children.push_back(std::move(child));
     }
     endInsertRows();
-    emit folderListed(folder);
+    Q_EMIT folderListed(folder);
 }
 
 QVariant TSourceTreeModel::data(const QModelIndex& index, int role) const
@@ -309,7 +312,7 @@ bool TSourceTreeModel::setData(const QModelIndex& index, const QVariant& value, 
     else
         selection.Uncheck(node->path);
     AllStatesChanged();
-    emit checkedPathsChanged();
+    Q_EMIT checkedPathsChanged();
     return true;
 }
 
@@ -325,7 +328,7 @@ void TSourceTreeModel::StatesChanged(TNode* parent)
     const auto& children = parent ? parent->children : places;
     if (children.empty())
         return;
-    emit dataChanged(IndexOf(children.front().get()), IndexOf(children.back().get()), {Qt::CheckStateRole});
+    Q_EMIT dataChanged(IndexOf(children.front().get()), IndexOf(children.back().get()), {Qt::CheckStateRole});
     for (const auto& child : children)
         if (!child->children.empty())
             StatesChanged(child.get());

@@ -45,7 +45,7 @@ public:
     bool setData(const QModelIndex& index, const QVariant& value, int role = Qt::EditRole) override;
     Qt::ItemFlags flags(const QModelIndex& index) const override;
 
-signals:
+Q_SIGNALS:
     void checkedPathsChanged();
     // A folder's listing has arrived (its rows are in the model).
     void folderListed(const QModelIndex& folder);

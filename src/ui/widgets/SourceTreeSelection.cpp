@@ -78,11 +78,12 @@ void TSourceTreeSelection::Check(const QString& path, bool isFolder)
 }
 
 QList<TSourceTreeSelection::TEntry> TSourceTreeSelection::ContentsExcept(const QString& folder,
-                                                                        const QString& keptOut) const
+                                                                         const QString& keptOut) const
 {
     QList<TFolderName> names;
     ListFolderNames(folder, names);
-    std::sort(names.begin(), names.end(), [](const TFolderName& a, const TFolderName& b) { return a.name < b.name; });
+    std::sort(names.begin(), names.end(),
+              [](const TFolderName& a, const TFolderName& b) { return a.name < b.name; });
     QList<TEntry> contents;
     for (const TFolderName& name : std::as_const(names)) {
         const QString path = ChildPath(folder, name.name);

@@ -5,6 +5,7 @@
 #include <QDialog>
 #include <QString>
 
+class QAction;
 class QLabel;
 class QPushButton;
 class QStackedWidget;
@@ -12,6 +13,7 @@ class QToolButton;
 class TJob_FilesAndFolders;
 class TfrmAddTime;
 class TfrmListViewer;
+class TfrmPassword;
 class TFilesWizardSourcesPage;
 class TFilesWizardDestinationPage;
 class TFilesWizardBackupTypePage;
@@ -30,6 +32,10 @@ public:
     void JobToControls(const TJob_FilesAndFolders& job);
     // The controls into the job; the schedule's modification time becomes now.
     void ControlsToJob(TJob_FilesAndFolders& job);
+
+    // The set-password dialog the program shares between its windows; without one the wizard keeps
+    // its own.
+    void SetPasswordDialog(TfrmPassword& dialog);
 
     // Empty, or the later and the earlier of the first two checked sources whose names clash, joined
     // by CR LF.
@@ -51,13 +57,12 @@ private:
     };
 
     void FormShow();
+    void TranslateCaptions();
     void ShowPage(int index);
     void btNextClick();
     void btBackClick();
-    void btDoneClick(int resultCode);
-    bool CheckCurrentPage();
+    void btDoneClick(int code);
 
-    TfrmListViewer& listViewer;
     int resultCode = 0;
 
     QLabel* lbPageTitle;
@@ -69,5 +74,7 @@ private:
     QPushButton* btBack;
     QPushButton* btNext;
     QToolButton* btDone;
+    QAction* acSave;
+    QAction* acSaveAndRun;
     QPushButton* btCancel;
 };

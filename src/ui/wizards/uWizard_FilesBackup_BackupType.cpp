@@ -67,11 +67,11 @@ TFilesWizardBackupTypePage::TFilesWizardBackupTypePage(QWidget* parent)
 
 void TFilesWizardBackupTypePage::TranslateCaptions()
 {
-    rbSyncBackup->setText(
-        Translate(QStringLiteral("Mirror (update files in destination to maintain a mirror copy of the sources)")));
+    rbSyncBackup->setText(Translate(
+        QStringLiteral("Mirror (update files in destination to maintain a mirror copy of the sources)")));
     rbFullBackup->setText(Translate(QStringLiteral("Full (create full copy of the sources every time)")));
-    rbIncrementalBackup->setText(
-        Translate(QStringLiteral("Incremental (copy new and modified files && folders since previous backup)")));
+    rbIncrementalBackup->setText(Translate(
+        QStringLiteral("Incremental (copy new and modified files && folders since previous backup)")));
     lbFullBackupIntervalBefore->setText(Translate(QStringLiteral("Create full copy after every ")));
     lbFullBackupIntervalAfter->setText(Translate(QStringLiteral("increments")));
     lbNumberFullCopiesToKeepBefore->setText(Translate(QStringLiteral("To save space on device, keep only")));
@@ -112,10 +112,11 @@ void TFilesWizardBackupTypePage::ApplyBackupTypeEnabling()
 {
     const bool incremental = rbIncrementalBackup->isChecked();
     const bool copies = !rbSyncBackup->isChecked();
-    for (QWidget* control :
-         std::initializer_list<QWidget*>{lbFullBackupIntervalBefore, sedFullBackupInterval, lbFullBackupIntervalAfter})
+    for (QWidget* control : std::initializer_list<QWidget*>{lbFullBackupIntervalBefore, sedFullBackupInterval,
+                                                            lbFullBackupIntervalAfter})
         control->setEnabled(incremental);
-    for (QWidget* control : std::initializer_list<QWidget*>{lbNumberFullCopiesToKeepBefore, sedNumberFullCopiesToKeep,
-                                                            lbNumberFullCopiesToKeepAfter, CheckBox1})
+    for (QWidget* control :
+         std::initializer_list<QWidget*>{lbNumberFullCopiesToKeepBefore, sedNumberFullCopiesToKeep,
+                                         lbNumberFullCopiesToKeepAfter, CheckBox1})
         control->setEnabled(copies);
 }

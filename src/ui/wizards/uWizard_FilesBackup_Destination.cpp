@@ -26,8 +26,8 @@ TFilesWizardDestinationPage::TFilesWizardDestinationPage(QWidget* parent)
     : QWidget(parent), rbExternalDevice(new QRadioButton(this)), edExternalPath(new QLineEdit(this)),
       btChooseExternalPath(new QPushButton(this)), rbNetworkStorage(new QRadioButton(this)),
       edNetworkPath(new QLineEdit(this)), btChooseNetworkPath(new QPushButton(this)),
-      lbNetworkUsername(new QLabel(this)), edNetworkUsername(new QLineEdit(this)), lbNetworkPassword(new QLabel(this)),
-      btSetPassword(new QPushButton(this)), Label12(new QLabel(this))
+      lbNetworkUsername(new QLabel(this)), edNetworkUsername(new QLineEdit(this)),
+      lbNetworkPassword(new QLabel(this)), btSetPassword(new QPushButton(this)), Label12(new QLabel(this))
 {
     setObjectName(QStringLiteral("cardWizard_Destination"));
     rbExternalDevice->setObjectName(QStringLiteral("rbExternalDevice"));
@@ -68,9 +68,12 @@ TFilesWizardDestinationPage::TFilesWizardDestinationPage(QWidget* parent)
     layout->addLayout(grid);
     layout->addStretch();
 
-    connect(rbExternalDevice, &QRadioButton::toggled, this, &TFilesWizardDestinationPage::ApplyDestinationEnabling);
-    connect(btChooseExternalPath, &QPushButton::clicked, this, &TFilesWizardDestinationPage::ChooseExternalPathClick);
-    connect(btChooseNetworkPath, &QPushButton::clicked, this, &TFilesWizardDestinationPage::ChooseNetworkPathClick);
+    connect(rbExternalDevice, &QRadioButton::toggled, this,
+            &TFilesWizardDestinationPage::ApplyDestinationEnabling);
+    connect(btChooseExternalPath, &QPushButton::clicked, this,
+            &TFilesWizardDestinationPage::ChooseExternalPathClick);
+    connect(btChooseNetworkPath, &QPushButton::clicked, this,
+            &TFilesWizardDestinationPage::ChooseNetworkPathClick);
     connect(btSetPassword, &QPushButton::clicked, this, &TFilesWizardDestinationPage::SetPasswordClick);
 }
 
@@ -131,8 +134,9 @@ void TFilesWizardDestinationPage::Save(TJob_FilesAndFolders& job) const
 
 bool TFilesWizardDestinationPage::CheckBeforeNext()
 {
-    const TSettingsCheck check = rbExternalDevice->isChecked() ? CheckExternalDestination(edExternalPath->text())
-                                                               : CheckNetworkDestination(edNetworkPath->text());
+    const TSettingsCheck check = rbExternalDevice->isChecked()
+                                     ? CheckExternalDestination(edExternalPath->text())
+                                     : CheckNetworkDestination(edNetworkPath->text());
     if (!check.Refused())
         return true;
     ShowMessageDialog(check.Message, mtWarning, mbOK, 0, window());
@@ -145,9 +149,9 @@ void TFilesWizardDestinationPage::ApplyDestinationEnabling()
     const bool external = rbExternalDevice->isChecked();
     edExternalPath->setEnabled(external);
     btChooseExternalPath->setEnabled(external);
-    for (QWidget* control : std::initializer_list<QWidget*>{edNetworkPath, btChooseNetworkPath, lbNetworkUsername,
-                                                            edNetworkUsername, lbNetworkPassword, btSetPassword,
-                                                            Label12})
+    for (QWidget* control :
+         std::initializer_list<QWidget*>{edNetworkPath, btChooseNetworkPath, lbNetworkUsername,
+                                         edNetworkUsername, lbNetworkPassword, btSetPassword, Label12})
         control->setEnabled(!external);
 }
 
@@ -159,15 +163,16 @@ void TFilesWizardDestinationPage::ShowPasswordState()
 
 void TFilesWizardDestinationPage::ChooseExternalPathClick()
 {
-    const QString folder = BrowseForFolder(window(), Translate(QStringLiteral("Choose an output folder")), QString());
+    const QString folder =
+        BrowseForFolder(window(), Translate(QStringLiteral("Choose an output folder")), QString());
     if (!folder.isEmpty())
         edExternalPath->setText(folder);
 }
 
 void TFilesWizardDestinationPage::ChooseNetworkPathClick()
 {
-    const QString folder =
-        BrowseForFolder(window(), Translate(QStringLiteral("Choose a Network folder")), MountedSharesFolder());
+    const QString folder = BrowseForFolder(window(), Translate(QStringLiteral("Choose a Network folder")),
+                                           MountedSharesFolder());
     if (!folder.isEmpty())
         edNetworkPath->setText(NetworkPathOfMountedFolder(folder));
 }

@@ -16,7 +16,8 @@
 
 namespace {
 
-const char* const kDayNames[] = {"Monday", "Tuesday", "Wednesday", "Thursday", "Friday", "Saturday", "Sunday"};
+const char* const kDayNames[] = {"Monday", "Tuesday",  "Wednesday", "Thursday",
+                                 "Friday", "Saturday", "Sunday"};
 
 QListWidget* NewDayList(QWidget* parent, const QString& name, int days, int rows)
 {
@@ -56,9 +57,11 @@ void GetDays(const QListWidget* list, bool* days)
 
 TFilesWizardSchedulePage::TFilesWizardSchedulePage(TfrmAddTime& addTime, QWidget* parent)
     : QWidget(parent), addTime(addTime), chDaysOfWeek(new QCheckBox(this)),
-      clDaysOfWeek(NewDayList(this, QStringLiteral("clDaysOfWeek"), 7, 3)), chDaysOfMonth(new QCheckBox(this)),
-      clDaysOfMonth(NewDayList(this, QStringLiteral("clDaysOfMonth"), 31, 7)), lbTimeTableCaption(new QLabel(this)),
-      lbTimeTable(new QListWidget(this)), Button4(new QPushButton(QStringLiteral("+"), this)),
+      clDaysOfWeek(NewDayList(this, QStringLiteral("clDaysOfWeek"), 7, 3)),
+      chDaysOfMonth(new QCheckBox(this)),
+      clDaysOfMonth(NewDayList(this, QStringLiteral("clDaysOfMonth"), 31, 7)),
+      lbTimeTableCaption(new QLabel(this)), lbTimeTable(new QListWidget(this)),
+      Button4(new QPushButton(QStringLiteral("+"), this)),
       Button5(new QPushButton(QString(QChar(0x2212)), this)),
       chRunJobAsSoonAsPossibleAfterAScheduledStartIsMissed(new QCheckBox(this)),
       chShutdownPCInTheEnd(new QCheckBox(this))
@@ -219,8 +222,8 @@ void TFilesWizardSchedulePage::ApplyScheduleEnabling()
     clDaysOfMonth->setEnabled(chDaysOfMonth->isChecked());
     const bool scheduled = chDaysOfWeek->isChecked() || chDaysOfMonth->isChecked();
     for (QWidget* control : std::initializer_list<QWidget*>{
-             lbTimeTableCaption, lbTimeTable, Button4, Button5, chRunJobAsSoonAsPossibleAfterAScheduledStartIsMissed,
-             chShutdownPCInTheEnd})
+             lbTimeTableCaption, lbTimeTable, Button4, Button5,
+             chRunJobAsSoonAsPossibleAfterAScheduledStartIsMissed, chShutdownPCInTheEnd})
         control->setEnabled(scheduled);
     addTime.SetPickerEnabled(scheduled);
 }
