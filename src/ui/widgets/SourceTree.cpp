@@ -15,6 +15,11 @@ SourceTree::SourceTree(QWidget* parent) : QTreeView(parent), model(new TSourceTr
     setEditTriggers(QAbstractItemView::NoEditTriggers);
     header()->setSectionResizeMode(QHeaderView::ResizeToContents);
     header()->setStretchLastSection(false);
+    // A view that has not been laid out yet only notes an expansion; the listing starts at once anyway.
+    connect(this, &QTreeView::expanded, this, [this](const QModelIndex& index) {
+        if (model->canFetchMore(index))
+            model->fetchMore(index);
+    });
     connect(model, &TSourceTreeModel::checkedPathsChanged, this, [this] {
         if (OnCheckedPathsChanged)
             OnCheckedPathsChanged();

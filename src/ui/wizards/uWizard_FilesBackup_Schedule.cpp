@@ -244,7 +244,6 @@ void TFilesWizardSchedulePage::Button4Click()
         return;
     }
     lbTimeTable->insertItem(int(at), timetable.at(at));
-    lbTimeTable->setCurrentRow(int(at));
 }
 
 void TFilesWizardSchedulePage::Button5Click()
