@@ -18,8 +18,6 @@ void copyField(char* target, int length, const QByteArray& value)
     target[n] = 0;
 }
 
-constexpr int kTimeoutMs = 15000;
-
 } // namespace
 
 std::recursive_mutex& SmbLibraryMutex()
@@ -28,7 +26,8 @@ std::recursive_mutex& SmbLibraryMutex()
     return mutex;
 }
 
-std::shared_ptr<TSmbContext> TSmbContext::create(const QString& user, const QString& password, int& error)
+std::shared_ptr<TSmbContext> TSmbContext::create(const QString& user, const QString& password, int& error,
+                                                 int timeoutMs)
 {
     std::shared_ptr<TSmbContext> result(new TSmbContext);
     result->ownUser = user;
@@ -53,7 +52,7 @@ std::shared_ptr<TSmbContext> TSmbContext::create(const QString& user, const QStr
         return nullptr;
     }
     smbc_setDebug(context, 0);
-    smbc_setTimeout(context, kTimeoutMs);
+    smbc_setTimeout(context, timeoutMs);
     smbc_setOptionUserData(context, result.get());
     smbc_setFunctionAuthDataWithContext(context, &TSmbContext::authenticate);
     // With a named user a refused logon must fail, not silently become a guest session.

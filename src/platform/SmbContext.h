@@ -17,7 +17,10 @@ class TSmbContext
 public:
     // A blank user name uses the current user's credentials (Kerberos ticket or anonymous) and
     // ignores the password. "DOMAIN\user" names a domain. Returns null with errno in `error`.
-    static std::shared_ptr<TSmbContext> create(const QString& user, const QString& password, int& error);
+    // `timeoutMs` bounds each exchange with the server.
+    static std::shared_ptr<TSmbContext> create(const QString& user, const QString& password, int& error,
+                                               int timeoutMs = kDefaultTimeoutMs);
+    static constexpr int kDefaultTimeoutMs = 15000;
     // The credentials it was created with.
     const QString& user() const { return ownUser; }
     const QString& password() const { return ownPassword; }
