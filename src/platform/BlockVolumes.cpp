@@ -45,9 +45,8 @@ QString labelFromUdevLinks(const QString& device)
 QString labelFromBlkid(const QString& device)
 {
     TChildProcess blkid;
-    if (blkid.start(QStringLiteral("blkid"),
-                    {QStringLiteral("-o"), QStringLiteral("value"), QStringLiteral("-s"), QStringLiteral("LABEL"),
-                     device}) != 0)
+    if (blkid.start(QStringLiteral("blkid"), {QStringLiteral("-o"), QStringLiteral("value"),
+                                              QStringLiteral("-s"), QStringLiteral("LABEL"), device}) != 0)
         return QString();
     QByteArray output;
     for (int waited = 0; !blkid.waitForFinished(50) && waited < 2000; waited += 50)
@@ -65,7 +64,8 @@ QString labelFromBlkid(const QString& device)
 bool isBlockDevice(const QString& path, dev_t& device)
 {
     struct stat st;
-    if (!path.startsWith('/') || ::stat(QFile::encodeName(path).constData(), &st) != 0 || !S_ISBLK(st.st_mode))
+    if (!path.startsWith('/') || ::stat(QFile::encodeName(path).constData(), &st) != 0 ||
+        !S_ISBLK(st.st_mode))
         return false;
     device = st.st_rdev;
     return true;

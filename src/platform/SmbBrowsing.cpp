@@ -44,7 +44,8 @@ int ListSmbShares(const QString& serverPath, const TSmbCredentials& credentials,
     if (!dir)
         return errno != 0 ? errno : EIO;
     while (const smbc_dirent* entry = smbc_getFunctionReaddir(context)(context, dir)) {
-        const QString name = QString::fromUtf8(entry->name);
+        // (name is declared as a one-byte array: read it as a C string, not as an array.)
+        const QString name = QString::fromUtf8(static_cast<const char*>(entry->name));
         if (entry->smbc_type == SMBC_FILE_SHARE && !name.isEmpty() && !name.endsWith('$'))
             shares.append(name);
     }

@@ -68,6 +68,13 @@ QString smbpasswdProgram()
     return path;
 }
 
+QString dcerpcdProgram()
+{
+    return QStandardPaths::findExecutable(QStringLiteral("samba-dcerpcd"),
+                                          {QStringLiteral("/usr/libexec/samba"),
+                                           QStringLiteral("/usr/lib/samba"), QStringLiteral("/usr/sbin")});
+}
+
 } // namespace
 
 SmbServer::SmbServer(const QString& parentFolder) : parent(parentFolder) {}
@@ -213,8 +220,41 @@ bool SmbServer::start()
     }
 }
 
+bool SmbServer::launchRpcServices()
+{
+    const QString program = dcerpcdProgram();
+    if (program.isEmpty()) {
+        error = QStringLiteral("samba-dcerpcd is not installed");
+        return false;
+    }
+    // Ready once the share service's pipe is there (a stale one from an earlier start is removed).
+    const QString pipe = base + QStringLiteral("/ncalrpc/np/srvsvc");
+    QFile::remove(pipe);
+    rpcProcess = std::make_unique<QProcess>();
+    rpcProcess->setProcessChannelMode(QProcess::MergedChannels);
+    rpcProcess->setStandardOutputFile(base + QStringLiteral("/log/dcerpcd.out"), QIODevice::Append);
+    rpcProcess->setChildProcessModifier([] { ::setsid(); });
+    rpcProcess->start(program, {QStringLiteral("--foreground"), QStringLiteral("--no-process-group"),
+                                QStringLiteral("--libexec-rpcds"), QStringLiteral("--debug-stdout"),
+                                QStringLiteral("--debuglevel=1"),
+                                QStringLiteral("--configfile=") + base + QStringLiteral("/smb.conf")});
+    QElapsedTimer timer;
+    timer.start();
+    while (rpcProcess->state() != QProcess::NotRunning && !QFile::exists(pipe) && timer.elapsed() < 30000)
+        QThread::msleep(50);
+    if (!QFile::exists(pipe)) {
+        error = QStringLiteral("samba-dcerpcd did not start; see %1/log").arg(base);
+        endGroup(*rpcProcess);
+        rpcProcess.reset();
+        return false;
+    }
+    return true;
+}
+
 bool SmbServer::launch()
 {
+    if (shareListing && !rpcProcess && !launchRpcServices())
+        return false;
     process = std::make_unique<QProcess>();
     process->setProcessChannelMode(QProcess::MergedChannels);
     process->setStandardOutputFile(base + QStringLiteral("/log/smbd.out"), QIODevice::Append);
@@ -257,20 +297,29 @@ bool SmbServer::waitUntilListening(int timeoutMs) const
     return false;
 }
 
+void SmbServer::endGroup(QProcess& process)
+{
+    const qint64 pid = process.processId();
+    if (pid <= 0)
+        return;
+    ::kill(-pid_t(pid), SIGTERM);
+    if (!process.waitForFinished(5000)) {
+        ::kill(-pid_t(pid), SIGKILL);
+        process.waitForFinished(5000);
+    }
+    // Session processes may outlive the parent for a moment: end the whole group for sure.
+    ::kill(-pid_t(pid), SIGKILL);
+}
+
 void SmbServer::stop()
 {
+    if (rpcProcess) {
+        endGroup(*rpcProcess);
+        rpcProcess.reset();
+    }
     if (!process)
         return;
-    const qint64 pid = process->processId();
-    if (pid > 0) {
-        ::kill(-pid_t(pid), SIGTERM);
-        if (!process->waitForFinished(5000)) {
-            ::kill(-pid_t(pid), SIGKILL);
-            process->waitForFinished(5000);
-        }
-        // Session processes may outlive the parent for a moment: end the whole group for sure.
-        ::kill(-pid_t(pid), SIGKILL);
-    }
+    endGroup(*process);
     process.reset();
     QElapsedTimer timer;
     timer.start();

@@ -28,6 +28,10 @@ public:
     // True when smbd is installed and this process runs as root.
     static bool available();
 
+    // Also runs Samba's RPC services (samba-dcerpcd), without which a client cannot list the server's
+    // shares. Call before start().
+    void enableShareListing() { shareListing = true; }
+
     // Starts smbd and waits until it accepts connections; false with errorText() on failure.
     bool start();
     // Ends smbd and every process it forked (the sessions too): connections break at once.
@@ -59,6 +63,8 @@ private:
     bool writeConfig();
     bool launch();
     bool waitUntilListening(int timeoutMs) const;
+    bool launchRpcServices();
+    static void endGroup(QProcess& process);
 
     QString parent;
     QString base;
@@ -66,5 +72,7 @@ private:
     int serverPort = 0;
     bool prepared = false;
     bool startedOnce = false;
+    bool shareListing = false;
     std::unique_ptr<QProcess> process;
+    std::unique_ptr<QProcess> rpcProcess;
 };

@@ -58,7 +58,7 @@ TDriveList::TDriveList(QWidget* parent) : QTreeWidget(parent)
     SetCaptions();
     connect(this, &QTreeWidget::itemChanged, this, [this](QTreeWidgetItem*, int column) {
         if (column == dcMountPoint)
-            emit checkedDrivesChanged();
+            Q_EMIT checkedDrivesChanged();
     });
 }
 
@@ -84,7 +84,7 @@ void TDriveList::SetVolumes(const QList<TBlockVolume>& volumes)
     for (const TBlockVolume& volume : volumes)
         addDrive(volume, true);
     blocker.unblock();
-    emit checkedDrivesChanged();
+    Q_EMIT checkedDrivesChanged();
 }
 
 QTreeWidgetItem* TDriveList::addDrive(const TBlockVolume& volume, bool connected)
@@ -117,7 +117,8 @@ void TDriveList::CheckDrives(const QStringList& drives)
             continue;
         QTreeWidgetItem* found = nullptr;
         for (int i = 0; i < topLevelItemCount() && !found; ++i)
-            if (withoutTrailingSlash(topLevelItem(i)->data(dcMountPoint, kMountPointRole).toString()) == wanted)
+            if (withoutTrailingSlash(topLevelItem(i)->data(dcMountPoint, kMountPointRole).toString()) ==
+                wanted)
                 found = topLevelItem(i);
         if (!found) {
             TBlockVolume missing;

@@ -30,7 +30,7 @@ public:
     // The column headers in the interface language.
     void SetCaptions();
 
-signals:
+Q_SIGNALS:
     void checkedDrivesChanged();
 
 private:

@@ -63,7 +63,8 @@ QString errorText(int error, const QString& path)
     case EACCES:
     case EPERM:
         return FillPlaceholders(
-            Translate(QStringLiteral("Access denied to \"%s\". Check the user name and the password.")), {path});
+            Translate(QStringLiteral("Access denied to \"%s\". Check the user name and the password.")),
+            {path});
     case ENOENT:
     case ENODEV:
     case ENXIO:
@@ -228,9 +229,9 @@ void TfrmFolderChooser::Prepare(const TFolderChooserSettings& settings)
     tvLocal->setVisible(!network);
     if (network) {
         const QString user = settings.Credentials.User.trimmed();
-        lbAccount->setText(user.isEmpty()
-                               ? Translate(QStringLiteral("Connecting as the current user or as a guest."))
-                               : FillPlaceholders(Translate(QStringLiteral("Connecting as \"%s\".")), {user}));
+        lbAccount->setText(
+            user.isEmpty() ? Translate(QStringLiteral("Connecting as the current user or as a guest."))
+                           : FillPlaceholders(Translate(QStringLiteral("Connecting as \"%s\".")), {user}));
         edFolder->setPlaceholderText(QStringLiteral("//server/share/folder"));
         const QString server = serverPathOf(settings.StartFolder);
         edServer->setText(server);
@@ -304,8 +305,9 @@ void TfrmFolderChooser::ShowShares()
                 return;
             }
             if (result.Names.isEmpty()) {
-                setStatus(FillPlaceholders(Translate(QStringLiteral("\"%s\" offers no shared folders.")), {server}),
-                          false);
+                setStatus(
+                    FillPlaceholders(Translate(QStringLiteral("\"%s\" offers no shared folders.")), {server}),
+                    false);
                 return;
             }
             setStatus(QString(), false);
@@ -405,7 +407,8 @@ void TfrmFolderChooser::okClicked()
     const QString folder = typedFolder();
     if (current.Root == frNetwork) {
         if (!ParseSmbPath(folder).isValid()) {
-            setStatus(Translate(QStringLiteral("Please choose a shared folder: //server/share/folder")), true);
+            setStatus(Translate(QStringLiteral("Please choose a shared folder: //server/share/folder")),
+                      true);
             return;
         }
         if (!current.OnlyExistingFolder) {
@@ -427,7 +430,8 @@ void TfrmFolderChooser::okClicked()
         return;
     const QFileInfo info(folder);
     if (current.OnlyExistingFolder && !info.isDir()) {
-        setStatus(FillPlaceholders(Translate(QStringLiteral("The folder \"%s\" does not exist.")), {folder}), true);
+        setStatus(FillPlaceholders(Translate(QStringLiteral("The folder \"%s\" does not exist.")), {folder}),
+                  true);
         return;
     }
     acceptFolder(info.absoluteFilePath());

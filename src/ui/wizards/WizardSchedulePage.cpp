@@ -15,7 +15,8 @@
 
 namespace {
 
-const char* const kDayNames[] = {"Monday", "Tuesday", "Wednesday", "Thursday", "Friday", "Saturday", "Sunday"};
+const char* const kDayNames[] = {"Monday", "Tuesday",  "Wednesday", "Thursday",
+                                 "Friday", "Saturday", "Sunday"};
 
 QListWidget* newDayList(QWidget* parent, const char* name, int count)
 {
@@ -181,8 +182,8 @@ void TWizardSchedulePage::chDaysOfMonthClick(bool checked)
     dayBoxClicked(clDaysOfMonth, chDaysOfWeek, clDaysOfWeek, checked);
 }
 
-void TWizardSchedulePage::dayBoxClicked(QListWidget* list, QCheckBox* other,
-                                        QListWidget* otherList, bool checked)
+void TWizardSchedulePage::dayBoxClicked(QListWidget* list, QCheckBox* other, QListWidget* otherList,
+                                        bool checked)
 {
     if (SkipClickEvent)
         return;
