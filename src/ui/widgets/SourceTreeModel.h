@@ -69,7 +69,7 @@ private:
     TNode* NodeOf(const QModelIndex& index) const;
     QModelIndex IndexOf(const TNode* node) const;
     void AddPlace(const QString& path, const QString& name, TIcon icon);
-    void Listed(quint64 generation, TNode* node, QList<TFolderName> names);
+    void Listed(quint64 generation, TNode* node, std::vector<std::unique_ptr<TNode>> children);
     void AllStatesChanged();
     void StatesChanged(TNode* parent);
 

@@ -19,7 +19,7 @@ namespace {
 const char* const kDayNames[] = {"Monday", "Tuesday",  "Wednesday", "Thursday",
                                  "Friday", "Saturday", "Sunday"};
 
-QListWidget* NewDayList(QWidget* parent, const QString& name, int days, int rows)
+QListWidget* NewDayList(QWidget* parent, const QString& name, int days, int rows, int columns)
 {
     auto* list = new QListWidget(parent);
     list->setObjectName(name);
@@ -37,7 +37,8 @@ QListWidget* NewDayList(QWidget* parent, const QString& name, int days, int rows
     list->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
     const int rowHeight = list->sizeHintForRow(0);
     list->setGridSize(QSize(130, rowHeight + 4));
-    list->setFixedHeight(rows * (rowHeight + 4) + 2 * list->frameWidth() + 4);
+    list->setFixedSize(columns * 130 + 2 * list->frameWidth() + 4,
+                       rows * (rowHeight + 4) + 2 * list->frameWidth() + 4);
     return list;
 }
 
@@ -57,9 +58,9 @@ void GetDays(const QListWidget* list, bool* days)
 
 TFilesWizardSchedulePage::TFilesWizardSchedulePage(TfrmAddTime& addTime, QWidget* parent)
     : QWidget(parent), addTime(addTime), chDaysOfWeek(new QCheckBox(this)),
-      clDaysOfWeek(NewDayList(this, QStringLiteral("clDaysOfWeek"), 7, 3)),
+      clDaysOfWeek(NewDayList(this, QStringLiteral("clDaysOfWeek"), 7, 3, 3)),
       chDaysOfMonth(new QCheckBox(this)),
-      clDaysOfMonth(NewDayList(this, QStringLiteral("clDaysOfMonth"), 31, 7)),
+      clDaysOfMonth(NewDayList(this, QStringLiteral("clDaysOfMonth"), 31, 7, 5)),
       lbTimeTableCaption(new QLabel(this)), lbTimeTable(new QListWidget(this)),
       Button4(new QPushButton(QStringLiteral("+"), this)),
       Button5(new QPushButton(QString(QChar(0x2212)), this)),
@@ -81,7 +82,9 @@ TFilesWizardSchedulePage::TFilesWizardSchedulePage(TfrmAddTime& addTime, QWidget
     chDaysOfMonth->hide();
     clDaysOfMonth->hide();
     lbTimeTable->setSelectionMode(QAbstractItemView::ExtendedSelection);
-    lbTimeTable->setMaximumWidth(160);
+    lbTimeTable->setFixedWidth(160);
+    lbTimeTable->setFixedHeight((lbTimeTable->fontMetrics().height() + 2) * 9 +
+                                2 * lbTimeTable->frameWidth());
     lbTimeTableCaption->setBuddy(lbTimeTable);
     for (QPushButton* button : {Button4, Button5}) {
         button->setFixedWidth(32);
@@ -92,6 +95,7 @@ TFilesWizardSchedulePage::TFilesWizardSchedulePage(TfrmAddTime& addTime, QWidget
     days->addSpacing(20);
     days->addWidget(clDaysOfWeek);
     days->addWidget(clDaysOfMonth);
+    days->addStretch();
     auto* timeButtons = new QVBoxLayout;
     timeButtons->addWidget(Button4);
     timeButtons->addWidget(Button5);
@@ -107,10 +111,11 @@ TFilesWizardSchedulePage::TFilesWizardSchedulePage(TfrmAddTime& addTime, QWidget
     layout->addWidget(chDaysOfMonth);
     layout->addSpacing(8);
     layout->addWidget(lbTimeTableCaption);
-    layout->addLayout(timetable, 1);
+    layout->addLayout(timetable);
     layout->addSpacing(8);
     layout->addWidget(chRunJobAsSoonAsPossibleAfterAScheduledStartIsMissed);
     layout->addWidget(chShutdownPCInTheEnd);
+    layout->addStretch();
 
     connect(chDaysOfWeek, &QCheckBox::toggled, this, &TFilesWizardSchedulePage::chDaysOfWeekClick);
     connect(chDaysOfMonth, &QCheckBox::toggled, this, &TFilesWizardSchedulePage::chDaysOfMonthClick);
