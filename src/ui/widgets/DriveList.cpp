@@ -3,6 +3,7 @@
 #include "base/ByteSize.h"
 #include "i18n/Translate.h"
 
+#include <QFileInfo>
 #include <QHeaderView>
 
 namespace {
@@ -51,6 +52,8 @@ TDriveList::TDriveList(QWidget* parent) : QTreeWidget(parent)
     setColumnCount(dcCount);
     setRootIsDecorated(false);
     setUniformRowHeights(true);
+    // Long mount points keep their start and their end, which tells them apart.
+    setTextElideMode(Qt::ElideMiddle);
     setSelectionMode(QAbstractItemView::SingleSelection);
     header()->setStretchLastSection(false);
     header()->setSectionResizeMode(QHeaderView::ResizeToContents);
@@ -92,6 +95,7 @@ QTreeWidgetItem* TDriveList::addDrive(const TBlockVolume& volume, bool connected
     auto* item = new QTreeWidgetItem(this);
     item->setFlags(Qt::ItemIsEnabled | Qt::ItemIsSelectable | Qt::ItemIsUserCheckable);
     item->setText(dcMountPoint, volume.MountPoint);
+    item->setToolTip(dcMountPoint, volume.MountPoint);
     item->setData(dcMountPoint, kMountPointRole, volume.MountPoint);
     item->setData(dcMountPoint, kConnectedRole, connected);
     item->setCheckState(dcMountPoint, Qt::Unchecked);
@@ -183,8 +187,18 @@ void TDriveComboBox::ChooseDrive(const QString& path)
             setCurrentIndex(i);
             return;
         }
-    addItem(path + QStringLiteral("  —  ") + notConnectedText(), path);
+    // A folder on a mounted volume (a job made elsewhere may name one) is shown as it is.
+    addItem(QFileInfo(path).isDir() ? path : path + QStringLiteral("  —  ") + notConnectedText(), path);
     setCurrentIndex(count() - 1);
+}
+
+void TDriveComboBox::showPopup()
+{
+    // Disks plugged in while the wizard is open show up; the choice stays.
+    const QString chosen = ChosenDrive();
+    Refresh();
+    ChooseDrive(chosen);
+    QComboBox::showPopup();
 }
 
 QString TDriveComboBox::ChosenDrive() const

@@ -53,4 +53,7 @@ public:
     // The chosen drive's mount point (or the kept path), or empty when none is chosen.
     QString ChosenDrive() const;
     void SetCaptions();
+
+    // Reads the volumes again before the list opens.
+    void showPopup() override;
 };

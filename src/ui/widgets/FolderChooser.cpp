@@ -151,7 +151,6 @@ TfrmFolderChooser::TfrmFolderChooser(QWidget* parent)
     lbFolder->setBuddy(edFolder);
     lbStatus->setWordWrap(true);
     lbStatus->setTextInteractionFlags(Qt::TextSelectableByMouse);
-    lbAccount->setEnabled(false);
 
     tvNetwork->setHeaderHidden(true);
     tvNetwork->setColumnCount(1);
@@ -196,6 +195,13 @@ TfrmFolderChooser::TfrmFolderChooser(QWidget* parent)
     connect(tvLocal->selectionModel(), &QItemSelectionModel::currentChanged, this,
             &TfrmFolderChooser::localSelectionChanged);
     connect(edFolder, &QLineEdit::textChanged, this, &TfrmFolderChooser::updateOkButton);
+    connect(localModel, &QFileSystemModel::directoryLoaded, this, [this](const QString& folder) {
+        if (!localStart.isEmpty() &&
+            (localStart == folder || localStart.startsWith(folder + '/') || folder == QLatin1String("/")))
+            showLocalStart();
+    });
+    // The user's own choice ends the wait for the start folder.
+    connect(tvLocal, &QTreeView::clicked, this, [this] { localStart.clear(); });
     connect(btOK, &QPushButton::clicked, this, &TfrmFolderChooser::okClicked);
     connect(btCancel, &QPushButton::clicked, this, &QDialog::reject);
 }
@@ -237,17 +243,21 @@ void TfrmFolderChooser::Prepare(const TFolderChooserSettings& settings)
         edServer->setText(server);
         if (!server.isEmpty())
             ShowShares();
+        else
+            setStatus(Translate(QStringLiteral(
+                          "Type the name or the address of a server and choose \"Show shares\".")),
+                      false);
         edServer->setFocus();
     } else {
         edFolder->setPlaceholderText(QString());
         const QString start = settings.StartFolder.trimmed();
+        tvLocal->collapseAll();
+        tvLocal->setCurrentIndex(QModelIndex());
+        localStart.clear();
         if (!start.isEmpty() && QFileInfo(start).isDir()) {
-            const QModelIndex index = localModel->index(QFileInfo(start).absoluteFilePath());
-            tvLocal->setCurrentIndex(index);
-            tvLocal->scrollTo(index);
-            edFolder->setText(QFileInfo(start).absoluteFilePath());
-        } else {
-            tvLocal->setCurrentIndex(QModelIndex());
+            localStart = QFileInfo(start).absoluteFilePath();
+            edFolder->setText(localStart);
+            showLocalStart();
         }
         tvLocal->setFocus();
     }
@@ -283,6 +293,7 @@ void TfrmFolderChooser::ShowShares()
     const QString server = serverPathOf(typed);
     ++generation;
     tvNetwork->clear();
+    edFolder->clear();
     if (server.isEmpty()) {
         setStatus(Translate(QStringLiteral("Please type the name or the address of a server.")), true);
         return;
@@ -360,6 +371,19 @@ void TfrmFolderChooser::networkItemExpanded(QTreeWidgetItem* item)
             if (result.Names.isEmpty())
                 parent->setChildIndicatorPolicy(QTreeWidgetItem::DontShowIndicator);
         });
+}
+
+void TfrmFolderChooser::showLocalStart()
+{
+    if (localStart.isEmpty())
+        return;
+    // The model reads folders in the background: the start folder's row exists once its parent is read.
+    const QModelIndex index = localModel->index(localStart);
+    if (!index.isValid())
+        return;
+    const QSignalBlocker blocker(tvLocal->selectionModel());
+    tvLocal->setCurrentIndex(index);
+    tvLocal->scrollTo(index, QAbstractItemView::PositionAtCenter);
 }
 
 void TfrmFolderChooser::networkSelectionChanged()

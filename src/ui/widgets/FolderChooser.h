@@ -76,6 +76,7 @@ private:
     void networkItemExpanded(QTreeWidgetItem* item);
     void networkSelectionChanged();
     void localSelectionChanged();
+    void showLocalStart();
     QString typedFolder() const;
     // Runs `work` (which must not touch the dialog) on a worker thread; `done` gets its result on the
     // window thread, unless the dialog is gone or a newer server listing has started meanwhile.
@@ -84,6 +85,7 @@ private:
 
     TFolderChooserSettings current;
     QString chosenFolder;
+    QString localStart; // the local start folder, selected once the model has read it
     int pendingRequests = 0;
     quint64 generation = 0; // raised by each server listing: older answers are dropped
 

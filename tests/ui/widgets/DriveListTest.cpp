@@ -113,6 +113,12 @@ TEST_F(DriveListOnThisMachine, TheDropDownOffersWritableVolumesAndKeepsAJobsPath
     box.ChooseDrive("/media/unplugged");
     EXPECT_EQ(box.ChosenDrive(), "/media/unplugged");
     EXPECT_EQ(box.count(), before + 1);
+    EXPECT_TRUE(box.currentText().contains("not connected")) << box.currentText().toStdString();
+    ASSERT_TRUE(QDir().mkpath(dataPoint + "/images"));
+    box.ChooseDrive(dataPoint + "/images");
+    EXPECT_EQ(box.ChosenDrive(), dataPoint + "/images")
+        << "a folder on a volume, as a job made elsewhere names it";
+    EXPECT_EQ(box.currentText(), dataPoint + "/images");
     box.ChooseDrive(QString());
     EXPECT_TRUE(box.ChosenDrive().isEmpty());
 }
