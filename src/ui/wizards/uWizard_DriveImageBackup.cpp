@@ -8,7 +8,7 @@
 #include "ui/dialogs/TfrmPassword.h"
 #include "ui/widgets/DriveList.h"
 #include "ui/wizards/DriveImageDestinationPage.h"
-#include "ui/wizards/WizardSchedulePage.h"
+#include "ui/wizards/uWizard_FilesBackup_Schedule.h"
 
 #include <QAction>
 #include <QFrame>
@@ -41,7 +41,7 @@ TfrmWizard_DriveImageBackup::TfrmWizard_DriveImageBackup(TfrmAddTime& addTime, Q
       cardWizard_Sources(new QWidget(cpWizard)), JamDriveList1(new TDriveList(cardWizard_Sources)),
       cardWizard_Destination(new TDriveImageDestinationPage(
           passwordDialog ? *passwordDialog : *new TfrmPassword(this), cpWizard)),
-      cardWizard_Scheduler(new TWizardSchedulePage(addTime, cpWizard)), btBack(new QPushButton(this)),
+      cardWizard_Scheduler(new TFilesWizardSchedulePage(addTime, cpWizard)), btBack(new QPushButton(this)),
       btNext(new QPushButton(this)), btDone(new QToolButton(this)), btCancel(new QPushButton(this)),
       acSave(new QAction(this)), acSaveAndRun(new QAction(this))
 {
@@ -111,7 +111,7 @@ TfrmWizard_DriveImageBackup::~TfrmWizard_DriveImageBackup() = default;
 void TfrmWizard_DriveImageBackup::ClearControls()
 {
     EditingJob = false;
-    cardWizard_Scheduler->ClearControls();
+    cardWizard_Scheduler->Clear();
     cardWizard_Destination->ClearControls();
     JamDriveList1->Refresh();
     ShowPage(pgSources);
@@ -127,7 +127,7 @@ void TfrmWizard_DriveImageBackup::JobToControls(const TJob_DriveImage& job)
         job.DestinationType, job.DestinationPath, network ? job.Destination_NetworkUsername : QString(),
         network ? job.Destination_NetworkPassword : QString(), job.Settings.AutocleanOldBackups,
         job.Settings.NumberOfBackupVersionsToKeep);
-    cardWizard_Scheduler->ScheduleToControls(job.SchedulingSettings);
+    cardWizard_Scheduler->Load(job.SchedulingSettings);
     ShowPage(pgSources);
 }
 
@@ -143,7 +143,7 @@ void TfrmWizard_DriveImageBackup::ControlsToJob(TJob_DriveImage& job)
     job.Settings.AutocleanOldBackups = cardWizard_Destination->KeepBackupVersions();
     job.Settings.NumberOfBackupVersionsToKeep = cardWizard_Destination->BackupVersionsToKeep();
     job.NewSubfolderIsCreatedForEachBackup = true;
-    cardWizard_Scheduler->ControlsToSchedule(job.SchedulingSettings);
+    cardWizard_Scheduler->Save(job.SchedulingSettings);
     job.SchedulingSettings.LastModificationDateTime = Now();
 }
 
@@ -165,7 +165,7 @@ void TfrmWizard_DriveImageBackup::FormShow()
     btCancel->setText(Translate(QStringLiteral("Cancel")));
     JamDriveList1->SetCaptions();
     cardWizard_Destination->SetCaptions();
-    cardWizard_Scheduler->SetCaptions();
+    cardWizard_Scheduler->TranslateCaptions();
     showPageTitle();
 }
 
@@ -216,11 +216,8 @@ void TfrmWizard_DriveImageBackup::btDoneClick(int result)
 {
     if (cpWizard->currentIndex() != pgScheduler)
         return;
-    const TSettingsCheck check = CheckSchedule(cardWizard_Scheduler->Schedule());
-    if (check.Refused()) {
-        ShowMessageDialog(check.Message, check.IsError ? mtError : mtWarning, mbOK, 0, this);
+    if (!cardWizard_Scheduler->CheckBeforeSave())
         return;
-    }
     resultCode = result;
     accept();
 }
