@@ -2,17 +2,24 @@
 
 #include "app/core/AppStartup.h"
 #include "app/core/RunEndWatcher.h"
+#include "app/JobCommands.h"
 #include "app/TrayIcon.h"
 #include "base/AppState.h"
-#include "base/Placeholders.h"
 #include "i18n/Translate.h"
 #include "options/uOptions.h"
 #include "platform/StopSignals.h"
 #include "ui/dialogs/MessageDialog.h"
+#include "ui/dialogs/TfrmAddTime.h"
 #include "ui/dialogs/TfrmEnterPassword.h"
+#include "ui/dialogs/TfrmListViewer.h"
+#include "ui/dialogs/TfrmNewBackupJob.h"
+#include "ui/dialogs/TfrmOpenJobDialog.h"
+#include "ui/dialogs/TfrmPassword.h"
 #include "ui/dialogs/TfrmPCshutdownDialog.h"
 #include "ui/dialogs/uLogViewer.h"
 #include "ui/mainwindow/TfrmMainOstrinBackup.h"
+#include "ui/wizards/uWizard_DriveImageBackup.h"
+#include "ui/wizards/uWizard_FilesBackup.h"
 
 #include <QGuiApplication>
 
@@ -62,13 +69,37 @@ void TZorvanBackupProgram::createWindows()
     services.Shown = [this] { Lifecycle.FormShow(); };
     services.StartedByHand = [this](TJob& job) { RunEnds->MarkStartedByHand(job); };
     services.LogFolder = [] { return GlobalOptions.Logging.PathForLogFiles; };
+    services.NewJob = [this] { JobCommands->ActionNewJobExecute(); };
+    services.ImportJob = [this] { JobCommands->ActionOpenExecute(); };
+    services.Duplicate = [this](TJob& job) { JobCommands->ActionDuplicateExecute(job); };
+    services.Settings = [this](TJob& job) { JobCommands->ActionPropertiesExecute(job); };
+    services.Rename = [this](TJob& job) { JobCommands->ActionRenameExecute(job); };
+    services.Remove = [this](TJob& job) { JobCommands->ActionRemoveExecute(job); };
     frmMainOstrinBackup = std::make_unique<TfrmMainOstrinBackup>(services);
+    frmOpenJobDialog = std::make_unique<TfrmOpenJobDialog>(frmMainOstrinBackup.get());
+    frmPassword = std::make_unique<TfrmPassword>(frmMainOstrinBackup.get());
+    frmAddTime = std::make_unique<TfrmAddTime>(frmMainOstrinBackup.get());
+    frmListViewer = std::make_unique<TfrmListViewer>(frmMainOstrinBackup.get());
+    frmWizard_FilesBackup =
+        std::make_unique<TfrmWizard_FilesBackup>(*frmAddTime, *frmListViewer, frmMainOstrinBackup.get());
     frmPCshutdownDialog = std::make_unique<TfrmPCshutdownDialog>(Scheduler.shutdownCountdown());
     frmEnterPassword = std::make_unique<TfrmEnterPassword>();
     frmLog = std::make_unique<TfrmLog>();
+    frmWizard_DriveImageBackup =
+        std::make_unique<TfrmWizard_DriveImageBackup>(*frmAddTime, frmMainOstrinBackup.get());
+    frmNewBackupJob = std::make_unique<TfrmNewBackupJob>(frmMainOstrinBackup.get());
+
+    TJobCommandWindows windows;
+    windows.Main = frmMainOstrinBackup.get();
+    windows.NewBackupJob = frmNewBackupJob.get();
+    windows.OpenJobDialog = frmOpenJobDialog.get();
+    windows.FilesWizard = frmWizard_FilesBackup.get();
+    windows.DriveImageWizard = frmWizard_DriveImageBackup.get();
+    JobCommands = std::make_unique<TJobCommands>(Jobs, Scheduler, Elevation, windows);
+    JobCommands->CloseForGood = [this] { Lifecycle.CloseForGood(); };
 
     Lifecycle.attach(*frmMainOstrinBackup, *frmEnterPassword);
-    Lifecycle.ImportJob = [this](const QString& path) { showImportNotAvailable(path); };
+    Lifecycle.ImportJob = [this](const QString& path) { importJobFile(path); };
     Lifecycle.EndProgram = [] { QCoreApplication::exit(0); };
     HandOver.Handler = [this](const THandOverRequest& request) {
         if (request.Kind == THandOverRequest::hoImport)
@@ -97,13 +128,12 @@ void TZorvanBackupProgram::refresh(const TTickCounts& counts)
         Ticked();
 }
 
-void TZorvanBackupProgram::showImportNotAvailable(const QString& path)
+void TZorvanBackupProgram::importJobFile(const QString& path)
 {
-    // The import window comes later; the job file reached the program all the same.
-    ShowMessageDialog(FillPlaceholders(Translate(QStringLiteral("Importing the job file %s is not available "
-                                                                "yet.")),
-                                       {path}),
-                      mtInformation, mbOK, 0, frmMainOstrinBackup.get());
+    frmOpenJobDialog->DefaultPath = path;
+    JobCommands->ActionOpenExecute();
+    // The list must show the imported job even when the window did not start the command.
+    frmMainOstrinBackup->Refresh(Scheduler.lastCounts());
 }
 
 bool TZorvanBackupProgram::ListenForHandOver()

@@ -16,13 +16,21 @@
 
 #include <memory>
 
+class TJobCommands;
 class TRunEndWatcher;
 class TStopSignals;
 class TTrayIcon;
+class TfrmAddTime;
 class TfrmEnterPassword;
+class TfrmListViewer;
 class TfrmLog;
 class TfrmMainOstrinBackup;
+class TfrmNewBackupJob;
+class TfrmOpenJobDialog;
+class TfrmPassword;
 class TfrmPCshutdownDialog;
+class TfrmWizard_DriveImageBackup;
+class TfrmWizard_FilesBackup;
 
 class TZorvanBackupProgram : public QObject
 {
@@ -48,6 +56,12 @@ public:
     TMainWindowLifecycle& lifecycle() { return Lifecycle; }
     TfrmMainOstrinBackup& mainWindow() { return *frmMainOstrinBackup; }
     TfrmEnterPassword& enterPasswordDialog() { return *frmEnterPassword; }
+    TfrmOpenJobDialog& openJobDialog() { return *frmOpenJobDialog; }
+    TfrmPassword& passwordDialog() { return *frmPassword; }
+    TfrmWizard_FilesBackup& filesWizard() { return *frmWizard_FilesBackup; }
+    TfrmWizard_DriveImageBackup& driveImageWizard() { return *frmWizard_DriveImageBackup; }
+    TfrmNewBackupJob& newBackupJobDialog() { return *frmNewBackupJob; }
+    TJobCommands& jobCommands() { return *JobCommands; }
     TTrayIcon& tray() { return *Tray; }
     THandOverServer& handOverServer() { return HandOver; }
 
@@ -58,7 +72,7 @@ private:
     void createWindows();
     void wireScheduler();
     void refresh(const TTickCounts& counts);
-    void showImportNotAvailable(const QString& path);
+    void importJobFile(const QString& path);
 
     TCommandLine commandLine;
     TJobCatalogue Jobs;
@@ -71,11 +85,20 @@ private:
     // Runs that ended while nobody watched them start: the tray tells about those with problems.
     std::unique_ptr<TRunEndWatcher> RunEnds;
 
-    // The windows, in the order they are created.
+    // The windows, in the order they are created (the files wizard needs the time and list windows
+    // first); destroyed in the reverse order.
     std::unique_ptr<TfrmMainOstrinBackup> frmMainOstrinBackup;
+    std::unique_ptr<TfrmOpenJobDialog> frmOpenJobDialog;
+    std::unique_ptr<TfrmPassword> frmPassword;
+    std::unique_ptr<TfrmAddTime> frmAddTime;
+    std::unique_ptr<TfrmListViewer> frmListViewer;
+    std::unique_ptr<TfrmWizard_FilesBackup> frmWizard_FilesBackup;
     std::unique_ptr<TfrmPCshutdownDialog> frmPCshutdownDialog;
     std::unique_ptr<TfrmEnterPassword> frmEnterPassword;
     std::unique_ptr<TfrmLog> frmLog;
+    std::unique_ptr<TfrmWizard_DriveImageBackup> frmWizard_DriveImageBackup;
+    std::unique_ptr<TfrmNewBackupJob> frmNewBackupJob;
+    std::unique_ptr<TJobCommands> JobCommands;
 
     std::unique_ptr<TTrayIcon> Tray;
     THandOverServer HandOver;

@@ -1,11 +1,10 @@
 #include "cli/CliRenameCommand.h"
 
-#include "base/Placeholders.h"
 #include "cli/CliApp.h"
 #include "events/EventsLog.h"
 #include "i18n/Translate.h"
 #include "jobs/JobCatalogue.h"
-#include "platform/JobRunLock.h"
+#include "operations/JobRename.h"
 
 int RunRenameCommand(CliApp& app, const QStringList& args)
 {
@@ -26,12 +25,10 @@ int RunRenameCommand(CliApp& app, const QStringList& args)
             return app.usageError(QStringLiteral("rename: the new name is empty"));
         return CliApp::kOk;
     }
-    // Held while the job's folders and files change, so that no run of it starts meanwhile.
-    TJobRunLock runLock(FoldJobName(job->stJobName));
-    if (!job->isIdle() || !runLock.tryLock())
+    const TJobRenameOutcome outcome = RenameJob(jobs, *job, check.Name);
+    if (outcome == rnJobRunning)
         return app.jobIsRunning(*job);
-    const QString oldName = job->stJobName;
-    if (!job->ChangeName(check.Name)) {
+    if (outcome == rnFailed) {
         app.printEvents();
         app.err << "zorvanbackup-cli: "
                 << Translate(QStringLiteral(
@@ -39,9 +36,6 @@ int RunRenameCommand(CliApp& app, const QStringList& args)
                 << "\n";
         return CliApp::kFinishedWithErrors;
     }
-    jobs.SaveJobsList(); // as after the window's rename, a failure to save is not reported
-    AddEvent(FillPlaceholders(Translate(QStringLiteral("Job \"%s\" is renamed to \"%s\".")),
-                              {oldName, check.Name}));
     for (const QString& line : EventsQueue().takeAll())
         app.out << line << '\n';
     return CliApp::kOk;

@@ -7,9 +7,7 @@
 #include "jobs/uJob_FilesAndFolders.h"
 #include "operations/JobImport.h"
 #include "platform/JobRunLock.h"
-#include "platform/SmbPath.h"
 #include "platform/StopSignals.h"
-#include "storage/DestinationIdentity.h"
 
 #include <QCoreApplication>
 #include <QDir>
@@ -237,8 +235,7 @@ int RunImportCommand(CliApp& app, const QStringList& args)
     const QString path = args.first();
     if (!path.contains(QLatin1String(".kxj")))
         return app.usageError(QStringLiteral("import: the job file must be a *.kxj file from the storage"));
-    const TJobImportResult result =
-        ImportJobFromStorage(app.catalogue(), IsSmbPath(path) ? path : QFileInfo(path).absoluteFilePath());
+    const TJobImportResult result = ImportJobFromStorage(app.catalogue(), path);
     app.printEvents();
     if (!result.Job) {
         if (!result.ErrorMessage.isEmpty())
@@ -246,7 +243,6 @@ int RunImportCommand(CliApp& app, const QStringList& args)
         return result.Status == TJobImportResult::irNameRefused ? CliApp::kUsage
                                                                 : CliApp::kFinishedWithErrors;
     }
-    ForgetDestinationIdentity(result.Job->stJobName);
     app.out << "Job \"" << result.Job->stJobName << "\" is imported; its schedule is disabled.\n";
     return CliApp::kOk;
 }

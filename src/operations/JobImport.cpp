@@ -8,6 +8,9 @@
 #include "platform/AskingUser.h"
 #include "platform/FileSystem.h"
 #include "platform/SmbPath.h"
+#include "storage/DestinationIdentity.h"
+
+#include <QFileInfo>
 
 #include <memory>
 
@@ -44,7 +47,8 @@ TJobImportResult ImportJobFromStorage(TJobCatalogue& catalogue, const QString& p
 {
     TJobImportResult result;
     const QString errorText = QStringLiteral("Unable to open the job file from the backup storage.");
-    const QString source = NormaliseSmbPath(path);
+    // A local path given relative to the current folder is taken from there.
+    const QString source = IsSmbPath(path) ? NormaliseSmbPath(path) : QFileInfo(path).absoluteFilePath();
     if (LastPathComponent(source).size() < 4) {
         result.Status = TJobImportResult::irNotOpened;
         result.ErrorMessage = Translate(errorText);
@@ -83,6 +87,8 @@ TJobImportResult ImportJobFromStorage(TJobCatalogue& catalogue, const QString& p
             result.Status = TJobImportResult::irImported;
             AddEvent(fillName(Translate(QStringLiteral("Job is open: \"%s\".")), name));
             result.Job = job.get();
+            // What was remembered about an earlier job of this name is not this job's.
+            ForgetDestinationIdentity(name);
             catalogue.append(std::move(job));
             result.Job->SaveLocalJobFile(LocalJobFilePath(name));
             catalogue.SaveJobsList();

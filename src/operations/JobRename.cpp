@@ -1,10 +1,15 @@
 // TJob::ChangeName: a job's new name given to its backup folder, its files and its log folder.
+#include "operations/JobRename.h"
+
 #include "base/Placeholders.h"
 #include "events/EventsLog.h"
+#include "i18n/Translate.h"
+#include "jobs/JobCatalogue.h"
 #include "jobs/JobNames.h"
 #include "jobs/JobPaths.h"
 #include "jobs/uJob.h"
 #include "logs/RunLog.h"
+#include "platform/JobRunLock.h"
 #include "platform/StandardFolders.h"
 #include "storage/DestinationIdentity.h"
 #include "storage/StorageConnection.h"
@@ -84,4 +89,19 @@ bool TJob::ChangeName(const QString& newName)
     DisconnectFromStorage();
     SetStatus(jsNone);
     return renamed;
+}
+
+TJobRenameOutcome RenameJob(TJobCatalogue& catalogue, TJob& job, const QString& newName)
+{
+    // Held while the job's folders and files change, so that no run of it starts meanwhile.
+    TJobRunLock runLock(FoldJobName(job.stJobName));
+    if (!job.isIdle() || !runLock.tryLock())
+        return rnJobRunning;
+    const QString oldName = job.stJobName;
+    if (!job.ChangeName(newName))
+        return rnFailed;
+    catalogue.SaveJobsList();
+    AddEvent(
+        FillPlaceholders(Translate(QStringLiteral("Job \"%s\" is renamed to \"%s\".")), {oldName, newName}));
+    return rnRenamed;
 }

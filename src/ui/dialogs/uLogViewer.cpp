@@ -3,6 +3,7 @@
 #include "i18n/Translate.h"
 #include "ui/dialogs/MessageDialog.h"
 #include "ui/dialogs/TfrmFindText.h"
+#include "ui/widgets/BusyCursor.h"
 #include "ui/widgets/ChosenFileWriter.h"
 #include "ui/widgets/FileChooser.h"
 
@@ -23,15 +24,6 @@
 #include <QVBoxLayout>
 
 namespace {
-
-// The busy cursor for the life of the object.
-class TBusyCursor
-{
-public:
-    TBusyCursor() { QApplication::setOverrideCursor(Qt::WaitCursor); }
-    ~TBusyCursor() { QApplication::restoreOverrideCursor(); }
-    Q_DISABLE_COPY_MOVE(TBusyCursor)
-};
 
 QToolButton* makeToolButton(QWidget* parent, const char* name, const char* iconName)
 {

@@ -1,10 +1,10 @@
 // The window program started through the elevation command (replaced by one that acts as pkexec does
 // once the user has answered) works on the asking user's folders, and everything it writes there,
 // the window layout included, belongs to that user afterwards.
-#include "AppFixture.h"
 #include "platform/ElevationCommand.h"
 #include "platform/InstanceLock.h"
 #include "support/CliRunner.h"
+#include "support/gui/AppFixture.h"
 #include "support/MissingFacility.h"
 #include "support/QtPrinters.h"
 #include "support/TestEnvironment.h"

@@ -3,7 +3,7 @@
 // holder that died is taken over; a lock held by the command-line scheduler is named in an error.
 #include "app/core/InstanceHandOver.h"
 #include "app/ProgramEntry.h"
-#include "AppFixture.h"
+#include "support/gui/AppFixture.h"
 #include "support/QtPrinters.h"
 #include "support/TestEnvironment.h"
 #include "ui/dialogs/MessageDialog.h"

@@ -2,8 +2,8 @@
 // texts and colours while it runs, is paused, finishes and is cancelled; "Quit" and closing the window
 // while it runs.
 #include "app/TrayIcon.h"
-#include "AppFixture.h"
 #include "base/AppState.h"
+#include "support/gui/AppFixture.h"
 #include "support/QtPrinters.h"
 #include "ui/dialogs/MessageDialog.h"
 #include "ui/mainwindow/JobRowText.h"

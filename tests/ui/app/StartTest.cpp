@@ -1,10 +1,10 @@
 // The program starts as a full instance: on an empty configuration and on one with jobs of both kinds,
 // hidden with "/hide", and through the configuration password.
 #include "app/TrayIcon.h"
-#include "AppFixture.h"
 #include "base/AppState.h"
 #include "options/uOptions.h"
 #include "scheduler/ShutdownCountdown.h"
+#include "support/gui/AppFixture.h"
 #include "support/QtPrinters.h"
 #include "support/TestEnvironment.h"
 #include "ui/dialogs/MessageDialog.h"

@@ -1,4 +1,4 @@
-#include "AppFixture.h"
+#include "support/gui/AppFixture.h"
 
 #include "app/ProgramEntry.h"
 #include "base/AppState.h"
