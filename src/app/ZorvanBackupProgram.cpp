@@ -82,11 +82,12 @@ void TZorvanBackupProgram::createWindows()
     frmListViewer = std::make_unique<TfrmListViewer>(frmMainOstrinBackup.get());
     frmWizard_FilesBackup =
         std::make_unique<TfrmWizard_FilesBackup>(*frmAddTime, *frmListViewer, frmMainOstrinBackup.get());
+    frmWizard_FilesBackup->SetPasswordDialog(*frmPassword);
     frmPCshutdownDialog = std::make_unique<TfrmPCshutdownDialog>(Scheduler.shutdownCountdown());
     frmEnterPassword = std::make_unique<TfrmEnterPassword>();
     frmLog = std::make_unique<TfrmLog>();
-    frmWizard_DriveImageBackup =
-        std::make_unique<TfrmWizard_DriveImageBackup>(*frmAddTime, frmMainOstrinBackup.get());
+    frmWizard_DriveImageBackup = std::make_unique<TfrmWizard_DriveImageBackup>(
+        *frmAddTime, frmMainOstrinBackup.get(), frmPassword.get());
     frmNewBackupJob = std::make_unique<TfrmNewBackupJob>(frmMainOstrinBackup.get());
 
     TJobCommandWindows windows;
