@@ -3,10 +3,9 @@
 #include "i18n/Translate.h"
 #include "jobs/JobSettingsChecks.h"
 #include "jobs/uJob_FilesAndFolders.h"
-#include "platform/MountedSharePath.h"
 #include "ui/dialogs/MessageDialog.h"
 #include "ui/dialogs/TfrmPassword.h"
-#include "ui/widgets/FileChooser.h"
+#include "ui/widgets/FolderChooser.h"
 
 #include <QGridLayout>
 #include <QLabel>
@@ -163,18 +162,25 @@ void TFilesWizardDestinationPage::ShowPasswordState()
 
 void TFilesWizardDestinationPage::ChooseExternalPathClick()
 {
-    const QString folder =
-        BrowseForFolder(window(), Translate(QStringLiteral("Choose an output folder")), QString());
+    TFolderChooserSettings settings;
+    settings.Title = Translate(QStringLiteral("Choose an output folder"));
+    settings.Prompt = settings.Title;
+    settings.Root = frFileSystem;
+    const QString folder = ChooseFolder(window(), settings);
     if (!folder.isEmpty())
         edExternalPath->setText(folder);
 }
 
 void TFilesWizardDestinationPage::ChooseNetworkPathClick()
 {
-    const QString folder = BrowseForFolder(window(), Translate(QStringLiteral("Choose a Network folder")),
-                                           MountedSharesFolder());
+    TFolderChooserSettings settings;
+    settings.Title = Translate(QStringLiteral("Choose a Network folder"));
+    settings.Prompt = settings.Title;
+    settings.Root = frNetwork;
+    settings.Credentials = TSmbCredentials{edNetworkUsername->text(), strNetworkPassword};
+    const QString folder = ChooseFolder(window(), settings);
     if (!folder.isEmpty())
-        edNetworkPath->setText(NetworkPathOfMountedFolder(folder));
+        edNetworkPath->setText(folder);
 }
 
 void TFilesWizardDestinationPage::SetPasswordClick()

@@ -4,6 +4,7 @@
 #include "base/DateTime.h"
 #include "jobs/uJob_FilesAndFolders.h"
 #include "ui/dialogs/TfrmPassword.h"
+#include "ui/widgets/FolderChooser.h"
 
 #include <QAction>
 #include <QCheckBox>
@@ -209,7 +210,7 @@ TEST_F(FilesWizardTest, EveryFieldGoesThroughTheControlsAndBack)
     EXPECT_FALSE(find<QLineEdit>("edNetworkUsername")->isEnabled());
     find<QLineEdit>("edExternalPath")->setText(dir.filePath("Backups"));
     find<QRadioButton>("rbIncrementalBackup")->setChecked(true);
-    find<QCheckBox>("chDaysOfWeek")->setChecked(false);
+    find<QCheckBox>("chDaysOfWeek")->click();
     wizard.ControlsToJob(saved);
     EXPECT_EQ(saved.DestinationType, dtExternalDevice);
     EXPECT_EQ(saved.DestinationPath, dir.filePath("Backups"));
@@ -318,6 +319,41 @@ TEST_F(FilesWizardTest, TheDestinationPageChecksBeforeMovingOn)
     EXPECT_TRUE(find<QToolButton>("btDone")->isEnabled());
 }
 
+TEST_F(FilesWizardTest, ChooseButtonsBrowseTheirRoots)
+{
+    FolderChooserHook::clearAnswers();
+    FolderChooserHook::answerNext(dir.filePath("Backups"));
+    find<QPushButton>("btChooseExternalPath")->click();
+    EXPECT_EQ(find<QLineEdit>("edExternalPath")->text(), dir.filePath("Backups"));
+    FolderChooserHook::answerNext(QString());
+    find<QPushButton>("btChooseExternalPath")->click();
+    EXPECT_EQ(find<QLineEdit>("edExternalPath")->text(), dir.filePath("Backups")) << "cancelled: unchanged";
+
+    TJob_FilesAndFolders job("Docs");
+    job.DestinationType = dtNetwork;
+    job.DestinationPath = "//old/share";
+    job.Destination_NetworkUsername = "ann";
+    job.Destination_NetworkPassword = "secret";
+    wizard.JobToControls(job);
+    FolderChooserHook::answerNext("//nas/backup/ann");
+    find<QPushButton>("btChooseNetworkPath")->click();
+    EXPECT_EQ(find<QLineEdit>("edNetworkPath")->text(), "//nas/backup/ann");
+
+    const auto asked = FolderChooserHook::asked();
+    ASSERT_EQ(asked.size(), 3);
+    EXPECT_EQ(asked.at(0).Title, "Choose an output folder");
+    EXPECT_EQ(asked.at(0).Root, frFileSystem);
+    EXPECT_EQ(asked.at(0).StartFolder, "");
+    EXPECT_TRUE(asked.at(0).OnlyExistingFolder);
+    EXPECT_EQ(asked.at(2).Title, "Choose a Network folder");
+    EXPECT_EQ(asked.at(2).Prompt, "Choose a Network folder");
+    EXPECT_EQ(asked.at(2).Root, frNetwork);
+    EXPECT_EQ(asked.at(2).StartFolder, "");
+    EXPECT_EQ(asked.at(2).Credentials.User, "ann");
+    EXPECT_EQ(asked.at(2).Credentials.Password, "secret");
+    FolderChooserHook::clearAnswers();
+}
+
 TEST_F(FilesWizardTest, TheNetworkPasswordIsSetThroughItsDialog)
 {
     TfrmPassword password;
@@ -373,12 +409,12 @@ TEST_F(FilesWizardTest, BackupTypeAndScheduleBoxesEnableTheirControls)
     week->click();
     EXPECT_TRUE(scheduleEnabled());
     EXPECT_TRUE(find<QListWidget>("clDaysOfWeek")->isEnabled());
-    month->setChecked(true);
+    month->click();
     EXPECT_FALSE(week->isChecked()) << "the boxes exclude each other";
     EXPECT_FALSE(find<QListWidget>("clDaysOfWeek")->isEnabled());
     EXPECT_TRUE(find<QListWidget>("clDaysOfMonth")->isEnabled());
     EXPECT_TRUE(scheduleEnabled());
-    month->setChecked(false);
+    month->click();
     EXPECT_FALSE(scheduleEnabled());
     EXPECT_FALSE(find<QListWidget>("clDaysOfMonth")->isEnabled());
 }
