@@ -104,6 +104,9 @@ QTreeWidgetItem* TDriveList::addDrive(const TBlockVolume& volume, bool connected
     item->setText(dcSize, volume.Size > 0 ? FormatByteSize(volume.Size) : QString());
     item->setTextAlignment(dcSize, Qt::AlignRight | Qt::AlignVCenter);
     item->setText(dcFileSystem, volume.FileSystemType);
+    if (!connected)
+        for (int column = 0; column < dcCount; ++column)
+            item->setForeground(column, palette().brush(QPalette::Disabled, QPalette::Text));
     return item;
 }
 

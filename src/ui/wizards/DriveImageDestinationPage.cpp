@@ -75,7 +75,6 @@ TDriveImageDestinationPage::TDriveImageDestinationPage(TfrmPassword& passwordDia
     versionsRow->addStretch();
 
     auto* layout = new QVBoxLayout(this);
-    layout->setContentsMargins(0, 0, 0, 0);
     layout->addLayout(diskRow);
     layout->addSpacing(12);
     layout->addWidget(rbNetworkStorage);

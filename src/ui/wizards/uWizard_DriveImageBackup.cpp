@@ -63,7 +63,6 @@ TfrmWizard_DriveImageBackup::TfrmWizard_DriveImageBackup(TfrmAddTime& addTime, Q
     lbPageTitle->setFont(titleFont);
 
     auto* sourcesLayout = new QVBoxLayout(cardWizard_Sources);
-    sourcesLayout->setContentsMargins(0, 0, 0, 0);
     sourcesLayout->addWidget(JamDriveList1);
     cpWizard->addWidget(cardWizard_Sources);
     cpWizard->addWidget(cardWizard_Destination);
