@@ -4,11 +4,10 @@
 #include "i18n/Translate.h"
 #include "jobs/JobSettingsChecks.h"
 #include "jobs/uJob_FilesAndFolders.h"
-#include "ui/dialogs/MessageDialog.h"
 #include "ui/wizards/uWizard_FilesBackup_BackupType.h"
 #include "ui/wizards/uWizard_FilesBackup_Destination.h"
+#include "ui/wizards/uWizard_FilesBackup_Schedule.h"
 #include "ui/wizards/uWizard_FilesBackup_Sources.h"
-#include "ui/wizards/WizardSchedulePage.h"
 
 #include <QAction>
 #include <QFrame>
@@ -33,7 +32,7 @@ TfrmWizard_FilesBackup::TfrmWizard_FilesBackup(TfrmAddTime& addTime, TfrmListVie
       cardWizard_Sources(new TFilesWizardSourcesPage(listViewer, cpWizard)),
       cardWizard_Destination(new TFilesWizardDestinationPage(cpWizard)),
       cardWizard_BackupType(new TFilesWizardBackupTypePage(cpWizard)),
-      cardWizard_Scheduler(new TWizardSchedulePage(addTime, cpWizard)), btBack(new QPushButton(this)),
+      cardWizard_Scheduler(new TFilesWizardSchedulePage(addTime, cpWizard)), btBack(new QPushButton(this)),
       btNext(new QPushButton(this)), btDone(new QToolButton(this)), acSave(new QAction(this)),
       acSaveAndRun(new QAction(this)), btCancel(new QPushButton(this))
 {
@@ -111,7 +110,7 @@ void TfrmWizard_FilesBackup::ClearControls()
     cardWizard_Sources->Clear();
     cardWizard_Destination->Clear();
     cardWizard_BackupType->Clear();
-    cardWizard_Scheduler->ClearControls();
+    cardWizard_Scheduler->Clear();
     ShowPage(pgSources);
 }
 
@@ -120,7 +119,7 @@ void TfrmWizard_FilesBackup::JobToControls(const TJob_FilesAndFolders& job)
     cardWizard_Sources->Load(job.Settings.Sources);
     cardWizard_Destination->Load(job);
     cardWizard_BackupType->Load(job.Settings.Backup);
-    cardWizard_Scheduler->ScheduleToControls(job.SchedulingSettings);
+    cardWizard_Scheduler->Load(job.SchedulingSettings);
     ShowPage(pgSources);
 }
 
@@ -130,7 +129,7 @@ void TfrmWizard_FilesBackup::ControlsToJob(TJob_FilesAndFolders& job)
     cardWizard_Destination->Save(job);
     cardWizard_BackupType->Save(job.Settings.Backup);
     job.NewSubfolderIsCreatedForEachBackup = job.Settings.Backup.BackupType != btSync;
-    cardWizard_Scheduler->ControlsToSchedule(job.SchedulingSettings);
+    cardWizard_Scheduler->Save(job.SchedulingSettings);
     job.SchedulingSettings.LastModificationDateTime = Now();
 }
 
@@ -158,7 +157,7 @@ void TfrmWizard_FilesBackup::TranslateCaptions()
     cardWizard_Sources->TranslateCaptions();
     cardWizard_Destination->TranslateCaptions();
     cardWizard_BackupType->TranslateCaptions();
-    cardWizard_Scheduler->SetCaptions();
+    cardWizard_Scheduler->TranslateCaptions();
 }
 
 void TfrmWizard_FilesBackup::FormShow()
@@ -196,13 +195,8 @@ void TfrmWizard_FilesBackup::btBackClick()
 
 void TfrmWizard_FilesBackup::btDoneClick(int code)
 {
-    if (cpWizard->currentIndex() != pgScheduler)
+    if (cpWizard->currentIndex() != pgScheduler || !cardWizard_Scheduler->CheckBeforeSave())
         return;
-    const TSettingsCheck check = CheckSchedule(cardWizard_Scheduler->Schedule());
-    if (check.Refused()) {
-        ShowMessageDialog(check.Message, mtWarning, mbOK, 0, this);
-        return;
-    }
     resultCode = code;
     accept();
 }

@@ -17,7 +17,7 @@ class TfrmPassword;
 class TFilesWizardSourcesPage;
 class TFilesWizardDestinationPage;
 class TFilesWizardBackupTypePage;
-class TWizardSchedulePage;
+class TFilesWizardSchedulePage;
 
 class TfrmWizard_FilesBackup : public QDialog
 {
@@ -70,7 +70,7 @@ private:
     TFilesWizardSourcesPage* cardWizard_Sources;
     TFilesWizardDestinationPage* cardWizard_Destination;
     TFilesWizardBackupTypePage* cardWizard_BackupType;
-    TWizardSchedulePage* cardWizard_Scheduler;
+    TFilesWizardSchedulePage* cardWizard_Scheduler;
     QPushButton* btBack;
     QPushButton* btNext;
     QToolButton* btDone;
