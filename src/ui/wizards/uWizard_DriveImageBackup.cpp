@@ -8,7 +8,7 @@
 #include "ui/dialogs/TfrmPassword.h"
 #include "ui/widgets/DriveList.h"
 #include "ui/wizards/DriveImageDestinationPage.h"
-#include "ui/wizards/uWizard_FilesBackup_Schedule.h"
+#include "ui/wizards/WizardSchedulePage.h"
 
 #include <QAction>
 #include <QFrame>
@@ -41,7 +41,7 @@ TfrmWizard_DriveImageBackup::TfrmWizard_DriveImageBackup(TfrmAddTime& addTime, Q
       cardWizard_Sources(new QWidget(cpWizard)), JamDriveList1(new TDriveList(cardWizard_Sources)),
       cardWizard_Destination(new TDriveImageDestinationPage(
           passwordDialog ? *passwordDialog : *new TfrmPassword(this), cpWizard)),
-      cardWizard_Scheduler(new TFilesWizardSchedulePage(addTime, cpWizard)), btBack(new QPushButton(this)),
+      cardWizard_Scheduler(new TWizardSchedulePage(addTime, cpWizard)), btBack(new QPushButton(this)),
       btNext(new QPushButton(this)), btDone(new QToolButton(this)), btCancel(new QPushButton(this)),
       acSave(new QAction(this)), acSaveAndRun(new QAction(this))
 {
@@ -110,7 +110,7 @@ TfrmWizard_DriveImageBackup::~TfrmWizard_DriveImageBackup() = default;
 void TfrmWizard_DriveImageBackup::ClearControls()
 {
     EditingJob = false;
-    cardWizard_Scheduler->Clear();
+    cardWizard_Scheduler->ClearControls();
     cardWizard_Destination->ClearControls();
     JamDriveList1->Refresh();
     ShowPage(pgSources);
@@ -126,7 +126,7 @@ void TfrmWizard_DriveImageBackup::JobToControls(const TJob_DriveImage& job)
         job.DestinationType, job.DestinationPath, network ? job.Destination_NetworkUsername : QString(),
         network ? job.Destination_NetworkPassword : QString(), job.Settings.AutocleanOldBackups,
         job.Settings.NumberOfBackupVersionsToKeep);
-    cardWizard_Scheduler->Load(job.SchedulingSettings);
+    cardWizard_Scheduler->ScheduleToControls(job.SchedulingSettings);
     ShowPage(pgSources);
 }
 
@@ -142,7 +142,7 @@ void TfrmWizard_DriveImageBackup::ControlsToJob(TJob_DriveImage& job)
     job.Settings.AutocleanOldBackups = cardWizard_Destination->KeepBackupVersions();
     job.Settings.NumberOfBackupVersionsToKeep = cardWizard_Destination->BackupVersionsToKeep();
     job.NewSubfolderIsCreatedForEachBackup = true;
-    cardWizard_Scheduler->Save(job.SchedulingSettings);
+    cardWizard_Scheduler->ControlsToSchedule(job.SchedulingSettings);
     job.SchedulingSettings.LastModificationDateTime = Now();
 }
 
@@ -164,7 +164,7 @@ void TfrmWizard_DriveImageBackup::FormShow()
     btCancel->setText(Translate(QStringLiteral("Cancel")));
     JamDriveList1->SetCaptions();
     cardWizard_Destination->SetCaptions();
-    cardWizard_Scheduler->TranslateCaptions();
+    cardWizard_Scheduler->SetCaptions();
     showPageTitle();
 }
 
@@ -215,8 +215,11 @@ void TfrmWizard_DriveImageBackup::btDoneClick(int result)
 {
     if (cpWizard->currentIndex() != pgScheduler)
         return;
-    if (!cardWizard_Scheduler->CheckBeforeSave())
+    const TSettingsCheck check = CheckSchedule(cardWizard_Scheduler->Schedule());
+    if (check.Refused()) {
+        ShowMessageDialog(check.Message, check.IsError ? mtError : mtWarning, mbOK, 0, this);
         return;
+    }
     resultCode = result;
     accept();
 }

@@ -11,10 +11,10 @@ class QStackedWidget;
 class QToolButton;
 class TDriveImageDestinationPage;
 class TDriveList;
-class TFilesWizardSchedulePage;
 class TfrmAddTime;
 class TfrmPassword;
 class TJob_DriveImage;
+class TWizardSchedulePage;
 
 class TfrmWizard_DriveImageBackup : public QDialog
 {
@@ -62,8 +62,7 @@ private:
     QWidget* cardWizard_Sources;
     TDriveList* JamDriveList1;
     TDriveImageDestinationPage* cardWizard_Destination;
-    // The schedule page both wizards share.
-    TFilesWizardSchedulePage* cardWizard_Scheduler;
+    TWizardSchedulePage* cardWizard_Scheduler;
     QPushButton* btBack;
     QPushButton* btNext;
     QToolButton* btDone;
