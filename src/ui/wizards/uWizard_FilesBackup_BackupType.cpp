@@ -16,7 +16,8 @@ QSpinBox* NewCountBox(QWidget* parent, const QString& name)
 {
     auto* box = new QSpinBox(parent);
     box->setObjectName(name);
-    box->setRange(1, 9999);
+    // Any stored value is shown as it is, so that saving the job does not change it unasked.
+    box->setRange(0, 99999);
     box->setFixedWidth(80);
     return box;
 }
