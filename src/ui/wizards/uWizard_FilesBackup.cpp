@@ -4,10 +4,11 @@
 #include "i18n/Translate.h"
 #include "jobs/JobSettingsChecks.h"
 #include "jobs/uJob_FilesAndFolders.h"
+#include "ui/dialogs/MessageDialog.h"
 #include "ui/wizards/uWizard_FilesBackup_BackupType.h"
 #include "ui/wizards/uWizard_FilesBackup_Destination.h"
-#include "ui/wizards/uWizard_FilesBackup_Schedule.h"
 #include "ui/wizards/uWizard_FilesBackup_Sources.h"
+#include "ui/wizards/WizardSchedulePage.h"
 
 #include <QAction>
 #include <QFrame>
@@ -32,7 +33,7 @@ TfrmWizard_FilesBackup::TfrmWizard_FilesBackup(TfrmAddTime& addTime, TfrmListVie
       cardWizard_Sources(new TFilesWizardSourcesPage(listViewer, cpWizard)),
       cardWizard_Destination(new TFilesWizardDestinationPage(cpWizard)),
       cardWizard_BackupType(new TFilesWizardBackupTypePage(cpWizard)),
-      cardWizard_Scheduler(new TFilesWizardSchedulePage(addTime, cpWizard)), btBack(new QPushButton(this)),
+      cardWizard_Scheduler(new TWizardSchedulePage(addTime, cpWizard)), btBack(new QPushButton(this)),
       btNext(new QPushButton(this)), btDone(new QToolButton(this)), acSave(new QAction(this)),
       acSaveAndRun(new QAction(this)), btCancel(new QPushButton(this))
 {
@@ -110,7 +111,7 @@ void TfrmWizard_FilesBackup::ClearControls()
     cardWizard_Sources->Clear();
     cardWizard_Destination->Clear();
     cardWizard_BackupType->Clear();
-    cardWizard_Scheduler->Clear();
+    cardWizard_Scheduler->ClearControls();
     ShowPage(pgSources);
 }
 
@@ -119,7 +120,7 @@ void TfrmWizard_FilesBackup::JobToControls(const TJob_FilesAndFolders& job)
     cardWizard_Sources->Load(job.Settings.Sources);
     cardWizard_Destination->Load(job);
     cardWizard_BackupType->Load(job.Settings.Backup);
-    cardWizard_Scheduler->Load(job.SchedulingSettings);
+    cardWizard_Scheduler->ScheduleToControls(job.SchedulingSettings);
     ShowPage(pgSources);
 }
 
@@ -129,7 +130,7 @@ void TfrmWizard_FilesBackup::ControlsToJob(TJob_FilesAndFolders& job)
     cardWizard_Destination->Save(job);
     cardWizard_BackupType->Save(job.Settings.Backup);
     job.NewSubfolderIsCreatedForEachBackup = job.Settings.Backup.BackupType != btSync;
-    cardWizard_Scheduler->Save(job.SchedulingSettings);
+    cardWizard_Scheduler->ControlsToSchedule(job.SchedulingSettings);
     job.SchedulingSettings.LastModificationDateTime = Now();
 }
 
@@ -157,7 +158,7 @@ void TfrmWizard_FilesBackup::TranslateCaptions()
     cardWizard_Sources->TranslateCaptions();
     cardWizard_Destination->TranslateCaptions();
     cardWizard_BackupType->TranslateCaptions();
-    cardWizard_Scheduler->TranslateCaptions();
+    cardWizard_Scheduler->SetCaptions();
 }
 
 void TfrmWizard_FilesBackup::FormShow()
@@ -195,8 +196,13 @@ void TfrmWizard_FilesBackup::btBackClick()
 
 void TfrmWizard_FilesBackup::btDoneClick(int code)
 {
-    if (cpWizard->currentIndex() != pgScheduler || !cardWizard_Scheduler->CheckBeforeSave())
+    if (cpWizard->currentIndex() != pgScheduler)
         return;
+    const TSettingsCheck check = CheckSchedule(cardWizard_Scheduler->Schedule());
+    if (check.Refused()) {
+        ShowMessageDialog(check.Message, mtWarning, mbOK, 0, this);
+        return;
+    }
     resultCode = code;
     accept();
 }

@@ -17,7 +17,7 @@ class TfrmPassword;
 class TFilesWizardSourcesPage;
 class TFilesWizardDestinationPage;
 class TFilesWizardBackupTypePage;
-class TFilesWizardSchedulePage;
+class TWizardSchedulePage;
 
 class TfrmWizard_FilesBackup : public QDialog
 {
@@ -70,7 +70,7 @@ private:
     TFilesWizardSourcesPage* cardWizard_Sources;
     TFilesWizardDestinationPage* cardWizard_Destination;
     TFilesWizardBackupTypePage* cardWizard_BackupType;
-    TFilesWizardSchedulePage* cardWizard_Scheduler;
+    TWizardSchedulePage* cardWizard_Scheduler;
     QPushButton* btBack;
     QPushButton* btNext;
     QToolButton* btDone;
