@@ -7,7 +7,7 @@
 #include "ui/dialogs/TfrmAddTime.h"
 
 #include <QCheckBox>
-#include <QGridLayout>
+#include <QHBoxLayout>
 #include <QLabel>
 #include <QListWidget>
 #include <QPushButton>
@@ -18,7 +18,8 @@ namespace {
 const char* const kDayNames[] = {"Monday", "Tuesday",  "Wednesday", "Thursday",
                                  "Friday", "Saturday", "Sunday"};
 
-QListWidget* newDayList(QWidget* parent, const char* name, int count)
+// A checklist of `count` days laid out column by column, `rows` days in each of `columns` columns.
+QListWidget* newDayList(QWidget* parent, const char* name, int count, int rows, int columns)
 {
     auto* list = new QListWidget(parent);
     list->setObjectName(QLatin1String(name));
@@ -28,6 +29,16 @@ QListWidget* newDayList(QWidget* parent, const char* name, int count)
         item->setFlags(Qt::ItemIsEnabled | Qt::ItemIsUserCheckable);
         item->setCheckState(Qt::Unchecked);
     }
+    list->setFlow(QListView::TopToBottom);
+    list->setWrapping(true);
+    list->setResizeMode(QListView::Adjust);
+    list->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    list->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    constexpr int kColumnWidth = 130;
+    const int rowHeight = list->sizeHintForRow(0) + 4;
+    list->setGridSize(QSize(kColumnWidth, rowHeight));
+    list->setFixedSize(columns * kColumnWidth + 2 * list->frameWidth() + 4,
+                       rows * rowHeight + 2 * list->frameWidth() + 4);
     return list;
 }
 
@@ -45,8 +56,8 @@ void setChecked(QListWidget* list, int row, bool checked)
 
 TWizardSchedulePage::TWizardSchedulePage(TfrmAddTime& addTime, QWidget* parent)
     : QWidget(parent), addTime(addTime), chDaysOfWeek(new QCheckBox(this)),
-      clDaysOfWeek(newDayList(this, "clDaysOfWeek", 7)), chDaysOfMonth(new QCheckBox(this)),
-      clDaysOfMonth(newDayList(this, "clDaysOfMonth", 31)), lbTimeTableCaption(new QLabel(this)),
+      clDaysOfWeek(newDayList(this, "clDaysOfWeek", 7, 3, 3)), chDaysOfMonth(new QCheckBox(this)),
+      clDaysOfMonth(newDayList(this, "clDaysOfMonth", 31, 7, 5)), lbTimeTableCaption(new QLabel(this)),
       lbTimeTable(new QListWidget(this)), Button4(new QPushButton(this)), Button5(new QPushButton(this)),
       chRunJobAsSoonAsPossibleAfterAScheduledStartIsMissed(new QCheckBox(this)),
       chShutdownPCInTheEnd(new QCheckBox(this))
@@ -73,29 +84,34 @@ TWizardSchedulePage::TWizardSchedulePage(TfrmAddTime& addTime, QWidget* parent)
         button->setFixedWidth(button->sizeHint().height() + 8);
         button->setAutoDefault(false);
     }
-    const int rowHeight = clDaysOfWeek->sizeHintForRow(0);
-    clDaysOfWeek->setFixedHeight(rowHeight * 7 + 2 * clDaysOfWeek->frameWidth() + 4);
-    clDaysOfWeek->setMinimumWidth(160);
+    // About nine start times in view.
+    lbTimeTable->setFixedWidth(160);
+    lbTimeTable->setFixedHeight((lbTimeTable->fontMetrics().height() + 2) * 9 +
+                                2 * lbTimeTable->frameWidth());
 
+    // The lists are indented under their captions.
+    auto* days = new QHBoxLayout;
+    days->addSpacing(20);
+    days->addWidget(clDaysOfWeek);
+    days->addWidget(clDaysOfMonth);
+    days->addStretch();
     auto* timetableButtons = new QVBoxLayout;
     timetableButtons->addWidget(Button4);
     timetableButtons->addWidget(Button5);
     timetableButtons->addStretch();
-
-    auto* grid = new QGridLayout;
-    grid->addWidget(chDaysOfWeek, 0, 0);
-    grid->addWidget(clDaysOfWeek, 1, 0, Qt::AlignTop);
-    grid->addWidget(chDaysOfMonth, 2, 0);
-    grid->addWidget(clDaysOfMonth, 3, 0);
-    grid->addWidget(lbTimeTableCaption, 0, 1);
-    grid->addWidget(lbTimeTable, 1, 1);
-    grid->addLayout(timetableButtons, 1, 2);
-    grid->setColumnStretch(1, 1);
-    grid->setHorizontalSpacing(12);
+    auto* timetable = new QHBoxLayout;
+    timetable->addSpacing(20);
+    timetable->addWidget(lbTimeTable);
+    timetable->addLayout(timetableButtons);
+    timetable->addStretch();
 
     auto* layout = new QVBoxLayout(this);
-    layout->setContentsMargins(0, 0, 0, 0);
-    layout->addLayout(grid);
+    layout->addWidget(chDaysOfWeek);
+    layout->addLayout(days);
+    layout->addWidget(chDaysOfMonth);
+    layout->addSpacing(8);
+    layout->addWidget(lbTimeTableCaption);
+    layout->addLayout(timetable);
     layout->addSpacing(8);
     layout->addWidget(chRunJobAsSoonAsPossibleAfterAScheduledStartIsMissed);
     layout->addWidget(chShutdownPCInTheEnd);
