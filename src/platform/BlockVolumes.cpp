@@ -75,8 +75,10 @@ bool isBlockDevice(const QString& path, dev_t& device)
 
 QString BlockVolumeLabel(const QString& device)
 {
-    const QString label = labelFromUdevLinks(device);
-    return label.isEmpty() ? labelFromBlkid(device) : label;
+    // Where udev keeps /dev/disk, a volume without a link by label has no label.
+    if (QFileInfo(QStringLiteral("/dev/disk")).isDir())
+        return labelFromUdevLinks(device);
+    return labelFromBlkid(device);
 }
 
 QList<TBlockVolume> MountedBlockVolumes(const TMountTable& mounts)
