@@ -82,6 +82,7 @@ TfrmWizard_FilesBackup::TfrmWizard_FilesBackup(TfrmAddTime& addTime, TfrmListVie
     buttons->addWidget(btCancel);
     auto* layout = new QVBoxLayout(this);
     layout->addWidget(lbPageTitle);
+    layout->addSpacing(6);
     layout->addWidget(cpWizard, 1);
     layout->addWidget(line);
     layout->addLayout(buttons);

@@ -55,6 +55,7 @@ TFilesWizardBackupTypePage::TFilesWizardBackupTypePage(QWidget* parent)
     counts->addWidget(CheckBox1, 2, 0, 1, 3);
     counts->setColumnStretch(3, 1);
     auto* layout = new QVBoxLayout(this);
+    layout->setContentsMargins(0, 0, 0, 0);
     layout->addWidget(rbSyncBackup);
     layout->addWidget(rbFullBackup);
     layout->addWidget(rbIncrementalBackup);

@@ -64,6 +64,7 @@ TFilesWizardDestinationPage::TFilesWizardDestinationPage(QWidget* parent)
     grid->addLayout(password, 6, 2, 1, 2);
     grid->setColumnStretch(2, 1);
     auto* layout = new QVBoxLayout(this);
+    layout->setContentsMargins(0, 0, 0, 0);
     layout->addLayout(grid);
     layout->addStretch();
 

@@ -87,6 +87,7 @@ TFilesWizardSourcesPage::TFilesWizardSourcesPage(TfrmListViewer& listViewer, QWi
     filter->addWidget(cmbFilterExt);
     filter->addWidget(edExtFilter, 1);
     auto* layout = new QVBoxLayout(this);
+    layout->setContentsMargins(0, 0, 0, 0);
     layout->addLayout(top);
     layout->addWidget(sourceTree, 1);
     layout->addLayout(filter);
