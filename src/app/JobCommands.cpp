@@ -117,6 +117,8 @@ void TJobCommands::ActionNewJobExecute()
                                                                     nullptr, result);
     if (!created)
         return;
+    // The list shows the new job before it can be selected.
+    windows.Main->Refresh(scheduler.lastCounts());
     if (jobs.count() == 1 && !windows.Main->selectedJob())
         windows.Main->selectJob(0);
     if (result == 2)

@@ -58,6 +58,8 @@ void JobCommandsFixture::onJob(const QString& name, const char* actionName)
     const int row = rowOf(name);
     ASSERT_GE(row, 0) << name.toStdString();
     program->mainWindow().selectJob(row);
+    // The commands follow the job's status at once, not only at the next tick.
+    program->mainWindow().UpdateCommandStates();
     trigger(actionName);
 }
 

@@ -4,37 +4,68 @@
 #include <gtest/gtest.h>
 #include <QAbstractButton>
 #include <QApplication>
+#include <QDeadlineTimer>
+#include <QEvent>
 #include <QLineEdit>
 #include <QTest>
 #include <QTimer>
 
 #include <functional>
+#include <memory>
 
 namespace JobCommandsTest {
 
-// The active modal dialog once it is the one named `objectName`; null after a few seconds.
-inline QWidget* waitForModal(const QString& objectName)
+// Sets its flag when the watched window hides.
+class HideWatcher : public QObject
 {
-    QWidget* found = nullptr;
-    (void)QTest::qWaitFor(
-        [&] {
-            QWidget* modal = QApplication::activeModalWidget();
-            if (modal && modal->objectName() == objectName)
-                found = modal;
-            return found != nullptr;
-        },
-        10000);
-    return found;
-}
+public:
+    HideWatcher(QWidget& window, std::shared_ptr<bool> hidden) : QObject(&window), hidden(std::move(hidden))
+    {
+        window.installEventFilter(this);
+    }
+    bool eventFilter(QObject*, QEvent* event) override
+    {
+        if (event->type() == QEvent::Hide)
+            *hidden = true;
+        return false;
+    }
 
-// Queues `steps` for the next modal dialog named `objectName`.
-inline void whenShown(const QString& objectName, std::function<void(QWidget&)> steps)
+private:
+    std::shared_ptr<bool> hidden;
+};
+
+// Runs `steps` once the active modal window is the one named `objectName`; with `afterItCloses`, only
+// once the window that is modal now has closed and is shown again. It polls instead of waiting in a
+// nested loop, so that the code under test can close one dialog and open the next meanwhile. After ten
+// seconds without it the test fails and the active modal window is closed, so that nothing waits forever.
+inline void whenShown(const QString& objectName, std::function<void(QWidget&)> steps,
+                      bool afterItCloses = false)
 {
-    QTimer::singleShot(0, [objectName, steps] {
-        QWidget* dialog = waitForModal(objectName);
-        ASSERT_TRUE(dialog) << "no modal " << objectName.toStdString();
-        steps(*dialog);
+    auto* poll = new QTimer;
+    auto deadline = std::make_shared<QDeadlineTimer>(10000);
+    auto closedSeen = std::make_shared<bool>(true);
+    if (afterItCloses) {
+        if (QWidget* current = QApplication::activeModalWidget()) {
+            *closedSeen = false;
+            new HideWatcher(*current, closedSeen);
+        }
+    }
+    poll->setInterval(5);
+    QObject::connect(poll, &QTimer::timeout, [=] {
+        QWidget* modal = QApplication::activeModalWidget();
+        if (modal && modal->objectName() == objectName && *closedSeen) {
+            poll->stop();
+            poll->deleteLater();
+            steps(*modal);
+        } else if (deadline->hasExpired()) {
+            poll->stop();
+            poll->deleteLater();
+            ADD_FAILURE() << "no modal " << objectName.toStdString();
+            if (modal)
+                modal->close();
+        }
     });
+    poll->start();
 }
 
 template <class T> T* child(QWidget& parent, const char* name)
