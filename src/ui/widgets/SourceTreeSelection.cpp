@@ -135,7 +135,9 @@ void TSourceTreeSelection::Rebuild()
         checkedPaths.insert(entry.path);
         if (entry.isFolder)
             checkedFolders.insert(entry.path);
-        for (QString folder = ParentOf(entry.path); !folder.isEmpty(); folder = ParentOf(folder))
+        // A folder already noted has its own ancestors noted too.
+        for (QString folder = ParentOf(entry.path);
+             !folder.isEmpty() && !foldersAboveChecked.contains(folder); folder = ParentOf(folder))
             foldersAboveChecked.insert(folder);
     }
 }
