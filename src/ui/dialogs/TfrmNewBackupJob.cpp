@@ -80,8 +80,8 @@ void TfrmNewBackupJob::FormShow()
     lbJobName->setText(Translate(QStringLiteral("Specify name for backup job:")));
     lbBackupType->setText(Translate(QStringLiteral("Select backup type:")));
     rbFilesAndFolders->setText(Translate(QStringLiteral("Files and folders (backup selected paths)")));
-    rbDriveBackup->setText(Translate(
-        QStringLiteral("Drive image (backup everything including Windows, files, system settings etc).")));
+    rbDriveBackup->setText(Translate(QStringLiteral(
+        "Drive image (backup everything including the operating system, files, system settings etc).")));
     btOK->setText(Translate(QStringLiteral("OK")));
     btCancel->setText(Translate(QStringLiteral("Cancel")));
 

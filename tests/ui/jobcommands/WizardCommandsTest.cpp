@@ -15,6 +15,7 @@
 #include <QDir>
 #include <QFileInfo>
 #include <QPushButton>
+#include <QRadioButton>
 
 using namespace JobCommandsTest;
 
@@ -161,6 +162,48 @@ TEST_F(WizardCommandsTest, SettingsOfAJobThatStartsMeanwhileKeepTheInput)
     stop();
     start();
     EXPECT_EQ(program->jobs().at(0)->DestinationPath, elsewhere);
+}
+
+TEST_F(WizardCommandsTest, DriveImageJobsGoThroughTheirOwnWizard)
+{
+    createImageJob("System");
+    start();
+    program->scheduler().disableTimer();
+    QStringList captions;
+    const auto cancelWizard = [&captions](QWidget& wizard) {
+        captions << wizard.windowTitle();
+        click(wizard, "btCancel");
+    };
+    whenShown("frmNewBackupJob", [](QWidget& dialog) {
+        setText(dialog, "edJobName", "Disk");
+        child<QRadioButton>(dialog, "rbDriveBackup")->setChecked(true);
+        click(dialog, "btOK");
+    });
+    whenShown("frmWizard_DriveImageBackup", cancelWizard);
+    trigger("ActionNewJob");
+    answerQueryInput("System copy");
+    whenShown("frmWizard_DriveImageBackup", cancelWizard);
+    onJob("System", "ActionDuplicate");
+    whenShown("frmWizard_DriveImageBackup", cancelWizard);
+    onJob("System", "ActionSettings");
+    EXPECT_EQ(captions, (QStringList{" New Job - Disk", " New Job - System copy", " Properties - System"}));
+    EXPECT_EQ(program->jobs().count(), 1);
+    EXPECT_EQ(shownTexts(), QStringList{});
+
+    // Saved as loaded, the duplicate is a drive image job with the same settings.
+    answerQueryInput("System copy");
+    whenShown("frmWizard_DriveImageBackup", [](QWidget& wizard) {
+        auto* next = child<QPushButton>(wizard, "btNext");
+        while (next->isEnabled())
+            next->click();
+        child<QAction>(wizard, "acSave")->trigger();
+    });
+    onJob("System", "ActionDuplicate");
+    EXPECT_EQ(shownTexts(), QStringList{});
+    ASSERT_EQ(program->jobs().count(), 2);
+    EXPECT_EQ(program->jobs().at(1)->Kind(), jkDriveImage);
+    EXPECT_EQ(program->jobs().at(1)->DestinationPath, program->jobs().at(0)->DestinationPath);
+    EXPECT_TRUE(QFileInfo::exists(jobFile("System copy")));
 }
 
 } // namespace
