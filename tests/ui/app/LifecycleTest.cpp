@@ -1,21 +1,18 @@
 // The window's layout between runs and the command-line action of the first showing.
 #include "app/core/WindowLayout.h"
 #include "support/gui/AppFixture.h"
+#include "support/gui/ModalSteps.h"
 #include "support/QtPrinters.h"
 #include "support/TestEnvironment.h"
 #include "ui/dialogs/MessageDialog.h"
 #include "ui/mainwindow/TfrmMainOstrinBackup.h"
 
-#include <QApplication>
 #include <QFile>
 #include <QFileInfo>
 #include <QLineEdit>
 #include <QListView>
 #include <QPlainTextEdit>
-#include <QPushButton>
 #include <QSettings>
-#include <QTest>
-#include <QTimer>
 
 namespace {
 
@@ -151,12 +148,9 @@ TEST_F(LifecycleTest, RestoreAndImportAtTheFirstShowing)
     MessageDialogHook::clearShown();
     const QString jobFile = root + "/usb/Docs.kxj";
     QString shownPath;
-    QTimer::singleShot(0, [&] {
-        ASSERT_TRUE(QTest::qWaitFor([] { return QApplication::activeModalWidget() != nullptr; }));
-        QWidget* dialog = QApplication::activeModalWidget();
-        ASSERT_EQ(dialog->objectName(), "frmOpenJobDialog");
-        shownPath = dialog->findChild<QLineEdit*>("edJobFile")->text();
-        dialog->findChild<QPushButton*>("btCancel")->click();
+    ModalSteps::whenShown("frmOpenJobDialog", [&shownPath](QWidget& dialog) {
+        shownPath = ModalSteps::child<QLineEdit>(dialog, "edJobFile")->text();
+        ModalSteps::click(dialog, "btCancel");
     });
     start({jobFile});
     EXPECT_EQ(shownPath, jobFile);

@@ -1,8 +1,8 @@
 #pragma once
 // The whole program in the test process with jobs made by the command-line program, and the steps
 // that drive the job commands of its main window.
-#include "ModalSteps.h"
 #include "support/gui/AppFixture.h"
+#include "support/gui/ModalSteps.h"
 #include "support/SmbServer.h"
 
 #include <QStringList>

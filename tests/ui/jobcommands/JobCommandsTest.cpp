@@ -14,7 +14,7 @@
 #include <QFileInfo>
 #include <QRadioButton>
 
-using namespace JobCommandsTest;
+using namespace ModalSteps;
 
 namespace {
 

@@ -1,4 +1,4 @@
-#include "ModalSteps.h"
+#include "support/gui/ModalSteps.h"
 #include "ui/dialogs/MessageDialog.h"
 #include "ui/dialogs/TfrmAddTime.h"
 #include "ui/dialogs/TfrmListViewer.h"
@@ -14,7 +14,7 @@
 #include <QRadioButton>
 #include <QTimeEdit>
 
-using namespace JobCommandsTest;
+using namespace ModalSteps;
 
 namespace {
 

@@ -17,7 +17,7 @@
 #include <QPushButton>
 #include <QRadioButton>
 
-using namespace JobCommandsTest;
+using namespace ModalSteps;
 
 namespace {
 

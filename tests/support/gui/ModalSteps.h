@@ -1,5 +1,5 @@
 #pragma once
-// Driving the modal dialogs of the job commands: the steps run once a dialog of the given object name
+// Driving modal dialogs by their object names: the steps run once a dialog of the given object name
 // is the active modal window.
 #include <gtest/gtest.h>
 #include <QAbstractButton>
@@ -13,7 +13,7 @@
 #include <functional>
 #include <memory>
 
-namespace JobCommandsTest {
+namespace ModalSteps {
 
 // Sets its flag when the watched window hides.
 class HideWatcher : public QObject
@@ -94,4 +94,4 @@ inline void answerQueryInput(const QString& text)
     });
 }
 
-} // namespace JobCommandsTest
+} // namespace ModalSteps
