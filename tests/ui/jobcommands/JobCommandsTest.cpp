@@ -101,6 +101,28 @@ TEST_F(JobCommandsTest, RenameTakesTheBackupsAndLogsAlong)
     EXPECT_EQ(rowOf("Papers"), 0);
 }
 
+TEST_F(JobCommandsTest, RenameKeepsWhatSucceededBeforeAStepFails)
+{
+    createFilesJob("Docs", {{"a.txt", 100}});
+    runBackup("Docs");
+    // Without the job file copy beside the backups, the second step fails.
+    ASSERT_TRUE(QFile::remove(destination + "/Docs.kxj"));
+    start();
+    answerQueryInput("Papers");
+    onJob("Docs", "ActionRename");
+    EXPECT_EQ(shownTexts(),
+              QStringList{"Unable to rename the job. Please learn last error messages in the Events log."});
+    EXPECT_TRUE(QFileInfo(destination + "/Papers").isDir()) << "the renamed folder keeps its new name";
+    EXPECT_FALSE(QFileInfo::exists(destination + "/Docs"));
+    // Nothing after the failed step happened.
+    EXPECT_TRUE(QFileInfo(logFolder("Docs")).isDir());
+    EXPECT_FALSE(QFileInfo::exists(logFolder("Papers")));
+    EXPECT_TRUE(QFileInfo::exists(jobFile("Docs")));
+    EXPECT_FALSE(QFileInfo::exists(jobFile("Papers")));
+    EXPECT_EQ(program->jobs().at(0)->stJobName, "Docs");
+    EXPECT_TRUE(program->jobs().at(0)->isIdle());
+}
+
 TEST_F(JobCommandsTest, RenameOnANetworkShare)
 {
     const bool available = createSmbJob("Docs");
