@@ -3,6 +3,7 @@
 #include "app/core/AppStartup.h"
 #include "app/core/RunEndWatcher.h"
 #include "app/JobCommands.h"
+#include "app/OptionsCommand.h"
 #include "app/TrayIcon.h"
 #include "base/AppState.h"
 #include "i18n/Translate.h"
@@ -75,6 +76,7 @@ void TZorvanBackupProgram::createWindows()
     services.Settings = [this](TJob& job) { JobCommands->ActionPropertiesExecute(job); };
     services.Rename = [this](TJob& job) { JobCommands->ActionRenameExecute(job); };
     services.Remove = [this](TJob& job) { JobCommands->ActionRemoveExecute(job); };
+    services.Options = [this] { OptionsCommand->ActionOptionsExecute(); };
     frmMainOstrinBackup = std::make_unique<TfrmMainOstrinBackup>(services);
     frmOpenJobDialog = std::make_unique<TfrmOpenJobDialog>(frmMainOstrinBackup.get());
     frmPassword = std::make_unique<TfrmPassword>(frmMainOstrinBackup.get());
@@ -98,6 +100,7 @@ void TZorvanBackupProgram::createWindows()
     windows.DriveImageWizard = frmWizard_DriveImageBackup.get();
     JobCommands = std::make_unique<TJobCommands>(Jobs, Scheduler, Elevation, windows);
     JobCommands->CloseForGood = [this] { Lifecycle.CloseForGood(); };
+    OptionsCommand = std::make_unique<TOptionsCommand>(*frmPassword, frmMainOstrinBackup.get());
 
     Lifecycle.attach(*frmMainOstrinBackup, *frmEnterPassword);
     Lifecycle.ImportJob = [this](const QString& path) { importJobFile(path); };

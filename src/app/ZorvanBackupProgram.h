@@ -17,6 +17,7 @@
 #include <memory>
 
 class TJobCommands;
+class TOptionsCommand;
 class TRunEndWatcher;
 class TStopSignals;
 class TTrayIcon;
@@ -62,6 +63,7 @@ public:
     TfrmWizard_DriveImageBackup& driveImageWizard() { return *frmWizard_DriveImageBackup; }
     TfrmNewBackupJob& newBackupJobDialog() { return *frmNewBackupJob; }
     TJobCommands& jobCommands() { return *JobCommands; }
+    TOptionsCommand& optionsCommand() { return *OptionsCommand; }
     TTrayIcon& tray() { return *Tray; }
     THandOverServer& handOverServer() { return HandOver; }
 
@@ -99,6 +101,7 @@ private:
     std::unique_ptr<TfrmWizard_DriveImageBackup> frmWizard_DriveImageBackup;
     std::unique_ptr<TfrmNewBackupJob> frmNewBackupJob;
     std::unique_ptr<TJobCommands> JobCommands;
+    std::unique_ptr<TOptionsCommand> OptionsCommand;
 
     std::unique_ptr<TTrayIcon> Tray;
     THandOverServer HandOver;
