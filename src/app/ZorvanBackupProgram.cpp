@@ -2,11 +2,13 @@
 
 #include "app/core/AppStartup.h"
 #include "app/core/RunEndWatcher.h"
+#include "app/DriveImageRestoreCommand.h"
 #include "app/JobCommands.h"
 #include "app/OptionsCommand.h"
 #include "app/TrayIcon.h"
 #include "base/AppState.h"
 #include "i18n/Translate.h"
+#include "jobs/uJob_DriveImage.h"
 #include "options/uOptions.h"
 #include "platform/StopSignals.h"
 #include "ui/dialogs/MessageDialog.h"
@@ -77,6 +79,7 @@ void TZorvanBackupProgram::createWindows()
     services.Rename = [this](TJob& job) { JobCommands->ActionRenameExecute(job); };
     services.Remove = [this](TJob& job) { JobCommands->ActionRemoveExecute(job); };
     services.Options = [this] { OptionsCommand->ActionOptionsExecute(); };
+    services.Restore = [this](TJob& job) { restoreJob(job); };
     frmMainOstrinBackup = std::make_unique<TfrmMainOstrinBackup>(services);
     frmOpenJobDialog = std::make_unique<TfrmOpenJobDialog>(frmMainOstrinBackup.get());
     frmPassword = std::make_unique<TfrmPassword>(frmMainOstrinBackup.get());
@@ -101,9 +104,12 @@ void TZorvanBackupProgram::createWindows()
     JobCommands = std::make_unique<TJobCommands>(Jobs, Scheduler, Elevation, windows);
     JobCommands->CloseForGood = [this] { Lifecycle.CloseForGood(); };
     OptionsCommand = std::make_unique<TOptionsCommand>(*frmPassword, frmMainOstrinBackup.get());
+    DriveImageRestore = std::make_unique<TDriveImageRestoreCommand>(Jobs, frmMainOstrinBackup.get(),
+                                                                    [this] { Lifecycle.CloseForGood(); });
 
     Lifecycle.attach(*frmMainOstrinBackup, *frmEnterPassword);
     Lifecycle.ImportJob = [this](const QString& path) { importJobFile(path); };
+    Lifecycle.Restore = [this](TJob& job) { restoreJob(job); };
     Lifecycle.EndProgram = [] { QCoreApplication::exit(0); };
     HandOver.Handler = [this](const THandOverRequest& request) {
         if (request.Kind == THandOverRequest::hoImport)
@@ -130,6 +136,14 @@ void TZorvanBackupProgram::refresh(const TTickCounts& counts)
         Tray->Notify(notice);
     if (Ticked)
         Ticked();
+}
+
+void TZorvanBackupProgram::restoreJob(TJob& job)
+{
+    if (auto* imageJob = dynamic_cast<TJob_DriveImage*>(&job))
+        DriveImageRestore->Execute(*imageJob);
+    else
+        ShowMessageDialog(Translate(QStringLiteral("This command is not available yet.")), mtInformation, mbOK);
 }
 
 void TZorvanBackupProgram::importJobFile(const QString& path)

@@ -16,6 +16,7 @@
 
 #include <memory>
 
+class TDriveImageRestoreCommand;
 class TJobCommands;
 class TOptionsCommand;
 class TRunEndWatcher;
@@ -64,6 +65,7 @@ public:
     TfrmNewBackupJob& newBackupJobDialog() { return *frmNewBackupJob; }
     TJobCommands& jobCommands() { return *JobCommands; }
     TOptionsCommand& optionsCommand() { return *OptionsCommand; }
+    TDriveImageRestoreCommand& driveImageRestore() { return *DriveImageRestore; }
     TTrayIcon& tray() { return *Tray; }
     THandOverServer& handOverServer() { return HandOver; }
 
@@ -75,6 +77,8 @@ private:
     void wireScheduler();
     void refresh(const TTickCounts& counts);
     void importJobFile(const QString& path);
+    // "Restore" by the job's kind, from the window and from the command line.
+    void restoreJob(TJob& job);
 
     TCommandLine commandLine;
     TJobCatalogue Jobs;
@@ -102,6 +106,7 @@ private:
     std::unique_ptr<TfrmNewBackupJob> frmNewBackupJob;
     std::unique_ptr<TJobCommands> JobCommands;
     std::unique_ptr<TOptionsCommand> OptionsCommand;
+    std::unique_ptr<TDriveImageRestoreCommand> DriveImageRestore;
 
     std::unique_ptr<TTrayIcon> Tray;
     THandOverServer HandOver;

@@ -84,16 +84,25 @@ QString IncludeList(const QStringList& sourceDrives)
     return volumes.join(',');
 }
 
-QStringList BackupArguments(const TJob_DriveImage& job)
+QString BackupTargetOf(const TJob_DriveImage& job)
 {
-    const QString include = QStringLiteral("-include:") + IncludeList(job.Settings.SourceDrivesList);
-    const QStringList tail{include, QStringLiteral("-allCritical"), QStringLiteral("-quiet")};
+    return job.DestinationType == dtNetwork ? job.DestinationPath : DrivePartOf(job.DestinationPath);
+}
+
+QStringList StorageArguments(const TJob_DriveImage& job)
+{
     if (job.DestinationType != dtNetwork)
-        return QStringList{QStringLiteral("-backupTarget:") + DrivePartOf(job.DestinationPath)} + tail;
+        return {QStringLiteral("-backupTarget:") + BackupTargetOf(job)};
     QStringList arguments{QStringLiteral("-backupTarget:") + quoted(job.DestinationPath)};
     if (hasNetworkUser(job))
         arguments.append(QStringLiteral("-user:") + job.Destination_NetworkUsername);
-    return arguments + tail;
+    return arguments;
+}
+
+QStringList BackupArguments(const TJob_DriveImage& job)
+{
+    const QString include = QStringLiteral("-include:") + IncludeList(job.Settings.SourceDrivesList);
+    return StorageArguments(job) + QStringList{include, QStringLiteral("-allCritical"), QStringLiteral("-quiet")};
 }
 
 QStringList DeleteArguments(const TJob_DriveImage& job, const QString& keepVersions)

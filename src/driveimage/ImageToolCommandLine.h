@@ -25,6 +25,11 @@ QString VolumeOf(const QString& sourceEntry);
 // The volumes of the job's source list, in order, joined with "," and no blanks.
 QString IncludeList(const QStringList& sourceDrives);
 
+// Where the tool keeps the job's versions: the network path, or the mount point of the local
+// destination's drive.
+QString BackupTargetOf(const TJob_DriveImage& job);
+// The arguments that name the job's storage: -backupTarget: and, on a share with a user, -user:.
+QStringList StorageArguments(const TJob_DriveImage& job);
 // The tool's arguments after "start backup", by destination type. A network path is in double
 // quotes; the user name is passed as it stands and the password never (see ToolEnvironment).
 QStringList BackupArguments(const TJob_DriveImage& job);

@@ -11,6 +11,7 @@ const QString kAccessDenied = QStringLiteral("Access denied. You must be a membe
 const QString kNoSpace = QStringLiteral("There is not enough free space on the backup storage location");
 const QString kBusy = QStringLiteral("Another backup or recovery operation is in progress");
 const QString kCopied = QStringLiteral(", copied (");
+const QString kChecked = QStringLiteral(", checked (");
 const QString kError = QStringLiteral("ERROR");
 
 // A tool that never ends a line still has its output handled, in pieces of this size.
@@ -108,6 +109,9 @@ void TImageToolOutputReader::HandleLine(const QString& line)
         return;
     } else if (const qsizetype copiedAt = line.indexOf(kCopied); copiedAt >= 0) {
         HandleProgressLine(line, copiedAt);
+    } else if (const qsizetype checkedAt = line.indexOf(kChecked); checkedAt >= 0) {
+        // A recovery checks the image before it writes anything.
+        HandleProgressLine(line, checkedAt);
     } else if (!line.isEmpty()) {
         LogPlain(job, line);
     }
@@ -115,7 +119,7 @@ void TImageToolOutputReader::HandleLine(const QString& line)
 
 void TImageToolOutputReader::HandleProgressLine(const QString& line, qsizetype copiedAt)
 {
-    const qsizetype numberAt = copiedAt + kCopied.size();
+    const qsizetype numberAt = line.indexOf('(', copiedAt) + 1;
     const qsizetype percentAt = line.indexOf('%', copiedAt);
     if (percentAt < 0)
         return;

@@ -4,7 +4,7 @@
 #include "imagetool/DurableFile.h"
 #include "imagetool/OperationLock.h"
 #include "imagetool/StopRequest.h"
-#include "imagetool/SystemVolumes.h"
+#include "platform/SystemVolumes.h"
 #include "imagetool/TargetFileSystem.h"
 #include "imagetool/ToolConsole.h"
 #include "imagetool/ToolResults.h"

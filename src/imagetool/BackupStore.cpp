@@ -1,7 +1,7 @@
 #include "imagetool/BackupStore.h"
 
 #include "imagetool/DurableFile.h"
-#include "imagetool/SystemVolumes.h"
+#include "platform/SystemVolumes.h"
 #include "platform/FileSystem.h"
 #include "platform/FileSystemLocal.h"
 #include "platform/uForceDeleteShell.h"

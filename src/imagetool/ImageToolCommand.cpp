@@ -33,13 +33,13 @@ const QList<TVerbSpec>& verbSpecs()
         {"start",
          "recovery",
          TToolVerb::tvStartRecovery,
-         {"version", "items", "backuptarget", "recoverytarget", "user", "password"},
+         {"version", "items", "backuptarget", "recoverytarget", "machine", "user", "password"},
          {"quiet"},
          {"version", "items", "backuptarget", "recoverytarget"}},
         {"get",
          "versions",
          TToolVerb::tvGetVersions,
-         {"backuptarget", "user", "password"},
+         {"backuptarget", "machine", "user", "password"},
          {},
          {"backuptarget"}},
     };
@@ -151,6 +151,7 @@ TCommandParseResult ParseImageToolCommand(const QStringList& rawArguments, const
     command.Version = values.value(QStringLiteral("version")).trimmed();
     command.Items = values.value(QStringLiteral("items")).trimmed();
     command.RecoveryTarget = values.value(QStringLiteral("recoverytarget")).trimmed();
+    command.Machine = values.value(QStringLiteral("machine")).trimmed();
     if (values.contains(QStringLiteral("keepversions"))) {
         bool ok = false;
         command.KeepVersions = values.value(QStringLiteral("keepversions")).trimmed().toInt(&ok);

@@ -2,8 +2,8 @@
 // The tool's command lines, e.g.
 //   start backup -backupTarget:<target> -include:<vol>[,<vol>...] [-allCritical] [-quiet] [-user:U
 //   -password:P] stop job [-quiet] delete backup -backupTarget:<target> -keepVersions:<N> [-quiet] start
-//   recovery -version:<version> -items:<vol> -backupTarget:<target> -recoveryTarget:<device or file> [-quiet]
-//   get versions -backupTarget:<target>
+//   recovery -version:<version> -items:<vol> -backupTarget:<target> -recoveryTarget:<device or file>
+//   [-machine:<computer>] [-quiet]  get versions -backupTarget:<target> [-machine:<computer>]
 // Command words and option names are case-insensitive; option values may be quoted.
 #include <QString>
 #include <QStringList>
@@ -31,6 +31,9 @@ struct TImageToolCommand
     QString Version;
     QString Items;
     QString RecoveryTarget;
+    // The computer whose versions are read; empty: this one. A system started from other media has
+    // another name than the computer that made the backups.
+    QString Machine;
 };
 
 struct TCommandParseResult

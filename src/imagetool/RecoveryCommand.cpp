@@ -5,7 +5,7 @@
 #include "imagetool/ImageReader.h"
 #include "imagetool/OperationLock.h"
 #include "imagetool/StopRequest.h"
-#include "imagetool/SystemVolumes.h"
+#include "platform/SystemVolumes.h"
 #include "imagetool/TargetFileSystem.h"
 #include "imagetool/ToolConsole.h"
 #include "imagetool/ToolResults.h"
@@ -37,7 +37,8 @@ int TRecoveryCommand::Run()
         return ecFailed;
     }
     const QString source = sourceFileSystem.Path();
-    TBackupStore store(source, host, &sourceFileSystem.FileSystem());
+    TBackupStore store(source, command.Machine.isEmpty() ? host : command.Machine,
+                       &sourceFileSystem.FileSystem());
     TStoredVersion version;
     if (!store.FindVersion(command.Version, version)) {
         console.Error(

@@ -1,6 +1,6 @@
 // The image tool's view of the system's volumes: file names made from device names, and the critical
 // volumes (those a system image always holds), which the environment can replace.
-#include "imagetool/SystemVolumes.h"
+#include "platform/SystemVolumes.h"
 #include "platform/MountTable.h"
 
 #include <gtest/gtest.h>

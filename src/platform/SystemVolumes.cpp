@@ -1,4 +1,4 @@
-#include "imagetool/SystemVolumes.h"
+#include "platform/SystemVolumes.h"
 
 #include <QDir>
 #include <QFile>
