@@ -19,7 +19,8 @@ class TDriveImageRestoreCommand final : public TDriveImageRestoreView
 {
 public:
     // `closeMainWindow` ends the program after the restart has been requested.
-    TDriveImageRestoreCommand(TJobCatalogue& jobs, QWidget* mainWindow, std::function<void()> closeMainWindow);
+    TDriveImageRestoreCommand(TJobCatalogue& jobs, QWidget* mainWindow,
+                              std::function<void()> closeMainWindow);
     ~TDriveImageRestoreCommand() override;
     TDriveImageRestoreCommand(const TDriveImageRestoreCommand&) = delete;
     TDriveImageRestoreCommand& operator=(const TDriveImageRestoreCommand&) = delete;

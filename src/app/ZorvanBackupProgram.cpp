@@ -143,7 +143,8 @@ void TZorvanBackupProgram::restoreJob(TJob& job)
     if (auto* imageJob = dynamic_cast<TJob_DriveImage*>(&job))
         DriveImageRestore->Execute(*imageJob);
     else
-        ShowMessageDialog(Translate(QStringLiteral("This command is not available yet.")), mtInformation, mbOK);
+        ShowMessageDialog(Translate(QStringLiteral("This command is not available yet.")), mtInformation,
+                          mbOK);
 }
 
 void TZorvanBackupProgram::importJobFile(const QString& path)

@@ -149,8 +149,9 @@ private:
         if (tool.openPipe() != 0)
             return;
         int error = 0;
-        const QString executable = runTool(tool, WithCommand("start", "recovery", DriveImageRecovery::RecoveryArguments(job, request, true)),
-                                           ToolEnvironment(job), true, error);
+        const QString executable = runTool(
+            tool, WithCommand("start", "recovery", DriveImageRecovery::RecoveryArguments(job, request, true)),
+            ToolEnvironment(job), true, error);
         if (executable.isEmpty()) {
             LogError(job, T(job, "The image tool cannot be started:") + ' ' +
                               QString::fromLocal8Bit(std::strerror(error)));
@@ -249,7 +250,8 @@ bool ReadVersions(const TJob_DriveImage& job, QList<TImageVersionInfo>& versions
     int startError = 0;
     if (runTool(tool, WithCommand("get", "versions", arguments), ToolEnvironment(job), false, startError)
             .isEmpty()) {
-        error = T(job, "The image tool cannot be started:") + ' ' + QString::fromLocal8Bit(std::strerror(startError));
+        error = T(job, "The image tool cannot be started:") + ' ' +
+                QString::fromLocal8Bit(std::strerror(startError));
         return false;
     }
     QByteArray output;
@@ -275,7 +277,8 @@ bool ReadVersions(const TJob_DriveImage& job, QList<TImageVersionInfo>& versions
 
 QStringList RecoveryArguments(const TJob_DriveImage& job, const TRecoveryRequest& request, bool quiet)
 {
-    QStringList arguments{QStringLiteral("-version:") + request.Version, QStringLiteral("-items:") + request.Volume};
+    QStringList arguments{QStringLiteral("-version:") + request.Version,
+                          QStringLiteral("-items:") + request.Volume};
     arguments += StorageArguments(job);
     arguments << QStringLiteral("-recoveryTarget:") + request.Target
               << QStringLiteral("-machine:") + QSysInfo::machineHostName();
@@ -311,7 +314,8 @@ QString TargetRefusal(const TJob_DriveImage& job, const QString& target, const T
         return FillPlaceholders(Translate(QStringLiteral("The folder of %s does not exist.")), {target});
     }
     if (!S_ISBLK(info.st_mode) && !S_ISREG(info.st_mode))
-        return FillPlaceholders(Translate(QStringLiteral("%s is neither a drive nor a volume file.")), {target});
+        return FillPlaceholders(Translate(QStringLiteral("%s is neither a drive nor a volume file.")),
+                                {target});
     const QString storage = BackupTargetOf(job);
     if (S_ISBLK(info.st_mode) && job.DestinationType != dtNetwork &&
         SystemVolumes::FolderIsOnDevice(storage, info.st_rdev))
@@ -321,8 +325,8 @@ QString TargetRefusal(const TJob_DriveImage& job, const QString& target, const T
             {target, storage});
     const QString reason = SystemVolumes::InUseReason(target, mounts);
     if (!reason.isEmpty())
-        return FillPlaceholders(
-            Translate(QStringLiteral("%s cannot be overwritten: %s. Unmount it first.")), {target, reason});
+        return FillPlaceholders(Translate(QStringLiteral("%s cannot be overwritten: %s. Unmount it first.")),
+                                {target, reason});
     return {};
 }
 

@@ -102,7 +102,8 @@ QStringList StorageArguments(const TJob_DriveImage& job)
 QStringList BackupArguments(const TJob_DriveImage& job)
 {
     const QString include = QStringLiteral("-include:") + IncludeList(job.Settings.SourceDrivesList);
-    return StorageArguments(job) + QStringList{include, QStringLiteral("-allCritical"), QStringLiteral("-quiet")};
+    return StorageArguments(job) +
+           QStringList{include, QStringLiteral("-allCritical"), QStringLiteral("-quiet")};
 }
 
 QStringList DeleteArguments(const TJob_DriveImage& job, const QString& keepVersions)

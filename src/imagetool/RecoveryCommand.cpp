@@ -5,11 +5,11 @@
 #include "imagetool/ImageReader.h"
 #include "imagetool/OperationLock.h"
 #include "imagetool/StopRequest.h"
-#include "platform/SystemVolumes.h"
 #include "imagetool/TargetFileSystem.h"
 #include "imagetool/ToolConsole.h"
 #include "imagetool/ToolResults.h"
 #include "imagetool/VolumeRestorer.h"
+#include "platform/SystemVolumes.h"
 
 #include <QDir>
 #include <QFileInfo>

@@ -21,7 +21,8 @@ int TVersionsCommand::Run()
         return ecFailed;
     const QString target = targetFileSystem.Path();
     const QList<TStoredVersion> versions =
-        TBackupStore(target, command.Machine.isEmpty() ? host : command.Machine, &targetFileSystem.FileSystem())
+        TBackupStore(target, command.Machine.isEmpty() ? host : command.Machine,
+                     &targetFileSystem.FileSystem())
             .Versions();
     if (versions.isEmpty()) {
         console.Line(QStringLiteral("There are no backup versions of this computer on %1.").arg(target));

@@ -6,6 +6,7 @@
 #include "ui/dialogs/MessageDialog.h"
 #include "ui/dialogs/TfrmPassword.h"
 #include "ui/widgets/FolderChooser.h"
+#include "ui/widgets/NamedWidget.h"
 
 #include <QCheckBox>
 #include <QComboBox>
@@ -23,17 +24,10 @@
 
 namespace {
 
-template <class Widget> Widget* make(QWidget* parent, const char* name)
-{
-    auto* widget = new Widget(parent);
-    widget->setObjectName(QString::fromLatin1(name));
-    return widget;
-}
-
 // Number boxes take any 32-bit value.
 QSpinBox* makeNumberBox(QWidget* parent, const char* name)
 {
-    auto* box = make<QSpinBox>(parent, name);
+    auto* box = MakeNamed<QSpinBox>(parent, name);
     box->setRange(std::numeric_limits<qint32>::min(), std::numeric_limits<qint32>::max());
     box->setMinimumWidth(90);
     return box;
@@ -41,7 +35,7 @@ QSpinBox* makeNumberBox(QWidget* parent, const char* name)
 
 QLabel* makeHeader(QWidget* parent, const char* name)
 {
-    auto* header = make<QLabel>(parent, name);
+    auto* header = MakeNamed<QLabel>(parent, name);
     QFont font = header->font();
     font.setBold(true);
     font.setPointSizeF(font.pointSizeF() * 1.2);
@@ -80,14 +74,14 @@ TfrmOptions::TfrmOptions(TfrmPassword& passwordDialog, QWidget* parent)
     : QDialog(parent), passwordDialog(passwordDialog)
 {
     setObjectName(QStringLiteral("frmOptions"));
-    PageControl1 = make<QTabWidget>(this, "PageControl1");
+    PageControl1 = MakeNamed<QTabWidget>(this, "PageControl1");
     buildGeneralPage();
     buildLoggingPage();
     buildBackupPage();
     buildExclusionsPage();
 
-    btOK = make<QPushButton>(this, "btOK");
-    btCancel = make<QPushButton>(this, "btCancel");
+    btOK = MakeNamed<QPushButton>(this, "btOK");
+    btCancel = MakeNamed<QPushButton>(this, "btCancel");
     btOK->setDefault(true);
     btCancel->setAutoDefault(false);
     auto* buttons = new QHBoxLayout;
@@ -116,19 +110,19 @@ TfrmOptions::TfrmOptions(TfrmPassword& passwordDialog, QWidget* parent)
 
 void TfrmOptions::buildGeneralPage()
 {
-    tsGeneral = make<QWidget>(PageControl1, "tsGeneral");
+    tsGeneral = MakeNamed<QWidget>(PageControl1, "tsGeneral");
     lbGeneralHeader = makeHeader(tsGeneral, "lbGeneralHeader");
-    chRunProgramAtLogon = make<QCheckBox>(tsGeneral, "chRunProgramAtLogon");
-    chRunOnlyOneJobAtATime = make<QCheckBox>(tsGeneral, "chRunOnlyOneJobAtATime");
-    chBlockSleepMode = make<QCheckBox>(tsGeneral, "chBlockSleepMode");
-    chProtectConfiguration = make<QCheckBox>(tsGeneral, "chProtectConfiguration");
-    btSetPassword = make<QPushButton>(tsGeneral, "btSetPassword");
-    lbPasswordStatus = make<QLabel>(tsGeneral, "lbPasswordStatus");
-    lbPathForTempFiles = make<QLabel>(tsGeneral, "lbPathForTempFiles");
-    edPathForTempFiles = make<QLineEdit>(tsGeneral, "edPathForTempFiles");
-    btSelectTempPath = make<QPushButton>(tsGeneral, "btSelectTempPath");
-    lbProcessPriority = make<QLabel>(tsGeneral, "lbProcessPriority");
-    cbProcessPriority = make<QComboBox>(tsGeneral, "cbProcessPriority");
+    chRunProgramAtLogon = MakeNamed<QCheckBox>(tsGeneral, "chRunProgramAtLogon");
+    chRunOnlyOneJobAtATime = MakeNamed<QCheckBox>(tsGeneral, "chRunOnlyOneJobAtATime");
+    chBlockSleepMode = MakeNamed<QCheckBox>(tsGeneral, "chBlockSleepMode");
+    chProtectConfiguration = MakeNamed<QCheckBox>(tsGeneral, "chProtectConfiguration");
+    btSetPassword = MakeNamed<QPushButton>(tsGeneral, "btSetPassword");
+    lbPasswordStatus = MakeNamed<QLabel>(tsGeneral, "lbPasswordStatus");
+    lbPathForTempFiles = MakeNamed<QLabel>(tsGeneral, "lbPathForTempFiles");
+    edPathForTempFiles = MakeNamed<QLineEdit>(tsGeneral, "edPathForTempFiles");
+    btSelectTempPath = MakeNamed<QPushButton>(tsGeneral, "btSelectTempPath");
+    lbProcessPriority = MakeNamed<QLabel>(tsGeneral, "lbProcessPriority");
+    cbProcessPriority = MakeNamed<QComboBox>(tsGeneral, "cbProcessPriority");
     lbPathForTempFiles->setBuddy(edPathForTempFiles);
     lbProcessPriority->setBuddy(cbProcessPriority);
     cbProcessPriority->addItems({QString(), QString(), QString(), QString()});
@@ -159,18 +153,18 @@ void TfrmOptions::buildGeneralPage()
 
 void TfrmOptions::buildLoggingPage()
 {
-    tsLogging = make<QWidget>(PageControl1, "tsLogging");
+    tsLogging = MakeNamed<QWidget>(PageControl1, "tsLogging");
     lbLoggingHeader = makeHeader(tsLogging, "lbLoggingHeader");
-    lbMaxNumberOfLogs = make<QLabel>(tsLogging, "lbMaxNumberOfLogs");
+    lbMaxNumberOfLogs = MakeNamed<QLabel>(tsLogging, "lbMaxNumberOfLogs");
     seMaxNumberOfLogs = makeNumberBox(tsLogging, "seMaxNumberOfLogs");
-    lbMaxLinesInHistory = make<QLabel>(tsLogging, "lbMaxLinesInHistory");
+    lbMaxLinesInHistory = MakeNamed<QLabel>(tsLogging, "lbMaxLinesInHistory");
     seMaxLinesInHistory = makeNumberBox(tsLogging, "seMaxLinesInHistory");
-    lbMaxLinesInEventsLog = make<QLabel>(tsLogging, "lbMaxLinesInEventsLog");
+    lbMaxLinesInEventsLog = MakeNamed<QLabel>(tsLogging, "lbMaxLinesInEventsLog");
     seMaxLinesInEventsLog = makeNumberBox(tsLogging, "seMaxLinesInEventsLog");
-    chDontLogCopyingInternalFiles = make<QCheckBox>(tsLogging, "chDontLogCopyingInternalFiles");
-    lbPathForLogFiles = make<QLabel>(tsLogging, "lbPathForLogFiles");
-    edPathForLogFiles = make<QLineEdit>(tsLogging, "edPathForLogFiles");
-    btSelectLogPath = make<QPushButton>(tsLogging, "btSelectLogPath");
+    chDontLogCopyingInternalFiles = MakeNamed<QCheckBox>(tsLogging, "chDontLogCopyingInternalFiles");
+    lbPathForLogFiles = MakeNamed<QLabel>(tsLogging, "lbPathForLogFiles");
+    edPathForLogFiles = MakeNamed<QLineEdit>(tsLogging, "edPathForLogFiles");
+    btSelectLogPath = MakeNamed<QPushButton>(tsLogging, "btSelectLogPath");
     lbMaxNumberOfLogs->setBuddy(seMaxNumberOfLogs);
     lbMaxLinesInHistory->setBuddy(seMaxLinesInHistory);
     lbMaxLinesInEventsLog->setBuddy(seMaxLinesInEventsLog);
@@ -198,20 +192,20 @@ void TfrmOptions::buildLoggingPage()
 
 void TfrmOptions::buildBackupPage()
 {
-    tsBackup = make<QWidget>(PageControl1, "tsBackup");
+    tsBackup = MakeNamed<QWidget>(PageControl1, "tsBackup");
     lbBackupHeader = makeHeader(tsBackup, "lbBackupHeader");
-    chRemovePreviousBackup = make<QCheckBox>(tsBackup, "chRemovePreviousBackup");
-    chPreventOtherApps = make<QCheckBox>(tsBackup, "chPreventOtherApps");
-    chDontUseBuffering = make<QCheckBox>(tsBackup, "chDontUseBuffering");
-    lbIfDestinationNotAvailable = make<QLabel>(tsBackup, "lbIfDestinationNotAvailable");
-    lbRetry = make<QLabel>(tsBackup, "lbRetry");
+    chRemovePreviousBackup = MakeNamed<QCheckBox>(tsBackup, "chRemovePreviousBackup");
+    chPreventOtherApps = MakeNamed<QCheckBox>(tsBackup, "chPreventOtherApps");
+    chDontUseBuffering = MakeNamed<QCheckBox>(tsBackup, "chDontUseBuffering");
+    lbIfDestinationNotAvailable = MakeNamed<QLabel>(tsBackup, "lbIfDestinationNotAvailable");
+    lbRetry = MakeNamed<QLabel>(tsBackup, "lbRetry");
     seRetryTimes = makeNumberBox(tsBackup, "seRetryTimes");
-    lbTimes = make<QLabel>(tsBackup, "lbTimes");
-    lbDelay = make<QLabel>(tsBackup, "lbDelay");
+    lbTimes = MakeNamed<QLabel>(tsBackup, "lbTimes");
+    lbDelay = MakeNamed<QLabel>(tsBackup, "lbDelay");
     seWaitSec = makeNumberBox(tsBackup, "seWaitSec");
-    lbSeconds = make<QLabel>(tsBackup, "lbSeconds");
-    lbThen = make<QLabel>(tsBackup, "lbThen");
-    cbThen = make<QComboBox>(tsBackup, "cbThen");
+    lbSeconds = MakeNamed<QLabel>(tsBackup, "lbSeconds");
+    lbThen = MakeNamed<QLabel>(tsBackup, "lbThen");
+    cbThen = MakeNamed<QComboBox>(tsBackup, "cbThen");
     cbThen->addItems({QString(), QString()});
     lbRetry->setBuddy(seRetryTimes);
     lbDelay->setBuddy(seWaitSec);
@@ -243,12 +237,12 @@ void TfrmOptions::buildBackupPage()
 
 void TfrmOptions::buildExclusionsPage()
 {
-    tsExclusions = make<QWidget>(PageControl1, "tsExclusions");
+    tsExclusions = MakeNamed<QWidget>(PageControl1, "tsExclusions");
     lbExclusionsHeader = makeHeader(tsExclusions, "lbExclusionsHeader");
-    lbExcludeFolder = make<QLabel>(tsExclusions, "lbExcludeFolder");
-    mmExcludedDirs = make<QPlainTextEdit>(tsExclusions, "mmExcludedDirs");
-    chSkipHiddenSystemFiles = make<QCheckBox>(tsExclusions, "chSkipHiddenSystemFiles");
-    chSkipLockedFiles = make<QCheckBox>(tsExclusions, "chSkipLockedFiles");
+    lbExcludeFolder = MakeNamed<QLabel>(tsExclusions, "lbExcludeFolder");
+    mmExcludedDirs = MakeNamed<QPlainTextEdit>(tsExclusions, "mmExcludedDirs");
+    chSkipHiddenSystemFiles = MakeNamed<QCheckBox>(tsExclusions, "chSkipHiddenSystemFiles");
+    chSkipLockedFiles = MakeNamed<QCheckBox>(tsExclusions, "chSkipLockedFiles");
     lbExcludeFolder->setBuddy(mmExcludedDirs);
     mmExcludedDirs->setLineWrapMode(QPlainTextEdit::NoWrap);
 

@@ -4,6 +4,7 @@
 #include "i18n/Translate.h"
 #include "ui/dialogs/MessageDialog.h"
 #include "ui/widgets/FileChooser.h"
+#include "ui/widgets/NamedWidget.h"
 
 #include <QComboBox>
 #include <QFileInfo>
@@ -14,29 +15,19 @@
 #include <QPushButton>
 #include <QVBoxLayout>
 
-namespace {
-
-template <class Widget> Widget* make(QWidget* parent, const char* name)
-{
-    auto* widget = new Widget(parent);
-    widget->setObjectName(QString::fromLatin1(name));
-    return widget;
-}
-
-} // namespace
-
-TfrmRecoverVolume::TfrmRecoverVolume(TChecks checks, QWidget* parent) : QDialog(parent), checks(std::move(checks))
+TfrmRecoverVolume::TfrmRecoverVolume(TChecks checks, QWidget* parent)
+    : QDialog(parent), checks(std::move(checks))
 {
     setObjectName(QStringLiteral("frmRecoverVolume"));
-    lbVersion = make<QLabel>(this, "lbVersion");
-    cbVersion = make<QComboBox>(this, "cbVersion");
-    lbVolume = make<QLabel>(this, "lbVolume");
-    cbVolume = make<QComboBox>(this, "cbVolume");
-    lbRecoveryTarget = make<QLabel>(this, "lbRecoveryTarget");
-    edRecoveryTarget = make<QLineEdit>(this, "edRecoveryTarget");
-    btSelectTarget = make<QPushButton>(this, "btSelectTarget");
-    btOK = make<QPushButton>(this, "btOK");
-    btCancel = make<QPushButton>(this, "btCancel");
+    lbVersion = MakeNamed<QLabel>(this, "lbVersion");
+    cbVersion = MakeNamed<QComboBox>(this, "cbVersion");
+    lbVolume = MakeNamed<QLabel>(this, "lbVolume");
+    cbVolume = MakeNamed<QComboBox>(this, "cbVolume");
+    lbRecoveryTarget = MakeNamed<QLabel>(this, "lbRecoveryTarget");
+    edRecoveryTarget = MakeNamed<QLineEdit>(this, "edRecoveryTarget");
+    btSelectTarget = MakeNamed<QPushButton>(this, "btSelectTarget");
+    btOK = MakeNamed<QPushButton>(this, "btOK");
+    btCancel = MakeNamed<QPushButton>(this, "btCancel");
     lbVersion->setBuddy(cbVersion);
     lbVolume->setBuddy(cbVolume);
     lbRecoveryTarget->setBuddy(edRecoveryTarget);
@@ -76,8 +67,9 @@ TfrmRecoverVolume::TfrmRecoverVolume(TChecks checks, QWidget* parent) : QDialog(
     connect(btCancel, &QPushButton::clicked, this, &QDialog::reject);
 }
 
-bool TfrmRecoverVolume::ChooseRecovery(const QList<TImageVersionInfo>& versionList, const QStringList& volumes,
-                                       const QStringList& volumeTargets, TRecoveryRequest& request)
+bool TfrmRecoverVolume::ChooseRecovery(const QList<TImageVersionInfo>& versionList,
+                                       const QStringList& volumes, const QStringList& volumeTargets,
+                                       TRecoveryRequest& request)
 {
     FormShow();
     versions = versionList;
@@ -126,10 +118,11 @@ void TfrmRecoverVolume::btOKClick()
         return;
     }
     const QString question =
-        FillPlaceholders(Translate(QStringLiteral("Recovering volume %s from the backup of %s replaces all data on "
-                                                  "%s.")),
-                         {cbVolume->currentText(), cbVersion->currentText().section(QStringLiteral("  ("), 0, 0),
-                          checks.Describe ? checks.Describe(target) : target}) +
+        FillPlaceholders(
+            Translate(QStringLiteral("Recovering volume %s from the backup of %s replaces all data on "
+                                     "%s.")),
+            {cbVolume->currentText(), cbVersion->currentText().section(QStringLiteral("  ("), 0, 0),
+             checks.Describe ? checks.Describe(target) : target}) +
         QStringLiteral("\n\n") + Translate(QStringLiteral("Do you want to continue?"));
     if (ShowMessageDialog(question, mtConfirmation, mbYesNo, 0, this) == mrYes)
         accept();

@@ -2,6 +2,7 @@
 
 #include "i18n/Translate.h"
 #include "ui/widgets/Icons.h"
+#include "ui/widgets/NamedWidget.h"
 
 #include <QApplication>
 #include <QClipboard>
@@ -14,13 +15,6 @@
 #include <QVBoxLayout>
 
 namespace {
-
-template <class Widget> Widget* make(QWidget* parent, const char* name)
-{
-    auto* widget = new Widget(parent);
-    widget->setObjectName(QString::fromLatin1(name));
-    return widget;
-}
 
 QLabel* arrow(QWidget* parent)
 {
@@ -44,33 +38,35 @@ TfrmRestore_DriveImage::TfrmRestore_DriveImage(TActions actions, QWidget* parent
     : QDialog(parent), actions(std::move(actions))
 {
     setObjectName(QStringLiteral("frmRestore_DriveImage"));
-    lbInstructions = make<QLabel>(this, "lbInstructions");
+    lbInstructions = MakeNamed<QLabel>(this, "lbInstructions");
     lbInstructions->setWordWrap(true);
-    QWidget* step1 = makeStep("pnStep1", "drive-removable-media", ":/icons/backup.svg", lbStep1, lbStep1Detail);
-    QWidget* step2 = makeStep("pnStep2", "system-software-install", ":/icons/import.svg", lbStep2, lbStep2Detail);
+    QWidget* step1 =
+        makeStep("pnStep1", "drive-removable-media", ":/icons/backup.svg", lbStep1, lbStep1Detail);
+    QWidget* step2 =
+        makeStep("pnStep2", "system-software-install", ":/icons/import.svg", lbStep2, lbStep2Detail);
     QWidget* step3 = makeStep("pnStep3", "utilities-terminal", ":/icons/restore.svg", lbStep3, lbStep3Detail);
-    lbTip = make<QLabel>(this, "lbTip");
+    lbTip = MakeNamed<QLabel>(this, "lbTip");
     QFont tipFont = lbTip->font();
     tipFont.setBold(true);
     tipFont.setItalic(true);
     lbTip->setFont(tipFont);
     lbTip->setAlignment(Qt::AlignRight);
-    lbCommandLine = make<QLabel>(this, "lbCommandLine");
-    edCommandLine = make<QPlainTextEdit>(this, "edCommandLine");
+    lbCommandLine = MakeNamed<QLabel>(this, "lbCommandLine");
+    edCommandLine = MakeNamed<QPlainTextEdit>(this, "edCommandLine");
     edCommandLine->setReadOnly(true);
     edCommandLine->setLineWrapMode(QPlainTextEdit::WidgetWidth);
     edCommandLine->setFont(QFontDatabase::systemFont(QFontDatabase::FixedFont));
     edCommandLine->setFixedHeight(edCommandLine->fontMetrics().lineSpacing() * 5 + 12);
     lbCommandLine->setBuddy(edCommandLine);
-    btCopyCommand = make<QPushButton>(this, "btCopyCommand");
-    lbNote = make<QLabel>(this, "lbNote");
+    btCopyCommand = MakeNamed<QPushButton>(this, "btCopyCommand");
+    lbNote = MakeNamed<QLabel>(this, "lbNote");
     lbNote->setWordWrap(true);
-    btRestart = make<QPushButton>(this, "btRestart");
+    btRestart = MakeNamed<QPushButton>(this, "btRestart");
     QFont bold = btRestart->font();
     bold.setBold(true);
     btRestart->setFont(bold);
-    btRecoverNow = make<QPushButton>(this, "btRecoverNow");
-    btCancel = make<QPushButton>(this, "btCancel");
+    btRecoverNow = MakeNamed<QPushButton>(this, "btRecoverNow");
+    btCancel = MakeNamed<QPushButton>(this, "btCancel");
     btCancel->setDefault(true);
 
     auto* diagram = new QHBoxLayout;
@@ -116,18 +112,18 @@ TfrmRestore_DriveImage::TfrmRestore_DriveImage(TActions actions, QWidget* parent
 QWidget* TfrmRestore_DriveImage::makeStep(const char* name, const char* iconName, const char* fallbackIcon,
                                           QLabel*& caption, QLabel*& detail)
 {
-    auto* box = make<QFrame>(this, name);
+    auto* box = MakeNamed<QFrame>(this, name);
     box->setFrameShape(QFrame::StyledPanel);
     auto* picture = new QLabel(box);
     picture->setPixmap(ThemedIcon(iconName, fallbackIcon).pixmap(48, 48));
     picture->setAlignment(Qt::AlignCenter);
-    caption = make<QLabel>(box, (QByteArray(name) + "Caption").constData());
+    caption = MakeNamed<QLabel>(box, (QByteArray(name) + "Caption").constData());
     QFont font = caption->font();
     font.setBold(true);
     caption->setFont(font);
     caption->setAlignment(Qt::AlignCenter);
     caption->setWordWrap(true);
-    detail = make<QLabel>(box, (QByteArray(name) + "Detail").constData());
+    detail = MakeNamed<QLabel>(box, (QByteArray(name) + "Detail").constData());
     detail->setAlignment(Qt::AlignCenter);
     detail->setWordWrap(true);
     auto* layout = new QVBoxLayout(box);
@@ -138,7 +134,8 @@ QWidget* TfrmRestore_DriveImage::makeStep(const char* name, const char* iconName
     return box;
 }
 
-void TfrmRestore_DriveImage::ShowGuidance(const QString& commandLines, const QString& note, bool offerRecoverNow)
+void TfrmRestore_DriveImage::ShowGuidance(const QString& commandLines, const QString& note,
+                                          bool offerRecoverNow)
 {
     FormShow();
     edCommandLine->setPlainText(commandLines);
@@ -154,8 +151,9 @@ void TfrmRestore_DriveImage::FormShow()
 {
     setWindowTitle(' ' + Translate(QStringLiteral("Restore Drive Image")));
     lbInstructions->setText(
-        Translate(QStringLiteral("To restore a drive image of the running system you have to start your computer "
-                                 "from a live USB system.")) +
+        Translate(
+            QStringLiteral("To restore a drive image of the running system you have to start your computer "
+                           "from a live USB system.")) +
         '\n' + Translate(QStringLiteral("Then you must go through the following steps:")));
     lbStep1->setText(Translate(QStringLiteral("Start from a live USB system")));
     lbStep1Detail->setText(Translate(QStringLiteral(

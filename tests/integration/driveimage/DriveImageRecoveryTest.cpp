@@ -66,7 +66,8 @@ TEST_F(DriveImageRecoveryTest, RecoverNowWritesTheChosenVersionBackByteForByte)
     EXPECT_TRUE(logLinesWith(", checked (").isEmpty()) << "progress goes to the row, not the log";
     const QStringList events = EventsQueue().takeAll();
     ASSERT_EQ(events.size(), 2);
-    EXPECT_TRUE(events[0].endsWith("Starting the \"Image job\" recovery of volume " + volume + " to " + volume + "."));
+    EXPECT_TRUE(events[0].endsWith("Starting the \"Image job\" recovery of volume " + volume + " to " +
+                                   volume + "."));
     EXPECT_TRUE(events[1].endsWith("\"Image job\" recovery is finished."));
 
     // A version that is not there: the tool's error ends up in the log and the count.
@@ -90,7 +91,8 @@ TEST_F(DriveImageRecoveryTest, GuidanceCommandLineRecoversTheNewestVersionOnALiv
     EXPECT_TRUE(line.startsWith("sudo zorvan-imagetool start recovery -version:\"" + listed[0].Identifier +
                                 "\" -items:\"" + volume + "\" -backupTarget:"))
         << line.toStdString();
-    EXPECT_TRUE(line.endsWith(" -recoveryTarget:\"" + restored + "\" -machine:" + QSysInfo::machineHostName()))
+    EXPECT_TRUE(
+        line.endsWith(" -recoveryTarget:\"" + restored + "\" -machine:" + QSysInfo::machineHostName()))
         << line.toStdString();
 
     // As a user types it (the tool from here instead of the installed one), answering the question.
