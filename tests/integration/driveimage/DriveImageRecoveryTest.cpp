@@ -106,6 +106,16 @@ TEST_F(DriveImageRecoveryTest, GuidanceCommandLineRecoversTheNewestVersionOnALiv
     ASSERT_TRUE(shell.waitForFinished(120000));
     EXPECT_EQ(shell.exitCode(), 0) << shell.readAll().toStdString();
     EXPECT_TRUE(readFile(restored) == readFile(volume));
+
+    // -machine: names the computer whose versions are read, whatever the running system is called.
+    const ToolResult other =
+        runTool({"get", "versions", "-backupTarget:" + drive, "-machine:another-computer"});
+    EXPECT_EQ(other.exitCode, 0);
+    EXPECT_TRUE(other.output.contains("There are no backup versions")) << other.output.toStdString();
+    const ToolResult ours =
+        runTool({"get", "versions", "-backupTarget:" + drive, "-machine:" + QSysInfo::machineHostName()});
+    EXPECT_TRUE(ours.output.contains("Version identifier: " + listed[0].Identifier))
+        << ours.output.toStdString();
 }
 
 TEST_F(DriveImageRecoveryTest, TargetsInUseAreRefused)
