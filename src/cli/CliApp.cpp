@@ -1,10 +1,12 @@
 #include "cli/CliApp.h"
 
 #include "app/core/AppStartup.h"
+#include "cli/CliEditCommand.h"
 #include "cli/CliJobCommands.h"
 #include "cli/CliJobFormat.h"
 #include "cli/CliRenameCommand.h"
 #include "cli/CliRestoreCommands.h"
+#include "cli/CliScheduleOptions.h"
 #include "cli/CliSchedulerCommand.h"
 #include "events/EventsLog.h"
 #include "jobs/JobCatalogue.h"
@@ -35,6 +37,8 @@ int CliApp::run(const QStringList& arguments)
         code = runShow(args);
     } else if (command == "create") {
         code = RunCreateCommand(*this, args);
+    } else if (command == "edit") {
+        code = RunEditCommand(*this, args);
     } else if (command == "backup") {
         code = RunBackupCommand(*this, args);
     } else if (command == "rename") {
@@ -195,7 +199,7 @@ void CliApp::printHelp()
            "  list [--json]         every backup job in order: name, kind, destination, schedule, last "
            "result\n"
            "  show NAME [--json]    all settings of one job\n"
-        << JobCommandsHelp()
+        << JobCommandsHelp() << EditCommandHelp()
         << "  points NAME           the restore points of a job, with the index --point takes\n"
            "  restore NAME --to DIR [--point N|--latest]\n"
            "                        restores the job's sources into DIR (made when missing): the latest\n"
@@ -204,6 +208,8 @@ void CliApp::printHelp()
         << SchedulerCommandHelp()
         << "  --help                this text\n"
            "\n"
+        << TCliScheduleOptions::help()
+        << "\n"
            "Jobs are read from the program's data folder ($XDG_DATA_HOME/Zorvan Backup).\n"
            "Exit codes: 0 done, 1 finished with warnings, 2 finished with errors, 3 cancelled or not\n"
            "connected, 64 wrong usage or unknown job.\n";

@@ -4,56 +4,18 @@
 #include "cli/CliApp.h"
 #include "cli/CliBackupRun.h"
 #include "cli/CliCreateOptions.h"
+#include "cli/CliFilesOptions.h"
 #include "cli/CliImageCommands.h"
 #include "events/EventsLog.h"
 #include "jobs/JobCatalogue.h"
 #include "jobs/uJob_DriveImage.h"
 #include "jobs/uJob_FilesAndFolders.h"
 
-#include <QDir>
-#include <QFileInfo>
-#include <QRegularExpression>
 #include <QTextStream>
 
 #include <memory>
 
 namespace {
-// Extensions as the wizard keeps them: lower case, without dots or blanks, separated by ";".
-QString normalizedExtensions(const QString& text)
-{
-    QStringList parts;
-    for (QString part : text.split(QRegularExpression(QStringLiteral("[;,]")), Qt::SkipEmptyParts)) {
-        part = part.trimmed().toLower();
-        while (part.startsWith('.') || part.startsWith('*'))
-            part.remove(0, 1);
-        if (!part.isEmpty())
-            parts.append(part);
-    }
-    return parts.join(';');
-}
-
-// A source as the job stores it: a folder as its path followed by "/*", a file as its path.
-bool sourceEntry(const QString& given, QString& entry, QString& problem)
-{
-    const bool markedFolder = given.endsWith(QLatin1String("/*")) || given == QLatin1String("*");
-    QString path = markedFolder ? given.chopped(given == QLatin1String("*") ? 1 : 2) : given;
-    if (path.isEmpty() && markedFolder)
-        path = QStringLiteral("/");
-    path = QDir::cleanPath(QDir(path).absolutePath());
-    const QFileInfo info(path);
-    if (markedFolder || info.isDir()) {
-        entry = (path == QLatin1String("/") ? QString() : path) + QStringLiteral("/*");
-        return true;
-    }
-    if (info.isFile()) {
-        entry = path;
-        return true;
-    }
-    problem = QStringLiteral("the source does not exist: %1 (write a folder as %1/* to add it while it is "
-                             "missing)")
-                  .arg(path);
-    return false;
-}
 
 // The events of a command that went well, as the program's events panel would show them.
 void printEventsTo(QTextStream& stream)
@@ -86,10 +48,10 @@ QString JobCommandsHelp()
     return QStringLiteral(
         "  create NAME [--kind files] --source PATH... --dest PATH [--type mirror|full|incremental]\n"
         "         [--full-every N] [--keep-full N] [--remove-before] [--include EXT;...|--exclude EXT;...]\n"
-        "         [--user U --password-file FILE]\n"
+        "         [--user U --password-file FILE] [SCHEDULE OPTIONS]\n"
         "                        a files-and-folders job; a folder source is backed up with its contents\n"
         "  create NAME --kind image --dest PATH --volume V... [--keep-versions N]\n"
-        "         [--user U --password-file FILE]\n"
+        "         [--user U --password-file FILE] [SCHEDULE OPTIONS]\n"
         "                        a drive image job of the volumes (mount points, devices or image files)\n"
         "  backup NAME [--accept-new-destination]\n"
         "                        one backup of the job in the foreground; Ctrl-C cancels it. A run whose\n"
@@ -106,73 +68,19 @@ int RunCreateCommand(CliApp& app, const QStringList& args)
     if (CliImageCommands::IsImageCreate(args))
         return CliImageCommands::RunCreateImageJob(app, args);
     TCliCreateOptions create(app, QStringLiteral("files"));
-    QStringList sources;
-    TBackupSettings backup;
-    TFilterType filter = ftNoFilters;
-    QString extensions;
-    const auto count = [](const QString& text, qint32& value) {
-        bool ok = false;
-        value = text.toInt(&ok);
-        return ok && value >= 0;
-    };
+    TCliFilesOptions files(false);
     const auto filesOption = [&](const QStringList& list, qsizetype& i, QString& problem) {
-        const QString& arg = list.at(i);
-        if (arg == QLatin1String("--remove-before")) {
-            backup.RemoveOldBackupsBeforeStartingNewBackup = true;
-            return true;
-        }
-        if (arg == QLatin1String("--source")) {
-            if (i + 1 >= list.size() || list.at(i + 1).startsWith(QLatin1String("--")))
-                problem = QStringLiteral("--source needs a path");
-            while (problem.isEmpty() && i + 1 < list.size() &&
-                   !list.at(i + 1).startsWith(QLatin1String("--"))) {
-                QString entry;
-                if (sourceEntry(list.at(++i), entry, problem))
-                    sources.append(entry);
-            }
-            return true;
-        }
-        if (i + 1 >= list.size())
-            return false;
-        if (arg == QLatin1String("--type")) {
-            const QString type = list.at(++i);
-            if (type == QLatin1String("mirror"))
-                backup.BackupType = btSync;
-            else if (type == QLatin1String("full"))
-                backup.BackupType = btFull;
-            else if (type == QLatin1String("incremental"))
-                backup.BackupType = btInc;
-            else
-                problem = QStringLiteral("--type is mirror, full or incremental");
-        } else if (arg == QLatin1String("--full-every")) {
-            if (!count(list.at(++i), backup.PerformFullBackup_EveryCopies))
-                problem = QStringLiteral("--full-every takes a number of 0 or more");
-        } else if (arg == QLatin1String("--keep-full")) {
-            if (!count(list.at(++i), backup.NumberFullCopiesToKeep))
-                problem = QStringLiteral("--keep-full takes a number of 0 or more");
-        } else if (arg == QLatin1String("--include") || arg == QLatin1String("--exclude")) {
-            if (filter != ftNoFilters)
-                problem = QStringLiteral("give either --include or --exclude, once");
-            filter = arg == QLatin1String("--include") ? ftIncludeOnly : ftExclude;
-            extensions = normalizedExtensions(list.at(++i));
-            if (problem.isEmpty() && extensions.isEmpty())
-                problem = arg + QStringLiteral(" needs extensions such as \"txt;doc\"");
-        } else {
-            return false;
-        }
-        return true;
+        return files.take(list, i, problem);
     };
     if (!create.parse(args, filesOption) ||
-        !create.validate(!sources.isEmpty(),
+        !create.validate(files.sourcesGiven(),
                          QStringLiteral("a job name, at least one --source and --dest are required")))
         return CliApp::kUsage;
 
     auto job = std::make_unique<TJob_FilesAndFolders>(create.name());
-    job->Settings.Sources.List = sources;
-    job->Settings.Sources.FilterType = filter;
-    job->Settings.Sources.Extensions = extensions;
-    job->Settings.Backup = backup;
-    job->NewSubfolderIsCreatedForEachBackup = backup.BackupType != btSync;
+    QString problem;
+    if (!files.apply(*job, problem) || !CheckSourcesOf(app, *job, problem))
+        return create.usage(problem);
     return create.add(std::move(job), QStringLiteral("Job \"%1\" is created.").arg(create.name()));
 }
 

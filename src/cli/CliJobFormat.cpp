@@ -3,6 +3,7 @@
 #include "jobs/JobStatusText.h"
 #include "jobs/uJob_DriveImage.h"
 #include "jobs/uJob_FilesAndFolders.h"
+#include "scheduler/Schedule.h"
 
 #include <QJsonArray>
 
@@ -27,6 +28,16 @@ QString labelForKey(const QString& key)
     return label;
 }
 
+// The next scheduled start, as the job list's tooltip tells it: empty without a schedule or without a
+// start in the time the schedule looks ahead.
+QString nextStartText(const TSchedulingSettings& schedule)
+{
+    if (schedule.SchedulingType == stDisabled)
+        return {};
+    const std::optional<TScheduleMoment> next = NextScheduledStart(schedule, TScheduleMoment::current());
+    return next ? dateTimeText(next->toDateTime()) : QString();
+}
+
 QJsonObject scheduleJson(const TSchedulingSettings& schedule)
 {
     static const char* kTypes[] = {"disabled", "days_of_week", "days_of_month"};
@@ -49,6 +60,7 @@ QJsonObject scheduleJson(const TSchedulingSettings& schedule)
         {"last_modified", dateTimeText(schedule.LastModificationDateTime)},
         {"run_missed_start", schedule.RunJobAsSoonAsPossibleAfterAScheduledStartIsMissed},
         {"shutdown_at_end", schedule.ShutdownPCInTheEnd},
+        {"next_start", nextStartText(schedule)},
     };
 }
 
@@ -101,6 +113,7 @@ QJsonObject JobSummaryJson(const TJob& job)
         {"kind", JobKindName(job)},
         {"destination", job.DestinationPath},
         {"schedule", ScheduleSummary(job.SchedulingSettings)},
+        {"next_start", nextStartText(job.SchedulingSettings)},
         {"status", JobStatusText(job.JobStatus.load())},
         {"last_result", LastResultText(job)},
     };

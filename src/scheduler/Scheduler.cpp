@@ -65,6 +65,7 @@ void TScheduler::TimerSchedulerTimer()
 
 void TScheduler::runTick()
 {
+    fileWatch.TakeChangedSettings(jobs);
     const TScheduleMoment now = TScheduleMoment::current();
     TTickCounts tick;
     bool scheduledSoon = false;

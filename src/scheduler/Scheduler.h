@@ -3,6 +3,7 @@
 // hands drive image jobs to an elevated instance, flushes the events feed, refreshes the window,
 // arms the end-of-run shutdown and keeps the computer awake while work runs or is near.
 #include "events/EventsLog.h"
+#include "scheduler/JobFileWatch.h"
 
 #include <QList>
 #include <QStringList>
@@ -98,4 +99,6 @@ private:
     TTickCounts counts;
     // List positions of the waiting jobs of the current tick, in list order.
     QList<int> dueJobs;
+    // Job files changed by another process are taken in before each tick looks at the schedules.
+    TJobFileWatch fileWatch;
 };

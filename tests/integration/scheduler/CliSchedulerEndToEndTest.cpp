@@ -1,10 +1,12 @@
 // `zorvanbackup-cli scheduler` as a user runs it: a real files-and-folders job due a few seconds ahead
 // starts once, finishes, is not started again for the same time (not even by a new scheduler process,
 // with missed starts allowed), and a second scheduler of the same user is refused.
+#include "cli/CliApp.h"
 #include "jobs/JobCatalogue.h"
 #include "jobs/uJob_FilesAndFolders.h"
 #include "platform/StandardFolders.h"
 #include "scheduler/Timetable.h"
+#include "support/CliRunner.h"
 #include "support/TestEnvironment.h"
 
 #include <gtest/gtest.h>
@@ -15,6 +17,7 @@
 #include <QThread>
 
 #include <csignal>
+#include <set>
 
 namespace {
 
@@ -41,11 +44,11 @@ public:
         }
     }
 
-    // Reads output until it contains `text` or the time is up.
-    bool waitFor(const QString& text, int msecs)
+    // Reads output until it contains `text` (`times` times) or the time is up.
+    bool waitFor(const QString& text, int msecs, qsizetype times = 1)
     {
         QDeadlineTimer deadline(msecs);
-        while (!output.contains(text)) {
+        while (output.count(text) < times) {
             if (deadline.hasExpired() || process.state() == QProcess::NotRunning)
                 return false;
             process.waitForReadyRead(100);
@@ -138,6 +141,67 @@ TEST(CliSchedulerEndToEndTest, DueJobRunsOnceAndIsNotStartedAgainForTheSameTime)
     restarted.readFor(2500);
     EXPECT_EQ(restarted.stop(), 0);
     EXPECT_FALSE(restarted.output.contains("Starting the")) << qPrintable(restarted.output);
+}
+
+// The week days (as --days-of-week takes them) of every given moment: near midnight the start times
+// fall on the next day too.
+QString weekDaysOf(std::initializer_list<QDateTime> moments)
+{
+    static const char* const kNames[] = {"mon", "tue", "wed", "thu", "fri", "sat", "sun"};
+    std::set<int> days;
+    for (const QDateTime& moment : moments)
+        days.insert(moment.date().dayOfWeek());
+    QStringList names;
+    for (const int day : days)
+        names.append(kNames[day - 1]);
+    return names.join(',');
+}
+
+TEST(CliSchedulerEndToEndTest, ScheduleGivenOnTheCommandLineRunsAndAnEditWhileSchedulingStopsIt)
+{
+#if defined(__SANITIZE_THREAD__)
+    GTEST_SKIP() << "the program's D-Bus thread lives in Qt code that ThreadSanitizer cannot see into";
+#endif
+    QDir(StandardFolders::applicationDataFolder()).removeRecursively();
+    QDir().mkpath(StandardFolders::applicationDataFolder());
+    const QString source = TestEnvironment::makeFolder("scheduled-source");
+    const QString destination = TestEnvironment::makeFolder("scheduled-destination");
+    TestEnvironment::writeFile(source + "/report.txt", "quarterly figures\n");
+
+    // A start a few seconds ahead, and a later one that the edit has to cancel.
+    const QDateTime first = QDateTime::currentDateTime().addSecs(5);
+    const QDateTime later = first.addSecs(40);
+    const CliRun created =
+        RunCli({"create", "Nightly", "--source", source, "--dest", destination, "--type", "mirror",
+                "--days-of-week", weekDaysOf({first, later}), "--at", FormatTimetableTime(first.time()),
+                "--at", FormatTimetableTime(later.time())});
+    ASSERT_EQ(created.code, CliApp::kOk) << qPrintable(created.err);
+
+    TSchedulerProcess scheduler;
+    ASSERT_TRUE(scheduler.waitFor("Scheduling 1 backup job(s).", 10000)) << qPrintable(scheduler.output);
+    ASSERT_TRUE(scheduler.waitFor("Starting the \"Nightly\" backup.", 30000)) << qPrintable(scheduler.output);
+    EXPECT_GE(QDateTime::currentDateTime(), first.addMSecs(-1000)) << "not before its time";
+    ASSERT_TRUE(scheduler.waitFor("Backup job \"Nightly\" is finished.", 30000))
+        << qPrintable(scheduler.output);
+    EXPECT_EQ(TestEnvironment::readFile(findFile(destination, "report.txt")), "quarterly figures\n");
+
+    const CliRun unscheduled = RunCli({"edit", "Nightly", "--no-schedule"});
+    ASSERT_EQ(unscheduled.code, CliApp::kOk) << qPrintable(unscheduled.err);
+    ASSERT_LT(QDateTime::currentDateTime(), later.addSecs(-2))
+        << "the first run took so long that the later start came before the edit";
+    // Past the later start, with missed starts allowed: no second run.
+    scheduler.readFor(int(QDateTime::currentDateTime().msecsTo(later)) + 6000);
+    EXPECT_EQ(scheduler.output.count("Starting the \"Nightly\" backup."), 1) << qPrintable(scheduler.output);
+
+    // Scheduled again for a few seconds ahead: the running scheduler takes that in as well.
+    const QDateTime again = QDateTime::currentDateTime().addSecs(4);
+    const CliRun rescheduled = RunCli({"edit", "Nightly", "--days-of-week", weekDaysOf({again}), "--at",
+                                       FormatTimetableTime(again.time())});
+    ASSERT_EQ(rescheduled.code, CliApp::kOk) << qPrintable(rescheduled.err);
+    ASSERT_TRUE(scheduler.waitFor("Backup job \"Nightly\" is finished.", 40000, 2))
+        << qPrintable(scheduler.output);
+    EXPECT_EQ(scheduler.output.count("Starting the \"Nightly\" backup."), 2) << qPrintable(scheduler.output);
+    EXPECT_EQ(scheduler.stop(), 0) << qPrintable(scheduler.output);
 }
 
 TEST(CliSchedulerEndToEndTest, StopsCleanlyOnInterruptWithNothingToDo)
