@@ -211,6 +211,6 @@ void CliApp::printHelp()
         << TCliScheduleOptions::help()
         << "\n"
            "Jobs are read from the program's data folder ($XDG_DATA_HOME/Zorvan Backup).\n"
-           "Exit codes: 0 done, 1 finished with warnings, 2 finished with errors, 3 cancelled or not\n"
-           "connected, 64 wrong usage or unknown job.\n";
+           "Exit codes: 0 done, 1 finished with warnings, 2 finished with errors, 3 cancelled, not\n"
+           "connected or the job is running, 64 wrong usage or unknown job.\n";
 }

@@ -70,10 +70,10 @@ TEST_F(CliBackupTest, CreateStoresTheJobAsTheProgramDoes)
 {
     writeFile(root + "/password", "s3cret\n");
     const CliRun created =
-        RunCli({"create",    "Docs",           "--source", root + "/src/Docs", root + "/src/single.txt",
-                "--source",  root + "/gone/*", "--dest",   "//nas/backups",    "--type",
-                "full",      "--keep-full",    "3",        "--remove-before",  "--include",
-                ".TXT; doc", "--user",         "ann",      "--password-file",  root + "/password"});
+        RunCli({"create",   "Docs",           "--source", root + "/src/Docs", root + "/src/single.txt",
+                "--source", root + "/gone/*", "--dest",   "//nas/backups",    "--type",
+                "full",     "--keep-full",    "3",        "--remove-before",  "--include",
+                "TXT; doc", "--user",         "ann",      "--password-file",  root + "/password"});
     ASSERT_EQ(created.code, CliApp::kOk) << created.err.toStdString();
     TJobCatalogue jobs;
     ASSERT_TRUE(jobs.LoadJobsListAndJobs());
