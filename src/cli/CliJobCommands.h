@@ -7,7 +7,7 @@ class CliApp;
 
 // create NAME [--kind files] --source PATH... --dest PATH [--type mirror|full|incremental] [--full-every N]
 //        [--keep-full N] [--remove-before] [--include EXT;...|--exclude EXT;...]
-//        [--user U --password-file FILE]
+//        [--user U --password-file FILE] [schedule options (CliScheduleOptions.h)]
 // or, with "--kind image", a drive image job (CliImageCommands.h).
 int RunCreateCommand(CliApp& app, const QStringList& args);
 // backup NAME: one backup in the foreground; Ctrl-C cancels it as the Cancel command does.
