@@ -7,6 +7,8 @@
 #include <QSet>
 #include <QStorageInfo>
 
+#include <optional>
+
 #include <sys/stat.h>
 
 namespace {
@@ -41,24 +43,37 @@ QString labelFromUdevLinks(const QString& device)
     return QString();
 }
 
-// Without udev (containers, minimal systems) blkid reads the label from the device or its cache.
-QString labelFromBlkid(const QString& device)
+// Runs blkid for the label; nullopt when it failed (it cannot read the device, or it hung).
+std::optional<QString> runBlkidForLabel(const QStringList& options, const QString& device)
 {
     TChildProcess blkid;
-    if (blkid.start(QStringLiteral("blkid"), {QStringLiteral("-o"), QStringLiteral("value"),
-                                              QStringLiteral("-s"), QStringLiteral("LABEL"), device}) != 0)
-        return QString();
+    if (blkid.start(QStringLiteral("blkid"),
+                    options + QStringList{QStringLiteral("-o"), QStringLiteral("value"), QStringLiteral("-s"),
+                                          QStringLiteral("LABEL"), device}) != 0)
+        return std::nullopt;
     QByteArray output;
     for (int waited = 0; !blkid.waitForFinished(50) && waited < 2000; waited += 50)
         if (blkid.bytesAvailable() > 0)
             output += blkid.read(blkid.bytesAvailable());
     if (!blkid.hasFinished()) {
         blkid.terminate();
-        return QString();
+        return std::nullopt;
     }
     for (QByteArray piece = blkid.read(4096); !piece.isEmpty(); piece = blkid.read(4096))
         output += piece;
-    return blkid.exitedNormally() && blkid.exitCode() == 0 ? QString::fromUtf8(output).trimmed() : QString();
+    if (!blkid.exitedNormally() || blkid.exitCode() != 0)
+        return std::nullopt;
+    return QString::fromUtf8(output).trimmed();
+}
+
+// Without udev (containers, minimal systems) blkid reads the label. Probing the device itself comes
+// first: blkid's cache can still hold the label of a file system that was on the device a moment ago
+// (a loop device set up again). The cache answers only when the device cannot be read.
+QString labelFromBlkid(const QString& device)
+{
+    if (const std::optional<QString> probed = runBlkidForLabel({QStringLiteral("-p")}, device))
+        return *probed;
+    return runBlkidForLabel({}, device).value_or(QString());
 }
 
 bool isBlockDevice(const QString& path, dev_t& device)
