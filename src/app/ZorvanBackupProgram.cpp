@@ -3,12 +3,14 @@
 #include "app/core/AppStartup.h"
 #include "app/core/RunEndWatcher.h"
 #include "app/DriveImageRestoreCommand.h"
+#include "app/FilesRestoreCommand.h"
 #include "app/JobCommands.h"
 #include "app/OptionsCommand.h"
 #include "app/TrayIcon.h"
 #include "base/AppState.h"
 #include "i18n/Translate.h"
 #include "jobs/uJob_DriveImage.h"
+#include "jobs/uJob_FilesAndFolders.h"
 #include "options/uOptions.h"
 #include "platform/StopSignals.h"
 #include "ui/dialogs/MessageDialog.h"
@@ -94,6 +96,7 @@ void TZorvanBackupProgram::createWindows()
     frmWizard_DriveImageBackup = std::make_unique<TfrmWizard_DriveImageBackup>(
         *frmAddTime, frmMainOstrinBackup.get(), frmPassword.get());
     frmNewBackupJob = std::make_unique<TfrmNewBackupJob>(frmMainOstrinBackup.get());
+    FilesRestore = std::make_unique<TFilesRestoreCommand>(frmMainOstrinBackup.get());
 
     TJobCommandWindows windows;
     windows.Main = frmMainOstrinBackup.get();
@@ -142,9 +145,8 @@ void TZorvanBackupProgram::restoreJob(TJob& job)
 {
     if (auto* imageJob = dynamic_cast<TJob_DriveImage*>(&job))
         DriveImageRestore->Execute(*imageJob);
-    else
-        ShowMessageDialog(Translate(QStringLiteral("This command is not available yet.")), mtInformation,
-                          mbOK);
+    else if (auto* filesJob = dynamic_cast<TJob_FilesAndFolders*>(&job))
+        FilesRestore->Execute(*filesJob);
 }
 
 void TZorvanBackupProgram::importJobFile(const QString& path)

@@ -17,6 +17,7 @@
 #include <memory>
 
 class TDriveImageRestoreCommand;
+class TFilesRestoreCommand;
 class TJobCommands;
 class TOptionsCommand;
 class TRunEndWatcher;
@@ -66,6 +67,7 @@ public:
     TJobCommands& jobCommands() { return *JobCommands; }
     TOptionsCommand& optionsCommand() { return *OptionsCommand; }
     TDriveImageRestoreCommand& driveImageRestore() { return *DriveImageRestore; }
+    TFilesRestoreCommand& filesRestore() { return *FilesRestore; }
     TTrayIcon& tray() { return *Tray; }
     THandOverServer& handOverServer() { return HandOver; }
 
@@ -107,6 +109,7 @@ private:
     std::unique_ptr<TJobCommands> JobCommands;
     std::unique_ptr<TOptionsCommand> OptionsCommand;
     std::unique_ptr<TDriveImageRestoreCommand> DriveImageRestore;
+    std::unique_ptr<TFilesRestoreCommand> FilesRestore;
 
     std::unique_ptr<TTrayIcon> Tray;
     THandOverServer HandOver;

@@ -4,6 +4,7 @@
 #include "cli/CliEditCommand.h"
 #include "cli/CliJobCommands.h"
 #include "cli/CliJobFormat.h"
+#include "cli/CliListCommand.h"
 #include "cli/CliRenameCommand.h"
 #include "cli/CliRestoreCommands.h"
 #include "cli/CliScheduleOptions.h"
@@ -49,6 +50,8 @@ int CliApp::run(const QStringList& arguments)
         code = RunPointsCommand(*this, args);
     } else if (command == "restore") {
         code = RunRestoreCommand(*this, args);
+    } else if (command == "ls") {
+        code = RunListPointCommand(*this, args);
     } else if (command == "import") {
         code = RunImportCommand(*this, args);
     } else if (command == "scheduler") {
@@ -201,9 +204,13 @@ void CliApp::printHelp()
            "  show NAME [--json]    all settings of one job\n"
         << JobCommandsHelp() << EditCommandHelp()
         << "  points NAME           the restore points of a job, with the index --point takes\n"
-           "  restore NAME --to DIR [--point N|--latest]\n"
+           "  restore NAME --to DIR [--point N|--latest] [--only PATH]...\n"
            "                        restores the job's sources into DIR (made when missing): the latest\n"
-           "                        point unless --point is given; a mirror job takes no point\n"
+           "                        point unless --point is given; a mirror job takes no point; with\n"
+           "                        --only, just those files and folders (paths as 'ls' shows them)\n"
+           "  ls NAME [--point N] [PATH]\n"
+           "                        the files and folders of a restore point below PATH, with sizes and\n"
+           "                        times\n"
            "  import FILE.kxj       adds the job kept beside its backups, with its schedule disabled\n"
         << SchedulerCommandHelp()
         << "  --help                this text\n"

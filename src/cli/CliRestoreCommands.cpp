@@ -2,6 +2,7 @@
 
 #include "base/Placeholders.h"
 #include "cli/CliApp.h"
+#include "cli/CliListCommand.h"
 #include "engine/RestorePoints.h"
 #include "jobs/JobCatalogue.h"
 #include "jobs/uJob_FilesAndFolders.h"
@@ -29,8 +30,9 @@ struct TPointChoice
 class TCliRestoreInteraction final : public TRestoreInteraction
 {
 public:
-    TCliRestoreInteraction(CliApp& app, const QString& folder, TPointChoice choice)
-        : app(app), folder(folder), choice(choice)
+    TCliRestoreInteraction(CliApp& app, TJob_FilesAndFolders& job, const QString& folder, TPointChoice choice,
+                           const QStringList& only)
+        : app(app), job(job), folder(folder), choice(choice), only(only)
     {
     }
 
@@ -65,13 +67,28 @@ public:
         failed = true;
     }
 
+    bool ChooseItems(const QStringList& points, qint32 index, QStringList& items) override
+    {
+        items = only;
+        if (only.isEmpty())
+            return true;
+        if (!CheckRestoreItems(app, job, points, index, only)) {
+            wrongItem = true;
+            return false;
+        }
+        return true;
+    }
+
     bool failed = false;     // an error ended the preparation
     bool wrongPoint = false; // the asked point does not exist
+    bool wrongItem = false;  // an item to restore is not in the backup
 
 private:
     CliApp& app;
+    TJob_FilesAndFolders& job;
     QString folder;
     TPointChoice choice;
+    QStringList only;
 };
 
 TJob_FilesAndFolders* filesJob(CliApp& app, const QString& command, const QString& name, int& code)
@@ -165,6 +182,7 @@ int RunRestoreCommand(CliApp& app, const QStringList& args)
     QString folder;
     TPointChoice choice;
     bool pointGiven = false;
+    QStringList only;
     for (qsizetype i = 0; i < args.size(); ++i) {
         const QString& arg = args.at(i);
         if (arg == "--to" && i + 1 < args.size() && folder.isEmpty()) {
@@ -176,6 +194,8 @@ int RunRestoreCommand(CliApp& app, const QStringList& args)
                 return app.usageError(QStringLiteral("restore: --point takes a number from 'points'"));
             choice.latest = false;
             pointGiven = true;
+        } else if (arg == "--only" && i + 1 < args.size()) {
+            only.append(args.at(++i));
         } else if (arg == "--latest" && !pointGiven) {
             pointGiven = true;
         } else if (name.isEmpty() && !arg.startsWith("--")) {
@@ -203,7 +223,7 @@ int RunRestoreCommand(CliApp& app, const QStringList& args)
     std::unique_ptr<TStopSignals> stop;
     if (QCoreApplication::instance())
         stop = std::make_unique<TStopSignals>();
-    TCliRestoreInteraction ui(app, folder, choice);
+    TCliRestoreInteraction ui(app, *job, folder, choice, only);
     if (!job->Restore(ui))
         return app.jobIsRunning(*job);
     qsizetype printed = 0;
@@ -221,7 +241,7 @@ int RunRestoreCommand(CliApp& app, const QStringList& args)
     }
     printLogFrom(app, *job, printed);
     app.printEvents();
-    if (ui.wrongPoint)
+    if (ui.wrongPoint || ui.wrongItem)
         return CliApp::kUsage;
     if (ui.failed)
         return CliApp::kCancelled;

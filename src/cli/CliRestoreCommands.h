@@ -7,7 +7,8 @@ class CliApp;
 
 // points NAME: the restore point labels with their index, oldest first.
 int RunPointsCommand(CliApp& app, const QStringList& args);
-// restore NAME --to DIR [--point N|--latest]: a restore in the foreground; Ctrl-C cancels it.
+// restore NAME --to DIR [--point N|--latest] [--only PATH]...: a restore in the foreground, of the
+// chosen files and folders only when --only is given; Ctrl-C cancels it.
 int RunRestoreCommand(CliApp& app, const QStringList& args);
 // import FILE.kxj: the job joins the catalogue with its schedule disabled.
 int RunImportCommand(CliApp& app, const QStringList& args);

@@ -29,6 +29,7 @@ public:
     QString outputPath;
     qint32 listIndex = -1;
     QString zipPassword;
+    QStringList items;
 
 private:
     QString T(const char* text) const { return job.Translate(QString::fromUtf8(text)); }
@@ -55,7 +56,8 @@ bool TRestorePreparation::prepare()
     job.LastJobResult.WarningsCount = 0;
     job.LastJobResult.Log.clear();
 
-    TRestorePointList read = ReadRestorePointList(job);
+    TRestorePointList read;
+    ui.WhileLoading([&] { read = ReadRestorePointList(job); });
     ui.CloseLoading();
     switch (read.Status) {
     case TRestorePointList::rsNotConnected:
@@ -94,6 +96,10 @@ bool TRestorePreparation::prepare()
         listIndex = -1;
         if (job.Settings.Backup.BackupType != btSync)
             ChooseRestorePoint(job, ui, points, listIndex, zipPassword);
+        if (job.JobStatus.load() != jsCancelling && !ui.ChooseItems(points, listIndex, items))
+            job.JobStatus = jsCancelling;
+        for (const QString& item : std::as_const(items))
+            LogLine(job, T("Chosen item:") + ' ' + item);
     }
     points.clear();
     if (job.JobStatus.load() == jsCancelling) {
@@ -122,9 +128,10 @@ bool TJob_FilesAndFolders::Restore(TRestoreInteraction& ui)
     TRestorePreparation preparation(*this, ui);
     if (!preparation.prepare())
         return true;
-    std::thread([this, lock = std::move(lock), output = preparation.outputPath,
-                 index = preparation.listIndex]() mutable {
+    std::thread([this, lock = std::move(lock), output = preparation.outputPath, index = preparation.listIndex,
+                 items = preparation.items]() mutable {
         TRestoreRun run(*this, output, index, TLocalFileSystem::instance());
+        run.setSelection(TRestoreSelection(items));
         run.setBeforeIdle([&lock] { lock.reset(); });
         run.Run();
     }).detach();

@@ -118,16 +118,17 @@ bool TRestoreRun::RestoreBackupFolder(const QString& folder)
     bool ok = true;
     try {
         job.WaitWhilePaused();
-        TFolderLists lists;
+        TPointCatalogs lists;
         MakePathForAskingUser(JobTempFolder(job));
         LogLine(job, T("Restoring the directory:") + ' ' + folder);
         if (job.Settings.Backup.BackupType != btSync) {
-            if (!fetchCatalogs(folder, lists))
+            if (!FetchPointCatalogs(job, folder, lists))
                 job.JobStatus = jsCancelling;
         } else {
             lists.Files = bookkeeping.PreviousLocalFilesList;
             lists.Folders = bookkeeping.PreviousLocalDirsList;
         }
+        keepChosen(lists);
         // What the point recorded as gone goes first, so that a path that changed between a file and a
         // folder is free again when the point's own folders and files arrive.
         if (!isCancelling())
@@ -146,29 +147,23 @@ bool TRestoreRun::RestoreBackupFolder(const QString& folder)
     return ok;
 }
 
-bool TRestoreRun::fetchCatalogs(const QString& folder, TFolderLists& lists)
+void TRestoreRun::keepChosen(TPointCatalogs& lists) const
 {
-    const QString temp = JobTempFolder(job);
-    const struct
-    {
-        const char* name;
-        QStringList& list;
-    } catalogs[] = {{"_rf.obl", lists.Files},
-                    {"_rd.obl", lists.Folders},
-                    {"_rrd.obl", lists.RemovedFolders},
-                    {"_rrf.obl", lists.RemovedFiles}};
-    for (const auto& catalog : catalogs) {
-        const QString name = QLatin1String(catalog.name);
-        const QString local = JoinPath(temp, name);
-        if (job.FileOperation(atCopyFromRemoteToLocalFile, local, JoinPath(folder, name), 0, true) !=
-            orSuccess)
-            return false;
-        if (!ReadCatalogFile(local, catalog.list)) {
-            LogError(job, T("Unable to read the file:") + ' ' + local);
-            return false;
-        }
-    }
-    return true;
+    if (selection.isEverything())
+        return;
+    const auto keep = [](QStringList& list, const auto& wanted) {
+        list.removeIf([&](const QString& entry) {
+            const QString clean = CleanCatalogEntry(entry);
+            return clean.isNull() || !wanted(clean);
+        });
+    };
+    const auto covered = [this](const QString& clean) { return selection.covers(clean); };
+    keep(lists.Files, covered);
+    keep(lists.RemovedFiles, covered);
+    keep(lists.RemovedFolders, covered);
+    // The folders above a chosen item are made too, so that it has a place to land.
+    keep(lists.Folders,
+         [this](const QString& clean) { return selection.covers(clean) || selection.leadsTo(clean); });
 }
 
 std::optional<QString> TRestoreRun::checkedEntry(const QString& entry, bool mayBeTheFolderItself)

@@ -2,6 +2,8 @@
 // One restore run of a files-and-folders job: the restore points of the chain (or the mirror) applied
 // one after the other to the output folder, then the closing messages, the log file and the job file.
 // It runs on the job's worker thread and reports only through the job's fields and the events log.
+#include "engine/PointContents.h"
+#include "engine/PointContentsReading.h"
 #include "engine/RestoreOutputFolder.h"
 #include "jobs/uJob_FilesAndFolders.h"
 #include "operations/RunLifecycle.h"
@@ -25,6 +27,8 @@ public:
 
     // The whole run (RestoreInThread); ends with the job idle.
     void Run();
+    // Limits the run to chosen files and folders (the default restores everything).
+    void setSelection(TRestoreSelection chosen) { selection = std::move(chosen); }
     // Called right before the job goes idle (the front end releases the job's run lock there).
     void setBeforeIdle(std::function<void()> hook) { beforeIdle = std::move(hook); }
 
@@ -33,18 +37,10 @@ public:
     bool RestoreBackupFolder(const QString& folder);
 
 private:
-    // The lists one folder is applied from.
-    struct TFolderLists
-    {
-        QStringList Files;
-        QStringList Folders;
-        QStringList RemovedFiles;
-        QStringList RemovedFolders;
-    };
-
     void runConnected();
     void restoreChain();
-    bool fetchCatalogs(const QString& folder, TFolderLists& lists);
+    // Leaves out of the lists what the selection does not cover.
+    void keepChosen(TPointCatalogs& lists) const;
     void removeFiles(const QStringList& entries);
     void removeFolders(const QStringList& entries);
     void createFolders(const QStringList& entries);
@@ -68,5 +64,6 @@ private:
     qint32 listIndex;
     QString backupRoot;
     TRemoteBookkeeping bookkeeping;
+    TRestoreSelection selection;
     std::function<void()> beforeIdle;
 };

@@ -150,12 +150,25 @@ public:
     // The restore point window in its loading state while the storage is read, and its closing.
     virtual void ShowLoading() = 0;
     virtual void CloseLoading() = 0;
+    // Runs `read` (the reading of the storage, between ShowLoading and CloseLoading). A window runs it
+    // on a helper thread and keeps painting meanwhile; the default runs it right here.
+    virtual void WhileLoading(const std::function<void()>& read) { read(); }
     // The user picks one of the labels (oldest first); false on Cancel or when the window is closed.
     virtual bool ChooseRestorePoint(const QStringList& labels, qint32& index) = 0;
     // The password of a restore point kept in ZIP archives; empty when the prompt is cancelled.
     virtual QString QueryZipPassword(const QString& caption, const QString& prompt) = 0;
     // An error message (error kind, OK button).
     virtual void ShowError(const QString& message) = 0;
+    // After the point is chosen (at once for a mirror): the files and folders to restore, as relative
+    // paths of the backup; a folder stands for everything below it, and no items for everything.
+    // `points` is MainBackupList without its marker. False cancels the restore.
+    virtual bool ChooseItems(const QStringList& points, qint32 index, QStringList& items)
+    {
+        Q_UNUSED(points);
+        Q_UNUSED(index);
+        items.clear();
+        return true;
+    }
 };
 
 // A backup job: what both kinds hold, and the operations each kind carries out in its own way.
