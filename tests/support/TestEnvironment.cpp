@@ -2,6 +2,7 @@
 #include "support/MissingFacility.h"
 
 #include <QDir>
+#include <QDirIterator>
 #include <QFile>
 #include <QFileInfo>
 #include <QTemporaryDir>
@@ -80,6 +81,22 @@ QByteArray readFile(const QString& path)
     if (!file.open(QIODevice::ReadOnly))
         return {};
     return file.readAll();
+}
+
+QMap<QString, QByteArray> treeContents(const QString& folder)
+{
+    QMap<QString, QByteArray> tree;
+    QDirIterator it(folder, QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden,
+                    QDirIterator::Subdirectories);
+    while (it.hasNext()) {
+        const QString path = it.next();
+        const QString relative = path.mid(folder.size() + 1);
+        if (it.fileInfo().isDir())
+            tree[relative + '/'] = QByteArray();
+        else
+            tree[relative] = readFile(path);
+    }
+    return tree;
 }
 
 bool waitFor(const std::function<bool()>& condition, int timeoutMs)

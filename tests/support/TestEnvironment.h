@@ -1,5 +1,6 @@
 #pragma once
 #include <QByteArray>
+#include <QMap>
 #include <QString>
 
 #include <functional>
@@ -16,6 +17,8 @@ QString makeFolder(const QString& hint);
 // Writes `content` to `path`, creating parent folders.
 void writeFile(const QString& path, const QByteArray& content);
 QByteArray readFile(const QString& path);
+// Everything below `folder`: relative path -> content, folders with a trailing "/" and no content.
+QMap<QString, QByteArray> treeContents(const QString& folder);
 // Polls `condition` every 10 ms until it holds or `timeoutMs` passed; returns its last value.
 bool waitFor(const std::function<bool()>& condition, int timeoutMs = 30000);
 } // namespace TestEnvironment

@@ -33,7 +33,7 @@ public:
 
     const TPointContents& contents() const { return points; }
 
-signals:
+Q_SIGNALS:
     void checksChanged();
 
 private:

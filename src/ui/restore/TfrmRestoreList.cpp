@@ -87,10 +87,8 @@ void TfrmRestoreList::FormShow()
     ListBox1Click();
     Panel2->setText(Translate(QStringLiteral("Loading the list of backups...")));
     setWindowTitle(' ' + Translate(QStringLiteral("Restore")));
-    Label1->setText(mirror
-                        ? Translate(QStringLiteral("The backup is a mirror of the sources. What do you want "
-                                                   "to restore?"))
-                        : Translate(QStringLiteral("Please choose a restore point:")));
+    Label1->setText(mirror ? Translate(QStringLiteral("The backup is a mirror. What do you want to restore?"))
+                           : Translate(QStringLiteral("Please choose a restore point:")));
     rbRestoreEverything->setText(Translate(QStringLiteral("Restore everything")));
     rbChooseItems->setText(Translate(QStringLiteral("Choose items...")));
     Button1->setText(Translate(QStringLiteral("OK")));
@@ -167,6 +165,8 @@ bool TfrmRestoreList::runChoosing(bool forMirror, bool& chooseItems)
     mirror = forMirror;
     FormClose();
     rbRestoreEverything->setChecked(true);
+    // Without the list a mirror needs only the heading, the choice and the buttons.
+    resize(417, mirror ? 35 + 30 + 38 : 235);
     setModal(true);
     exec();
     chooseItems = rbChooseItems->isChecked();

@@ -26,10 +26,7 @@ using State = QMap<QString, QByteArray>;
 
 State stateOf(const QString& folder)
 {
-    State state;
-    for (const QString& entry : JobRunFixture::treeOf(folder))
-        state[entry] = entry.endsWith('/') ? QByteArray() : readFile(folder + '/' + entry);
-    return state;
+    return treeContents(folder);
 }
 
 // The part of `state` that the chosen items cover, with the folders above them.
@@ -146,7 +143,7 @@ TEST_P(ItemRestoreTest, AnItemOutsideTheBackupIsAClearErrorAndNothingIsRestored)
         EXPECT_EQ(run.code, CliApp::kUsage);
         EXPECT_TRUE(run.err.contains("\"" + outside + "\" is not in the backup at restore point 2"))
             << run.err.toStdString();
-        EXPECT_TRUE(treeOf(output).isEmpty());
+        EXPECT_TRUE(stateOf(output).isEmpty());
         EXPECT_TRUE(job->isIdle());
     }
 }

@@ -10,9 +10,9 @@
 #include "support/CliRunner.h"
 #include "support/gui/AppFixture.h"
 #include "support/gui/ModalSteps.h"
-#include "support/JobRunFixture.h"
 #include "support/TestEnvironment.h"
 #include "ui/dialogs/MessageDialog.h"
+#include "ui/mainwindow/TfrmMainOstrinBackup.h"
 #include "ui/restore/RestoreItemsModel.h"
 #include "ui/restore/TfrmRestoreItems.h"
 #include "ui/restore/TfrmRestoreList.h"
@@ -36,10 +36,7 @@ using State = QMap<QString, QByteArray>; // relative path -> content; folders en
 
 State stateOf(const QString& folder)
 {
-    State state;
-    for (const QString& entry : JobRunFixture::treeOf(folder))
-        state[entry] = entry.endsWith('/') ? QByteArray() : readFile(folder + '/' + entry);
-    return state;
+    return treeContents(folder);
 }
 
 class RestoreWindowTest : public AppFixture
@@ -168,7 +165,7 @@ TEST_F(RestoreWindowTest, CancelOrClosingThePointListEndsTheRestoreAsCancelled)
         restoreInto(output);
         EXPECT_TRUE(job().LastJobResult.Cancelled);
         EXPECT_TRUE(history().last().endsWith("Restore is cancelled.")) << history().join('\n').toStdString();
-        EXPECT_TRUE(JobRunFixture::treeOf(output).isEmpty());
+        EXPECT_TRUE(stateOf(output).isEmpty());
     }
     // The folder chooser cancelled: nothing at all happens.
     const qsizetype historyLines = history().size();
@@ -282,6 +279,34 @@ TEST_F(RestoreWindowTest, ChosenItemsOfAPointAreRestoredAndNothingElse)
             expected.insert(it.key(), it.value());
     }
     EXPECT_EQ(stateOf(output), expected);
+    EXPECT_FALSE(job().LastJobResult.Cancelled);
+}
+
+TEST_F(RestoreWindowTest, AMirrorOffersTheSameChoiceOfItems)
+{
+    createFilesJob("Inc", {}, "mirror");
+    write("one.txt", "1");
+    write("Sub/two.txt", "2");
+    write("Sub/three.txt", "3");
+    backup();
+    start();
+    const QString output = freshOutput();
+    bool listShown = true;
+    whenShown(QStringLiteral("frmRestoreList"), [&](QWidget& window) {
+        listShown = child<QListWidget>(window, "ListBox1")->isVisible();
+        EXPECT_TRUE(child<QPushButton>(window, "Button1")->isEnabled());
+        window.grab().save("/tmp/restore16-shots/restore-mirror.png");
+        child<QRadioButton>(window, "rbChooseItems")->setChecked(true);
+        click(window, "Button1");
+    });
+    whenShown(QStringLiteral("frmRestoreItems"), [&](QWidget& window) {
+        TRestoreItemsModel& model = *static_cast<TfrmRestoreItems&>(window).model();
+        model.setChecked(model.contents().find("Inc/Sub/two.txt"), true);
+        click(window, "btOK");
+    });
+    restoreInto(output);
+    EXPECT_FALSE(listShown);
+    EXPECT_EQ(stateOf(output), State({{"Inc/", {}}, {"Inc/Sub/", {}}, {"Inc/Sub/two.txt", "2"}}));
     EXPECT_FALSE(job().LastJobResult.Cancelled);
 }
 
