@@ -1,7 +1,5 @@
 #include "engine/PointContents.h"
 
-#include <QCollator>
-
 #include <algorithm>
 
 namespace {
@@ -19,6 +17,44 @@ bool isClean(const QString& entry)
         start = end + 1;
     }
     return true;
+}
+
+// Names in the order people expect: letter case aside, and runs of digits by their value ("b9"
+// before "b10").
+int compareNames(QStringView a, QStringView b)
+{
+    qsizetype i = 0;
+    qsizetype j = 0;
+    while (i < a.size() && j < b.size()) {
+        if (a[i].isDigit() && b[j].isDigit()) {
+            const qsizetype si = i;
+            const qsizetype sj = j;
+            while (i < a.size() && a[i].isDigit())
+                ++i;
+            while (j < b.size() && b[j].isDigit())
+                ++j;
+            QStringView x = a.mid(si, i - si);
+            QStringView y = b.mid(sj, j - sj);
+            while (x.size() > 1 && x[0] == u'0')
+                x = x.mid(1);
+            while (y.size() > 1 && y[0] == u'0')
+                y = y.mid(1);
+            if (x.size() != y.size())
+                return x.size() < y.size() ? -1 : 1;
+            if (const int order = x.compare(y); order != 0)
+                return order;
+            continue;
+        }
+        const char32_t x = QChar::toCaseFolded(a[i].unicode());
+        const char32_t y = QChar::toCaseFolded(b[j].unicode());
+        if (x != y)
+            return x < y ? -1 : 1;
+        ++i;
+        ++j;
+    }
+    if (i < a.size() || j < b.size())
+        return i < a.size() ? 1 : -1;
+    return a.compare(b);
 }
 } // namespace
 
@@ -127,9 +163,6 @@ void TPointContents::apply(qint32 source, const QStringList& fileList, const QSt
 
 void TPointContents::finish()
 {
-    QCollator collator;
-    collator.setNumericMode(true);
-    collator.setCaseSensitivity(Qt::CaseInsensitive);
     sortedChildren.clear();
     files = folders = 0;
     for (size_t i = 0; i < nodes.size(); ++i) {
@@ -147,8 +180,7 @@ void TPointContents::finish()
         std::sort(sortedChildren.begin() + node.childrenBegin, sortedChildren.end(), [&](TId a, TId b) {
             if (nodes[size_t(a)].folder != nodes[size_t(b)].folder)
                 return nodes[size_t(a)].folder;
-            const int order = collator.compare(name(a), name(b));
-            return order != 0 ? order < 0 : name(a) < name(b);
+            return compareNames(name(a), name(b)) < 0;
         });
         for (qint32 r = 0; r < node.childrenCount; ++r)
             nodes[size_t(sortedChildren[size_t(node.childrenBegin + r)])].row = r;
