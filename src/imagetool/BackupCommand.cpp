@@ -4,11 +4,11 @@
 #include "imagetool/DurableFile.h"
 #include "imagetool/OperationLock.h"
 #include "imagetool/StopRequest.h"
-#include "platform/SystemVolumes.h"
 #include "imagetool/TargetFileSystem.h"
 #include "imagetool/ToolConsole.h"
 #include "imagetool/ToolResults.h"
 #include "imagetool/VolumeImager.h"
+#include "platform/SystemVolumes.h"
 
 #include <QDateTime>
 #include <QFileInfo>

@@ -1,9 +1,9 @@
 #include "imagetool/BackupStore.h"
 
 #include "imagetool/DurableFile.h"
-#include "platform/SystemVolumes.h"
 #include "platform/FileSystem.h"
 #include "platform/FileSystemLocal.h"
+#include "platform/SystemVolumes.h"
 #include "platform/uForceDeleteShell.h"
 
 #include <QRegularExpression>
