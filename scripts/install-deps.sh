@@ -3,7 +3,7 @@
 set -euo pipefail
 packages=(cmake ninja-build g++ clang pkg-config qt6-base-dev libqt6dbus6 libqt6svg6 xauth libgtest-dev libgmock-dev
           libbenchmark-dev libsmbclient-dev samba smbclient libzstd-dev libssl-dev zstd rsync time xvfb dbus-daemon
-          clang-format dosfstools exfatprogs exfat-fuse e2fsprogs mount util-linux)
+          clang-format dosfstools exfatprogs exfat-fuse e2fsprogs mount util-linux strace)
 missing=()
 for p in "${packages[@]}"; do
     status=$(dpkg-query -W -f='${Status}' "$p" 2>/dev/null || true)
