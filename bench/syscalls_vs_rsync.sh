@@ -79,7 +79,12 @@ if [[ $perf_files -gt 0 ]]; then
         --full-every 10 >/dev/null
     sync
     perf record -q -g -o "$work/perf.data" "$cli" backup perf-inc >/dev/null 2>&1 || true
+    top10() { # perf report options...
+        perf report -i "$work/perf.data" --no-children --sort dso,symbol --stdio -g none "$@" 2>/dev/null |
+            awk '!/^#/ && NF >= 4 { printf "  %8s  %-28s %s\n", $1, $2, $4 }' | head -10
+    }
     printf '\nTop 10 symbols by own samples, first full backup of %d files\n' "$((perf_files + 3))"
-    perf report -i "$work/perf.data" --no-children --sort dso,symbol --stdio -g none 2>/dev/null |
-        grep -v '^#' | grep -v '^$' | head -10
+    top10
+    printf 'Top 10 outside the kernel\n'
+    top10 --dsos "$(basename "$cli"),libc.so.6,libQt6Core.so.6,libstdc++.so.6"
 fi
