@@ -81,7 +81,7 @@ if [[ $perf_files -gt 0 ]]; then
     perf record -q -g -o "$work/perf.data" "$cli" backup perf-inc >/dev/null 2>&1 || true
     top10() { # perf report options...
         perf report -i "$work/perf.data" --no-children --sort dso,symbol --stdio -g none "$@" 2>/dev/null |
-            awk '!/^#/ && NF >= 4 { printf "  %8s  %-28s %s\n", $1, $2, $4 }' | head -10
+            awk '!/^#/ && NF >= 4 && n++ < 10 { printf "  %8s  %-28s %s\n", $1, $2, $4 }'
     }
     printf '\nTop 10 symbols by own samples, first full backup of %d files\n' "$((perf_files + 3))"
     top10
