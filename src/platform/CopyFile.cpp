@@ -161,6 +161,8 @@ int copyByChunks(TFileHandle& in, TFileHandle& out, qint64 total, const TCopyOpt
         const qint64 written = writeChunk(out, buffer.get(), n);
         if (written < 0)
             return int(-written);
+        if (options.checksum)
+            options.checksum->update(buffer.get(), size_t(n));
         if (dropPages)
             dropFromCache(in, out, transferred, n);
         transferred += n;
@@ -247,7 +249,7 @@ TCopyResult CopyFileWithProgress(TFileSystem& sourceFs, const QString& source, T
     qint64 transferred = 0;
     reportProgress(options, total, 0);
     int error = -1;
-    if (!options.unbuffered && in->descriptor() >= 0 && out->descriptor() >= 0)
+    if (!options.unbuffered && !options.checksum && in->descriptor() >= 0 && out->descriptor() >= 0)
         error = copyInKernel(in->descriptor(), out->descriptor(), total, options, transferred);
     if (error == -1 && !options.unbuffered && in->descriptor() >= 0 && total >= 2 * kCopyChunkSize) {
         // Large files where the target's file system has a faster way (a share: a second session).
@@ -256,7 +258,8 @@ TCopyResult CopyFileWithProgress(TFileSystem& sourceFs, const QString& source, T
             [&](qint64 done) {
                 transferred = done;
                 reportProgress(options, total, done);
-            });
+            },
+            options.checksum);
     }
     // From here on a failure is the target's, unless reading the source (or this side's memory) failed
     // or the copy was cancelled.

@@ -4,6 +4,7 @@
 // cancelled copy removes what it wrote; an existing target is replaced only by a complete copy (written
 // under a temporary name beside it, then renamed over it); the source's last-write time is set last (on
 // SMB, for a new file, possibly while the next calls run: see TFileSystem::setLastWriteTimeLater).
+#include "base/ContentChecksum.h"
 #include "platform/FileSystem.h"
 
 #include <atomic>
@@ -18,6 +19,9 @@ struct TCopyOptions
     std::function<void(qint64 total, qint64 transferred)> progress;
     // Called when the target exists and is about to be replaced (not for a new file).
     std::function<void()> beforeReplacing;
+    // When set, fed every byte written to the target, in order (the in-kernel copy, whose bytes never
+    // pass through here, is then left out). Complete only when the copy succeeded.
+    TContentChecksum* checksum = nullptr;
 };
 
 struct TCopyResult

@@ -9,6 +9,8 @@
 #include <functional>
 #include <memory>
 
+class TContentChecksum;
+
 struct TFileStat
 {
     bool isFolder = false;
@@ -123,12 +125,14 @@ public:
     // Copies the first `total` bytes of the local file `source` into `out`, a file this file system has
     // just created at `target`, faster than chunk by chunk through `out` where the backend can (a share:
     // a second session writes every other chunk). 0 or errno; -1 when it cannot, and the caller copies
-    // through `out` itself. `cancelled` is asked between chunks, `progress` told the bytes done.
+    // through `out` itself. `cancelled` is asked between chunks, `progress` told the bytes done;
+    // `checksum`, when set, is fed the bytes written in order.
     virtual int copyLargeFile(int source, qint64 total, TFileHandle& out, const QString& target,
                               qint64 chunkSize, const std::function<bool()>& cancelled,
-                              const std::function<void(qint64)>& progress)
+                              const std::function<void(qint64)>& progress, TContentChecksum* checksum)
     {
-        (void)source, (void)total, (void)out, (void)target, (void)chunkSize, (void)cancelled, (void)progress;
+        (void)source, (void)total, (void)out, (void)target, (void)chunkSize, (void)cancelled, (void)progress,
+            (void)checksum;
         return -1;
     }
 

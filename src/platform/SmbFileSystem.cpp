@@ -142,12 +142,14 @@ TSmbHelper* TSmbFileSystem::helperSession()
 
 int TSmbFileSystem::copyLargeFile(int source, qint64 total, TFileHandle& out, const QString& target,
                                   qint64 chunkSize, const std::function<bool()>& cancelled,
-                                  const std::function<void(qint64)>& progress)
+                                  const std::function<void(qint64)>& progress, TContentChecksum* checksum)
 {
     settle();
     const QByteArray url = urlOf(target);
     // Only a file of a share is written by offset (positioning it asks nothing of the server).
-    TSmbHelper* second = !url.isEmpty() && out.seek(0) == 0 ? helperSession() : nullptr;
+    // The helper hashes whole chunks of the checksum's size, so a checksum needs chunks of that size.
+    const bool chunksFit = !checksum || chunkSize == kChecksumChunkSize;
+    TSmbHelper* second = chunksFit && !url.isEmpty() && out.seek(0) == 0 ? helperSession() : nullptr;
     if (!second)
         return -1;
     // This session's chunk of the next pair is read while the helper still writes: the read is off
@@ -177,6 +179,8 @@ int TSmbFileSystem::copyLargeFile(int source, qint64 total, TFileHandle& out, co
             const qint64 written = out.write(buffer.data(), read);
             if (written < 0)
                 error = int(-written);
+            else if (checksum)
+                checksum->update(buffer.data(), size_t(read));
         }
         const qint64 pairDone = read + std::max<qint64>(helperLength, 0);
         const qint64 nextOffset = offset + 2 * chunkSize;
@@ -186,6 +190,10 @@ int TSmbFileSystem::copyLargeFile(int source, qint64 total, TFileHandle& out, co
             const int helperError = second->wait();
             if (error == 0)
                 error = helperError;
+            // The helper's chunk follows this session's in the file (and in the checksum).
+            if (error == 0 && checksum && second->lastWritten() > 0 &&
+                !checksum->addChunk(second->lastWrittenDigest(), second->lastWritten()))
+                error = EIO; // the source shrank inside this session's chunk and not the helper's
         }
         if (error == 0) {
             done += pairDone;

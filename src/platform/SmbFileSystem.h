@@ -46,8 +46,8 @@ public:
     // is no second session or `out` is not a file of this session. `cancelled` is asked before each
     // pair of chunks, `progress` told the bytes done after it.
     int copyLargeFile(int source, qint64 total, TFileHandle& out, const QString& target, qint64 chunkSize,
-                      const std::function<bool()>& cancelled,
-                      const std::function<void(qint64)>& progress) override;
+                      const std::function<bool()>& cancelled, const std::function<void(qint64)>& progress,
+                      TContentChecksum* checksum) override;
 
 private:
     int open(const QString& path, int flags, quint32 mode, std::unique_ptr<TFileHandle>& out);

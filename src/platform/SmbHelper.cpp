@@ -76,6 +76,7 @@ bool TSmbHelper::startRequest(char kind, int fd, const QByteArray& url, const qi
         return false;
     }
     inFlight = true;
+    inFlightKind = kind;
     return true;
 }
 
@@ -101,7 +102,12 @@ int TSmbHelper::wait()
         return 0;
     inFlight = false;
     qint32 result = 0;
-    if (!SmbHelperProtocol::receiveAll(socket, &result, sizeof result)) {
+    writtenBytes = 0;
+    using namespace SmbHelperProtocol;
+    if (!receiveAll(socket, &result, sizeof result) ||
+        (inFlightKind == kWrite && (!receiveAll(socket, &writtenBytes, sizeof writtenBytes) ||
+                                    !receiveAll(socket, writtenDigest.data(), writtenDigest.size())))) {
+        writtenBytes = 0;
         stop();
         return EPIPE;
     }

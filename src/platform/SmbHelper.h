@@ -2,6 +2,8 @@
 // The program's end of the second SMB session: starts the helper program (zorvan-smbhelper) and
 // hands it one request at a time, which runs while this process goes on with its own session. Used
 // by one thread.
+#include "base/ContentChecksum.h"
+
 #include <QByteArray>
 #include <QString>
 
@@ -32,6 +34,9 @@ public:
     bool startClose();
     // Waits for the request in flight: 0 or errno (0 when there is none; EPIPE when the helper went).
     int wait();
+    // After the wait for a write: the bytes it wrote and their digest (see ChunkDigest).
+    qint64 lastWritten() const { return writtenBytes; }
+    const TChecksumDigest& lastWrittenDigest() const { return writtenDigest; }
 
 private:
     bool startRequest(char kind, int fd, const QByteArray& url, const qint64 (&numbers)[2], bool withPayload);
@@ -40,4 +45,7 @@ private:
     int socket = -1;
     pid_t child = -1;
     bool inFlight = false;
+    char inFlightKind = 0;
+    qint64 writtenBytes = 0;
+    TChecksumDigest writtenDigest{};
 };

@@ -1,5 +1,6 @@
 #include "platform/SmbHelperService.h"
 
+#include "base/ContentChecksum.h"
 #include "platform/FileSystemLocal.h"
 #include "platform/SmbContext.h"
 
@@ -141,8 +142,11 @@ public:
                    : lastError();
     }
 
-    int write(const QByteArray& url, int source, qint64 offset, qint64 length)
+    // `done` and `digest` tell the bytes written (all of the part that the source still had).
+    int write(const QByteArray& url, int source, qint64 offset, qint64 length, qint64& done,
+              TChecksumDigest& digest)
     {
+        done = 0;
         if (!file || url != fileUrl) {
             if (const int error = close(); error != 0)
                 return error;
@@ -157,18 +161,20 @@ public:
             return lastError();
         buffer.resize(size_t(length));
         // A file that became shorter since the copy began: what is there is written.
-        const qint64 done = ReadFileAt(source, buffer.data(), length, offset);
-        if (done < 0)
-            return int(-done);
+        const qint64 read = ReadFileAt(source, buffer.data(), length, offset);
+        if (read < 0)
+            return int(-read);
         qint64 written = 0;
-        while (written < done) {
+        while (written < read) {
             errno = 0;
             const ssize_t n = smbc_getFunctionWrite(smb->handle())(
-                smb->handle(), file, buffer.data() + written, size_t(done - written));
+                smb->handle(), file, buffer.data() + written, size_t(read - written));
             if (n <= 0)
                 return n < 0 ? lastError() : EIO;
             written += n;
         }
+        done = read;
+        digest = ChunkDigest(buffer.data(), size_t(read));
         return 0;
     }
 
@@ -212,6 +218,8 @@ int RunSmbHelperService(int socket)
         if (!receiveByteWithFile(socket, kind, fd))
             return 0; // the program closed the socket: done
         qint32 result = session ? 0 : sessionError;
+        qint64 written = 0;
+        TChecksumDigest digest{};
         bool ok = true;
         if (kind == kSetTime) {
             QByteArray url;
@@ -224,7 +232,7 @@ int RunSmbHelperService(int socket)
             qint64 range[2];
             ok = receiveBlock(socket, url) && receiveAll(socket, range, sizeof range);
             if (ok && session)
-                result = fd < 0 ? EBADF : session->write(url, fd, range[0], range[1]);
+                result = fd < 0 ? EBADF : session->write(url, fd, range[0], range[1], written, digest);
         } else if (kind == kClose) {
             if (session)
                 result = session->close();
@@ -233,7 +241,9 @@ int RunSmbHelperService(int socket)
         }
         if (fd >= 0)
             ::close(fd);
-        if (!ok || !sendAll(socket, &result, sizeof result))
+        if (!ok || !sendAll(socket, &result, sizeof result) ||
+            (kind == kWrite &&
+             (!sendAll(socket, &written, sizeof written) || !sendAll(socket, digest.data(), digest.size()))))
             return ok ? 0 : 1;
     }
 }

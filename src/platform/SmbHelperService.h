@@ -8,7 +8,8 @@
 //   'W':    block url, qint64 offset, qint64 length + a file     write that part of the passed file
 //           descriptor (SCM_RIGHTS)                                at the same offset of url
 //   'C':    —                                                  close the file 'W' opened
-// A block is a quint32 length and that many bytes.
+// A block is a quint32 length and that many bytes. The reply to 'W' goes on with a qint64, the bytes
+// written, and the 16 bytes of their ChunkDigest.
 #include <QByteArray>
 
 namespace SmbHelperProtocol {

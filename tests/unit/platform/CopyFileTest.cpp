@@ -120,6 +120,9 @@ TEST(CopyFile, CopiesContentTimeAndPermissionsInEveryMode)
 
             TCopyOptions options;
             options.unbuffered = unbuffered;
+            TContentChecksum checksum, expected;
+            options.checksum = &checksum;
+            expected.update(content.constData(), size_t(content.size()));
             qint64 last = -1, reportedTotal = -1;
             options.progress = [&](qint64 total, qint64 transferred) {
                 EXPECT_GE(transferred, last);
@@ -128,6 +131,8 @@ TEST(CopyFile, CopiesContentTimeAndPermissionsInEveryMode)
             };
             ASSERT_TRUE(copyLocal(source, target, options).ok()) << size << " " << unbuffered;
             EXPECT_EQ(TestEnvironment::readFile(target), content) << size;
+            EXPECT_EQ(checksum.hex(), expected.hex()) << size << " " << unbuffered;
+            EXPECT_EQ(checksum.size(), size);
             EXPECT_EQ(last, size);
             EXPECT_EQ(reportedTotal, size);
             const struct stat st = statOf(target);
