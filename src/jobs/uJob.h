@@ -1,6 +1,7 @@
 #pragma once
 // The job model: what both kinds of backup job hold, their enumerations and the small operations that
 // belong to the model itself (option snapshot, cancel, pause).
+#include "base/ContentChecksum.h"
 #include "base/DateTime.h"
 #include "base/NotifyingAtomic.h"
 #include "base/SharedStringList.h"
@@ -18,6 +19,7 @@
 #include <functional>
 #include <memory>
 #include <mutex>
+#include <optional>
 #include <stdexcept>
 
 class TNetworkPathConnection;
@@ -230,6 +232,16 @@ public:
     TRememberedVolumes RememberedVolumes;
     // True while the worker sits in its pause, waiting for a resume or a cancel. Not stored.
     std::atomic<bool> WaitingWhilePaused{false};
+    // While set, each copy by FileOperation computes the checksum of the bytes it wrote (not stored).
+    bool ComputeCopyChecksums = false;
+    // After a FileOperation with ComputeCopyChecksums: the size and checksum of the file it put in
+    // place (also when a temporary copy was moved there); empty when it copied nothing.
+    struct TCopyChecksum
+    {
+        qint64 size = 0;
+        TChecksumDigest digest{};
+    };
+    std::optional<TCopyChecksum> LastCopyChecksum;
 
     // Takes a private deep copy of GlobalOptions; every run reads only this copy.
     void OptionsToJobOptions();

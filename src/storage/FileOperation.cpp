@@ -12,6 +12,7 @@
 
 #include <cerrno>
 #include <chrono>
+#include <optional>
 
 namespace {
 
@@ -67,14 +68,20 @@ public:
         options.unbuffered = job.JobOptions.Processing.DontUseBufferingForCopyOperations;
         options.overwrite = overwrite;
         options.cancel = &job.CancelCurrentFileOperation;
+        std::optional<TContentChecksum> checksum;
+        if (job.ComputeCopyChecksums)
+            options.checksum = &checksum.emplace();
         options.progress = [this](qint64 total, qint64 transferred) {
             job.CurrentFileOperationProgress = CopyProgressPercent(transferred, total);
             // A pause holds a large file's copy between two chunks rather than after its end, so
             // nothing goes on copying under "Paused"; a cancel ends the wait and then the copy.
             job.WaitWhilePaused();
         };
-        return CopyFileWithProgress(sourceFs, ExtendedLengthPath(source, false), targetFs,
-                                    ExtendedLengthPath(target, false), options);
+        const TCopyResult result = CopyFileWithProgress(sourceFs, ExtendedLengthPath(source, false), targetFs,
+                                                        ExtendedLengthPath(target, false), options);
+        if (checksum && result.ok())
+            job.LastCopyChecksum = TJob::TCopyChecksum{checksum->size(), checksum->digest()};
+        return result;
     }
 
     // True when something is at `path`.
@@ -336,6 +343,7 @@ TOperationResult TJob::FileOperation(TFileOperationType csOperationType, const Q
     CancelCurrentFileOperation = 0;
     CurrentFileOperationType = csOperationType;
     CurrentFileOperationProgress = 0;
+    LastCopyChecksum.reset();
     const bool fromLocal = csOperationType == atCopyFromLocalToRemoteFile ||
                            csOperationType == atCopyFromLocalToRemoteFileThroughTempFolder;
     CurrentFileOperationPath.set(fromLocal ? csstrLocal : csstrRemote);

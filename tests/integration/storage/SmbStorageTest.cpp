@@ -186,6 +186,7 @@ TEST_F(SmbStorage, CopiesKeepContentTimeAndReadOnlyBothWays)
     const QString source = TestEnvironment::makeFolder("smbsrc");
     // The last size is written by both sessions, a chunk each in turn.
     const qsizetype sizes[] = {0, 1, 70000, kCopyChunkSize + 5, 2 * kCopyChunkSize + 7};
+    job->ComputeCopyChecksums = true;
     for (qsizetype size : sizes) {
         const QString name = QStringLiteral("f%1.bin").arg(size);
         const QByteArray content = randomBytes(size);
@@ -200,6 +201,12 @@ TEST_F(SmbStorage, CopiesKeepContentTimeAndReadOnlyBothWays)
                   orSuccess)
             << JoinedLog(*job);
         EXPECT_EQ(TestEnvironment::readFile(local + '/' + name), content);
+        // The checksum covers exactly what was written, also the chunks the second session wrote.
+        TContentChecksum expected;
+        expected.update(content.constData(), size_t(content.size()));
+        ASSERT_TRUE(job->LastCopyChecksum.has_value());
+        EXPECT_EQ(job->LastCopyChecksum->size, size);
+        EXPECT_EQ(TContentChecksum::toHex(job->LastCopyChecksum->digest), expected.hex()) << size;
         EXPECT_EQ(job->CurrentFileOperationProgress.load(), size == 0 ? 0 : 100);
         // Seen from outside the session, a new file's time is in place once the session has settled.
         job->NetworkConnection->fileSystem()->finishDeferred();
@@ -212,6 +219,8 @@ TEST_F(SmbStorage, CopiesKeepContentTimeAndReadOnlyBothWays)
         ASSERT_EQ(job->FileOperation(atCopyFromRemoteToLocalFile, back, remote + '/' + name, 0, true),
                   orSuccess);
         EXPECT_EQ(TestEnvironment::readFile(back), content);
+        ASSERT_TRUE(job->LastCopyChecksum.has_value());
+        EXPECT_EQ(TContentChecksum::toHex(job->LastCopyChecksum->digest), expected.hex()) << size;
         const struct stat restored = statOf(back);
         EXPECT_EQ(restored.st_mtim.tv_sec, 1600000000);
         EXPECT_EQ((restored.st_mode & 0222) == 0, size == 1);
