@@ -2,6 +2,7 @@
 //   fuzz-seed-corpus <folder>   (the tree keeps them in tests/fuzz/corpus)
 // Each target's seeds go to <folder>/<target>/.
 #include "engine/CatalogFile.h"
+#include "engine/ChecksumFile.h"
 #include "engine/FileStamp.h"
 #include "imagetool/ImageWriter.h"
 #include "imagetool/ToolConsole.h"
@@ -58,6 +59,15 @@ void catalogs()
         Fuzz::Check(WriteCatalogFile(temp + "/catalog", s.entries), "cannot write a catalog");
         seed("fuzz_catalogs", s.name, readAll(temp + "/catalog"));
     }
+}
+
+void checksums()
+{
+    TChecksumTable table;
+    table.entries.insert("Docs/report.txt", {5, ChunkDigest("hello", 5)});
+    table.entries.insert("Docs/Zdjęcia/łąka.jpg", {0, ChunkDigest("", 0)});
+    seed("fuzz_checksums", "two-files.obl", EncodeChecksums(table));
+    seed("fuzz_checksums", "empty.obl", EncodeChecksumsHeader());
 }
 
 void fillFilesJob(TJob_FilesAndFolders& job, TBackupType type)
@@ -234,6 +244,7 @@ int main(int argc, char** argv)
     corpus = QString::fromLocal8Bit(argv[1]);
     Fuzz::PrivateFolder();
     catalogs();
+    checksums();
     jobFiles();
     jobsLists();
     manifest();
