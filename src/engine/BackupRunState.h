@@ -29,6 +29,8 @@ struct TBackupRunState
     QStringList LocalDirsList;
     // Indexes into LocalFilesList: every copied file is recorded there first.
     std::vector<qint32> CopiedFilesList;
+    // The size and checksum of each of them, in the same order (size -1: none was computed).
+    std::vector<TJob::TCopyChecksum> CopiedChecksums;
     QStringList CreatedDirsList;
     QStringList RemovedFilesList;
     QStringList RemovedDirsList;

@@ -3,6 +3,7 @@
 #include "base/ByteSize.h"
 #include "base/Placeholders.h"
 #include "engine/CatalogFile.h"
+#include "engine/ChecksumFile.h"
 #include "engine/LeftoverCopies.h"
 #include "engine/RestoreOutputFolder.h"
 #include "engine/RestorePoints.h"
@@ -74,6 +75,7 @@ void TFilesBackupRun::Run()
 void TFilesBackupRun::runConnected()
 {
     lifecycle.PrepareConnected();
+    job.ComputeCopyChecksums = true;
     try {
         if (!isCancelling())
             fetchRemoteJobFile();
@@ -86,6 +88,7 @@ void TFilesBackupRun::runConnected()
         AddEvent(job.stJobName + ": " + QString::fromLocal8Bit(error.what()));
         job.JobStatus = jsCancelling;
     }
+    job.ComputeCopyChecksums = false;
     closeConnectedRun();
 }
 
@@ -352,8 +355,16 @@ void TFilesBackupRun::storeDatabase()
     for (const qint32 index : state.CopiedFilesList)
         AppendCatalogEntry(copied, state.LocalFilesList.at(index));
     WriteCatalogContent(catalog("_rf.obl"), copied);
+    copied = EncodeChecksumsHeader();
+    for (size_t i = 0; i < state.CopiedFilesList.size() && i < state.CopiedChecksums.size(); ++i) {
+        if (state.CopiedChecksums[i].size >= 0)
+            AppendChecksumEntry(copied, state.LocalFilesList.at(state.CopiedFilesList[i]),
+                                state.CopiedChecksums[i].size, state.CopiedChecksums[i].digest);
+    }
+    WriteCatalogContent(JoinPath(temp, kChecksumFileName), copied);
     copied = QByteArray();
     state.CopiedFilesList = std::vector<qint32>();
+    state.CopiedChecksums = std::vector<TJob::TCopyChecksum>();
     WriteCatalogFile(catalog("_rd.obl"), state.CreatedDirsList);
     WriteCatalogFile(catalog("_rrf.obl"), state.RemovedFilesList);
     WriteCatalogFile(catalog("_rrd.obl"), state.RemovedDirsList);
@@ -378,6 +389,10 @@ void TFilesBackupRun::storeDatabase()
                 break;
             }
         }
+        if (!isCancelling() &&
+            job.FileOperation(atCopyFromLocalToRemoteFile, JoinPath(temp, kChecksumFileName),
+                              JoinPath(state.TargetFolder, kChecksumFileName), retries(), true) != orSuccess)
+            job.JobStatus = jsCancelling;
     }
     if (!isCancelling() && job.FileOperation(atCopyFromLocalToRemoteFile, JobTempRemoteJobFile(job),
                                              remoteJobFilePath(), retries(), true) != orSuccess)

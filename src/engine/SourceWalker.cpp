@@ -324,6 +324,7 @@ bool TSourceWalker::BackupFile(const QString& sourcePath, const QString& relativ
                               JoinPath(state.TargetFolder, rel), retries(), true);
         if (result == orSuccess) {
             state.CopiedFilesList.push_back(recorded);
+            state.CopiedChecksums.push_back(job.LastCopyChecksum.value_or(TJob::TCopyChecksum{-1, {}}));
             ++job.CurrentBackupFilesProcessed;
             return srDone;
         }
