@@ -38,8 +38,8 @@ TEST_P(CadenceTest, IncrementalJobStartsWithAFullCopyThenCopiesOnlyChanges)
     const QString full = subfolder(5, "Full");
     EXPECT_EQ(treeOf(backupRoot()),
               QStringList({full + "/", full + "/Docs/", full + "/Docs/a.txt", full + "/Docs/sub/",
-                           full + "/Docs/sub/b.txt", full + "/_rd.obl", full + "/_rf.obl", full + "/_rrd.obl",
-                           full + "/_rrf.obl"}));
+                           full + "/Docs/sub/b.txt", full + "/_checksums.obl", full + "/_rd.obl",
+                           full + "/_rf.obl", full + "/_rrd.obl", full + "/_rrf.obl"}));
     EXPECT_EQ(readFile(storedPath(full + "/Docs/sub/b.txt")), "beta");
     EXPECT_EQ(readFile(storedPath(full + "/_rd.obl")), kMark + "Docs\r\nDocs/sub\r\n");
     EXPECT_EQ(catalog(storedPath(full + "/_rf.obl")), QStringList({"Docs/a.txt", "Docs/sub/b.txt"}));
@@ -61,7 +61,8 @@ TEST_P(CadenceTest, IncrementalJobStartsWithAFullCopyThenCopiesOnlyChanges)
 
     runBackup(); // 21:06, nothing changed: an incremental copy with only its catalogs
     const QString inc1 = subfolder(6, "Incremental");
-    EXPECT_EQ(treeOf(storedPath(inc1)), QStringList({"_rd.obl", "_rf.obl", "_rrd.obl", "_rrf.obl"}));
+    EXPECT_EQ(treeOf(storedPath(inc1)),
+              QStringList({"_checksums.obl", "_rd.obl", "_rf.obl", "_rrd.obl", "_rrf.obl"}));
     for (const char* name : {"_rd.obl", "_rf.obl", "_rrd.obl", "_rrf.obl"})
         EXPECT_EQ(readFile(storedPath(inc1 + '/' + name)), kMark) << name;
     EXPECT_TRUE(logHas("Backup job \"Docs job\" is finished. Files copied: 0."));
@@ -74,8 +75,9 @@ TEST_P(CadenceTest, IncrementalJobStartsWithAFullCopyThenCopiesOnlyChanges)
     QDir(sourceRoot + "/Docs/sub").removeRecursively();
     runBackup();
     const QString inc2 = subfolder(7, "Incremental");
-    EXPECT_EQ(treeOf(storedPath(inc2)), QStringList({"Docs/", "Docs/a.txt", "Docs/new/", "Docs/new/c.txt",
-                                                     "_rd.obl", "_rf.obl", "_rrd.obl", "_rrf.obl"}));
+    EXPECT_EQ(treeOf(storedPath(inc2)),
+              QStringList({"Docs/", "Docs/a.txt", "Docs/new/", "Docs/new/c.txt", "_checksums.obl", "_rd.obl",
+                           "_rf.obl", "_rrd.obl", "_rrf.obl"}));
     EXPECT_EQ(readFile(storedPath(inc2 + "/Docs/a.txt")), "alpha 2");
     EXPECT_EQ(catalog(storedPath(inc2 + "/_rf.obl")), QStringList({"Docs/a.txt", "Docs/new/c.txt"}));
     EXPECT_EQ(readFile(storedPath(inc2 + "/_rd.obl")), kMark + "Docs/new\r\n");

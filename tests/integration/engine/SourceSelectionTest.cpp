@@ -141,8 +141,8 @@ TEST_F(EngineTest, ABackupInsideItsOwnSourceNeverBacksItselfUp)
     QDir().mkpath(job->DestinationPath);
     runBackup();
     runBackup();
-    EXPECT_EQ(
-        treeOf(sourceRoot + "/Docs/backups/Docs job/" + subfolder(6, "Full")),
-        QStringList({"Docs/", "Docs/a.txt", "Docs/backups/", "_rd.obl", "_rf.obl", "_rrd.obl", "_rrf.obl"}));
+    EXPECT_EQ(treeOf(sourceRoot + "/Docs/backups/Docs job/" + subfolder(6, "Full")),
+              QStringList({"Docs/", "Docs/a.txt", "Docs/backups/", "_checksums.obl", "_rd.obl", "_rf.obl",
+                           "_rrd.obl", "_rrf.obl"}));
 }
 } // namespace
