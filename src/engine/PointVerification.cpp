@@ -1,0 +1,174 @@
+#include "engine/PointVerification.h"
+
+#include "base/PathJoin.h"
+#include "engine/ChecksumFile.h"
+#include "engine/PointContentsReading.h"
+#include "jobs/JobPaths.h"
+#include "platform/FileSystem.h"
+#include "storage/StorageAccess.h"
+#include "storage/StorageConnection.h"
+
+#include <QFile>
+
+#include <algorithm>
+
+namespace {
+
+bool cancelling(const TJob& job)
+{
+    return job.JobStatus.load() == jsCancelling || job.CancelCurrentFileOperation.load() != 0;
+}
+
+// The checksums file of a backup folder; an empty table when there is none or it cannot be had.
+TChecksumTable fetchChecksums(TJob& job, const QString& folder)
+{
+    TChecksumTable table;
+    const QString local = JoinPath(JobTempFolder(job), kChecksumFileName);
+    QFile::remove(local);
+    if (job.FileOperation(atCopyFromRemoteToLocalFile, local, JoinPath(folder, kChecksumFileName), 0,
+                          false) == orSuccess)
+        ReadChecksumFile(local, table);
+    return table;
+}
+
+class TVerifier
+{
+public:
+    TVerifier(TJob& job, TFileSystem& fs, bool readData, TVerifyResult& result)
+        : job(job), fs(fs), readData(readData), result(result)
+    {
+    }
+
+    void check(const QString& stored, const TChecksumEntry* recorded)
+    {
+        ++result.FilesChecked;
+        job.CurrentFileOperationPath.set(stored);
+        TFileStat st;
+        if (fs.stat(stored, st, true) != 0)
+            return problem(TVerifyProblemKind::Missing, stored);
+        if (!recorded)
+            return problem(TVerifyProblemKind::NoChecksum, stored);
+        if (st.size != recorded->size)
+            return problem(TVerifyProblemKind::WrongSize, stored);
+        if (!readData)
+            return;
+        TContentChecksum checksum;
+        if (!readInto(stored, checksum))
+            return;
+        if (checksum.size() != recorded->size)
+            problem(TVerifyProblemKind::WrongSize, stored);
+        else if (checksum.digest() != recorded->digest)
+            problem(TVerifyProblemKind::Damaged, stored);
+    }
+
+private:
+    // False when the copy could not be read to its end (a problem is recorded) or on a cancel.
+    bool readInto(const QString& stored, TContentChecksum& checksum)
+    {
+        std::unique_ptr<TFileHandle> in;
+        if (fs.openRead(stored, in, TOpenOptions{}) != 0) {
+            problem(TVerifyProblemKind::Unreadable, stored);
+            return false;
+        }
+        buffer.resize(size_t(kChecksumChunkSize));
+        for (;;) {
+            if (cancelling(job)) {
+                result.Cancelled = true;
+                return false;
+            }
+            const qint64 n = in->read(buffer.data(), qint64(buffer.size()));
+            if (n < 0) {
+                problem(TVerifyProblemKind::Unreadable, stored);
+                return false;
+            }
+            if (n == 0)
+                return true;
+            checksum.update(buffer.data(), size_t(n));
+            result.BytesRead += n;
+        }
+    }
+
+    void problem(TVerifyProblemKind kind, const QString& stored)
+    {
+        result.Problems.push_back({kind, stored});
+    }
+
+    TJob& job;
+    TFileSystem& fs;
+    bool readData;
+    TVerifyResult& result;
+    std::vector<char> buffer;
+};
+
+} // namespace
+
+qint64 TVerifyResult::count(TVerifyProblemKind kind) const
+{
+    return std::count_if(Problems.begin(), Problems.end(),
+                         [kind](const TVerifyProblem& p) { return p.Kind == kind; });
+}
+
+int TVerifyResult::exitCode() const
+{
+    if (Cancelled || !ErrorText.isEmpty())
+        return 3;
+    if (Problems.empty())
+        return 0;
+    return qint64(Problems.size()) == count(TVerifyProblemKind::NoChecksum) ? 1 : 2;
+}
+
+TVerifyResult VerifyPoint(TJob_FilesAndFolders& job, const QStringList& points, qint32 index, bool readData)
+{
+    TVerifyResult result;
+    const TPointContentsRead read = ReadPointContents(job, points, index);
+    if (!read.Contents) {
+        result.ErrorText = read.ErrorText;
+        return result;
+    }
+    const TPointContents& contents = *read.Contents;
+    const TStorageConnectionResult connection = job.ConnectToStorage();
+    if (!connection.ok()) {
+        result.ErrorText = job.Translate(QStringLiteral("Unable to connect to the backup storage."));
+        return result;
+    }
+    {
+        TStorageAccess access(job.NetworkConnection.get());
+        int error = 0;
+        TFileSystem* fs = access.fileSystemFor(connection.folder, error);
+        if (!fs) {
+            result.ErrorText = job.Translate(QStringLiteral("Unable to connect to the backup storage."));
+        } else {
+            // One table per backup folder of the chain ("" for the mirror), looked up by relative path.
+            QHash<QString, TChecksumTable> tables;
+            const QStringList folders =
+                contents.storageFolders.isEmpty() ? QStringList{QString()} : contents.storageFolders;
+            for (const QString& folder : folders)
+                tables.insert(folder,
+                              fetchChecksums(job, folder.isEmpty() ? connection.folder
+                                                                   : JoinPath(connection.folder, folder)));
+            TVerifier verifier(job, *fs, readData, result);
+            std::vector<TPointContents::TId> pending{TPointContents::kTop};
+            while (!pending.empty() && !result.Cancelled) {
+                const TPointContents::TId id = pending.back();
+                pending.pop_back();
+                if (contents.isFolder(id)) {
+                    const auto children = contents.children(id);
+                    pending.insert(pending.end(), children.rbegin(), children.rend());
+                    continue;
+                }
+                if (cancelling(job)) {
+                    result.Cancelled = true;
+                    break;
+                }
+                const QString folder = contents.storageFolderOf(id);
+                const QString base =
+                    folder.isEmpty() ? connection.folder : JoinPath(connection.folder, folder);
+                verifier.check(JoinPath(base, contents.path(id)), tables[folder].find(contents.path(id)));
+            }
+        }
+    }
+    job.DisconnectFromStorage();
+    job.CurrentFileOperationType = atNone;
+    job.CurrentFileOperationPath.clear();
+    return result;
+}

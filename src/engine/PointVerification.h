@@ -1,0 +1,43 @@
+#pragma once
+// Proof that a restore point can be restored without restoring it: every file the point needs (its
+// whole chain) is looked at on the storage, against the size and checksum its backup recorded; with
+// `readData` each copy is read again and its checksum compared.
+#include "jobs/uJob_FilesAndFolders.h"
+
+#include <QString>
+#include <QStringList>
+
+#include <vector>
+
+enum class TVerifyProblemKind
+{
+    Missing,
+    WrongSize,
+    Damaged,
+    Unreadable,
+    NoChecksum, // the backup recorded none: the copy cannot be proven, which is no fault
+};
+
+struct TVerifyProblem
+{
+    TVerifyProblemKind Kind;
+    QString Path; // of the copy on the storage
+};
+
+struct TVerifyResult
+{
+    QString ErrorText; // the point could not be read or the storage not reached
+    bool Cancelled = false;
+    qint64 FilesChecked = 0;
+    qint64 BytesRead = 0;
+    std::vector<TVerifyProblem> Problems;
+
+    qint64 count(TVerifyProblemKind kind) const;
+    // 0: all proven; 1: only files without a recorded checksum; 2: problems; 3: cancelled or not reached.
+    int exitCode() const;
+};
+
+// The point at `index` of `points` (MainBackupList without its marker), or the mirror. The remote job
+// file must be in the temporary folder (ReadRestorePointList leaves it there). Connects and
+// disconnects; stops between files and chunks when the job is cancelled.
+TVerifyResult VerifyPoint(TJob_FilesAndFolders& job, const QStringList& points, qint32 index, bool readData);
