@@ -9,6 +9,7 @@
 #include "cli/CliRestoreCommands.h"
 #include "cli/CliScheduleOptions.h"
 #include "cli/CliSchedulerCommand.h"
+#include "cli/CliVerifyCommand.h"
 #include "events/EventsLog.h"
 #include "jobs/JobCatalogue.h"
 #include "jobs/uJob.h"
@@ -52,6 +53,8 @@ int CliApp::run(const QStringList& arguments)
         code = RunRestoreCommand(*this, args);
     } else if (command == "ls") {
         code = RunListPointCommand(*this, args);
+    } else if (command == "verify") {
+        code = RunVerifyCommand(*this, args);
     } else if (command == "import") {
         code = RunImportCommand(*this, args);
     } else if (command == "scheduler") {
@@ -208,6 +211,10 @@ void CliApp::printHelp()
            "                        restores the job's sources into DIR (made when missing): the latest\n"
            "                        point unless --point is given; a mirror job takes no point; with\n"
            "                        --only, just those files and folders (paths as 'ls' shows them)\n"
+           "  verify NAME [--point N|--all] [--read-data]\n"
+           "                        checks that the files a restore point needs are on the storage with\n"
+           "                        their recorded sizes; --read-data reads them again against their\n"
+           "                        checksums. Exit 0 proven, 1 unverifiable, 2 problems, 3 not done\n"
            "  ls NAME [--point N] [PATH]\n"
            "                        the files and folders of a restore point below PATH, with sizes and\n"
            "                        times\n"

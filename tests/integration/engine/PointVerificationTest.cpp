@@ -6,10 +6,16 @@
 #include "engine/ChecksumFile.h"
 #include "engine/PointVerification.h"
 #include "engine/RestorePoints.h"
+#include "jobs/JobCatalogue.h"
+#include "platform/StandardFolders.h"
+#include "support/CliRunner.h"
 #include "support/MissingFacility.h"
 #include "support/TestEnvironment.h"
 
+#include <QDir>
 #include <QFile>
+
+#include <QRegularExpression>
 
 #include <map>
 
@@ -107,6 +113,50 @@ TEST_P(PointVerificationTest, WithoutChecksumFilesEveryFileIsUnverifiable)
         EXPECT_EQ(result.Problems.size(), 4u);
         EXPECT_EQ(result.exitCode(), 1);
     }
+}
+
+// The command line gives the same answers, one line per problem and the exit code for scripts.
+TEST_P(PointVerificationTest, CommandLineNamesProblemsAndExitsWithTheirCode)
+{
+    QDir().mkpath(StandardFolders::applicationDataFolder());
+    ASSERT_TRUE(job->SaveLocalJobFile(LocalJobFilePath(job->stJobName)));
+    writeFile(JobsListFilePath(), "\xEF\xBB\xBF" + job->stJobName.toUtf8() + "\r\n");
+
+    CliRun run = RunCli({"verify", job->stJobName, "--all", "--read-data"});
+    EXPECT_EQ(run.code, 0) << run.out.toStdString() << run.err.toStdString();
+    EXPECT_EQ(run.out.count("4 files checked, 0 problems"), 3) << run.out.toStdString();
+
+    QByteArray flipped = readFile(storedPath(full + "/Docs/flipped.bin"));
+    flipped[5] = char(flipped[5] ^ 0x01);
+    writeFile(storedPath(full + "/Docs/flipped.bin"), flipped);
+    writeFile(storedPath(inc1 + "/Docs/cut.txt"), "cut");
+    ASSERT_TRUE(QFile::remove(storedPath(inc2 + "/Docs/gone.txt")));
+    run = RunCli({"verify", job->stJobName, "--read-data"});
+    EXPECT_EQ(run.code, 2);
+    const QStringList lines = run.out.split('\n', Qt::SkipEmptyParts);
+    ASSERT_EQ(lines.size(), 4) << run.out.toStdString();
+    EXPECT_TRUE(lines.filter(QRegularExpression("^damaged: .*/Docs/flipped.bin$")).size() == 1)
+        << run.out.toStdString();
+    EXPECT_TRUE(lines.filter(QRegularExpression("^wrong size: .*/Docs/cut.txt$")).size() == 1);
+    EXPECT_TRUE(lines.filter(QRegularExpression("^missing: .*/Docs/gone.txt$")).size() == 1);
+    EXPECT_TRUE(lines.last().contains(
+        "4 files checked, 3 problems (1 missing, 1 wrong size, 1 damaged, 0 unreadable)"))
+        << lines.last().toStdString();
+
+    run = RunCli({"verify", job->stJobName, "--point", "0"});
+    EXPECT_EQ(run.code, 0) << "the first point holds none of the damaged copies but the flipped one, unread";
+
+    for (const QString& folder : {full, inc1, inc2})
+        QFile::remove(storedPath(folder + '/' + kChecksumFileName));
+    writeFile(storedPath(inc1 + "/Docs/cut.txt"), "will be cut, second version");
+    writeFile(storedPath(inc2 + "/Docs/gone.txt"), "will be gone, third version");
+    run = RunCli({"verify", job->stJobName, "--read-data"});
+    EXPECT_EQ(run.code, 1) << run.out.toStdString();
+    EXPECT_EQ(run.out.count("no checksum recorded: "), 4);
+
+    EXPECT_EQ(RunCli({"verify", job->stJobName, "--point", "7"}).code, CliApp::kUsage);
+    EXPECT_EQ(RunCli({"verify", "Nobody"}).code, CliApp::kUsage);
+    EXPECT_EQ(RunCli({"verify"}).code, CliApp::kUsage);
 }
 
 INSTANTIATE_TEST_SUITE_P(Destinations, PointVerificationTest,
