@@ -19,18 +19,6 @@ bool cancelling(const TJob& job)
     return job.JobStatus.load() == jsCancelling || job.CancelCurrentFileOperation.load() != 0;
 }
 
-// The checksums file of a backup folder; an empty table when there is none or it cannot be had.
-TChecksumTable fetchChecksums(TJob& job, const QString& folder)
-{
-    TChecksumTable table;
-    const QString local = JoinPath(JobTempFolder(job), kChecksumFileName);
-    QFile::remove(local);
-    if (job.FileOperation(atCopyFromRemoteToLocalFile, local, JoinPath(folder, kChecksumFileName), 0,
-                          false) == orSuccess)
-        ReadChecksumFile(local, table);
-    return table;
-}
-
 class TVerifier
 {
 public:
@@ -102,6 +90,17 @@ private:
 
 } // namespace
 
+TChecksumTable FetchChecksumTable(TJob& job, const QString& folder)
+{
+    TChecksumTable table;
+    const QString local = JoinPath(JobTempFolder(job), kChecksumFileName);
+    QFile::remove(local);
+    if (job.FileOperation(atCopyFromRemoteToLocalFile, local, JoinPath(folder, kChecksumFileName), 0,
+                          false) == orSuccess)
+        ReadChecksumFile(local, table);
+    return table;
+}
+
 qint64 TVerifyResult::count(TVerifyProblemKind kind) const
 {
     return std::count_if(Problems.begin(), Problems.end(),
@@ -143,9 +142,9 @@ TVerifyResult VerifyPoint(TJob_FilesAndFolders& job, const QStringList& points, 
             const QStringList folders =
                 contents.storageFolders.isEmpty() ? QStringList{QString()} : contents.storageFolders;
             for (const QString& folder : folders)
-                tables.insert(folder,
-                              fetchChecksums(job, folder.isEmpty() ? connection.folder
-                                                                   : JoinPath(connection.folder, folder)));
+                tables.insert(folder, FetchChecksumTable(job, folder.isEmpty()
+                                                                  ? connection.folder
+                                                                  : JoinPath(connection.folder, folder)));
             TVerifier verifier(job, *fs, readData, result);
             std::vector<TPointContents::TId> pending{TPointContents::kTop};
             while (!pending.empty() && !result.Cancelled) {

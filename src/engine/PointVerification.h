@@ -37,6 +37,11 @@ struct TVerifyResult
     int exitCode() const;
 };
 
+// The checksums file of the backup folder `folder` on the connected storage; an empty table when there
+// is none (a backup made without them) or it cannot be had.
+struct TChecksumTable;
+TChecksumTable FetchChecksumTable(TJob& job, const QString& folder);
+
 // The point at `index` of `points` (MainBackupList without its marker), or the mirror. The remote job
 // file must be in the temporary folder (ReadRestorePointList leaves it there). Connects and
 // disconnects; stops between files and chunks when the job is cancelled.

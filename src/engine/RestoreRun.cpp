@@ -2,6 +2,8 @@
 
 #include "base/Placeholders.h"
 #include "engine/CatalogFile.h"
+#include "engine/ChecksumFile.h"
+#include "engine/PointVerification.h"
 #include "engine/RestorePoints.h"
 #include "events/EventsLog.h"
 #include "jobs/JobPaths.h"
@@ -250,12 +252,26 @@ void TRestoreRun::createFolders(const QStringList& entries)
 void TRestoreRun::copyFiles(const QString& folder, const QStringList& entries)
 {
     const qint32 retries = job.JobOptions.Processing.IfDestinationNotAvailable_Retry_Times;
+    // Each restored file is checked against the checksum its backup recorded, as it is copied; a
+    // backup without them restores unchecked, as before.
+    const TChecksumTable checksums =
+        job.Settings.Backup.BackupType != btSync ? FetchChecksumTable(job, folder) : TChecksumTable();
+    job.ComputeCopyChecksums = !checksums.entries.isEmpty();
     forEachEntry(entries, false, [&](const QString& relative) {
-        if (job.FileOperation(atCopyFromRemoteToLocalFile, outputPathOf(relative), JoinPath(folder, relative),
-                              retries, true) != orSuccess) {
+        const QString output = outputPathOf(relative);
+        if (job.FileOperation(atCopyFromRemoteToLocalFile, output, JoinPath(folder, relative), retries,
+                              true) != orSuccess) {
             job.JobStatus = jsCancelling;
+            return;
         }
+        const TChecksumEntry* recorded = checksums.find(relative);
+        if (recorded && job.LastCopyChecksum &&
+            (job.LastCopyChecksum->size != recorded->size ||
+             job.LastCopyChecksum->digest != recorded->digest))
+            LogError(job, T("The restored file differs from its backup (damaged copy on the storage):") +
+                              ' ' + output);
     });
+    job.ComputeCopyChecksums = false;
 }
 
 void TRestoreRun::closeRun()

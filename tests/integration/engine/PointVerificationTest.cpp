@@ -2,6 +2,7 @@
 // three ways (one bit flipped, one file cut short, one deleted), on a local disk and on a share; and a
 // backup without checksums, which is unverifiable but not faulty.
 #include "EngineTestSupport.h"
+#include "RestoreTestSupport.h"
 
 #include "engine/ChecksumFile.h"
 #include "engine/PointVerification.h"
@@ -157,6 +158,28 @@ TEST_P(PointVerificationTest, CommandLineNamesProblemsAndExitsWithTheirCode)
     EXPECT_EQ(RunCli({"verify", job->stJobName, "--point", "7"}).code, CliApp::kUsage);
     EXPECT_EQ(RunCli({"verify", "Nobody"}).code, CliApp::kUsage);
     EXPECT_EQ(RunCli({"verify"}).code, CliApp::kUsage);
+}
+
+// A restore checks what it reads: the damaged copy gets an ERROR line naming it, everything else is
+// restored byte for byte.
+TEST_P(PointVerificationTest, RestoreNamesTheDamagedFileAndRestoresTheRest)
+{
+    QByteArray flipped = readFile(storedPath(full + "/Docs/flipped.bin"));
+    flipped[8 * 1024 * 1024 + 1] = char(flipped[8 * 1024 * 1024 + 1] ^ 0x80);
+    writeFile(storedPath(full + "/Docs/flipped.bin"), flipped);
+
+    ScriptedRestoreUi ui;
+    ui.outputFolder = makeFolder("restored");
+    ASSERT_TRUE(job->Restore(ui));
+    waitUntilIdle();
+    EXPECT_EQ(job->LastJobResult.ErrorsCount.load(), 1);
+    const QStringList errors = job->LastJobResult.Log.snapshot().filter(": ERROR: ");
+    ASSERT_EQ(errors.size(), 1) << job->LastJobResult.Log.snapshot().join('\n').toStdString();
+    EXPECT_TRUE(errors.front().endsWith(ui.outputFolder + "/Docs/flipped.bin"))
+        << errors.front().toStdString();
+    EXPECT_EQ(readFile(ui.outputFolder + "/Docs/cut.txt"), "will be cut, second version");
+    EXPECT_EQ(readFile(ui.outputFolder + "/Docs/gone.txt"), "will be gone, third version");
+    EXPECT_EQ(readFile(ui.outputFolder + "/Docs/fine.txt"), "stays fine");
 }
 
 INSTANTIATE_TEST_SUITE_P(Destinations, PointVerificationTest,
