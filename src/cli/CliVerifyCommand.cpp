@@ -1,12 +1,19 @@
 #include "cli/CliVerifyCommand.h"
 
+#include "base/ByteSize.h"
 #include "cli/CliApp.h"
 #include "engine/PointVerification.h"
 #include "engine/RestorePoints.h"
 #include "jobs/JobCatalogue.h"
 #include "platform/JobRunLock.h"
+#include "platform/StopSignals.h"
+
+#include <QCoreApplication>
+#include <QDeadlineTimer>
 
 #include <algorithm>
+#include <memory>
+#include <unistd.h>
 
 namespace {
 
@@ -79,6 +86,75 @@ void printResult(CliApp& app, const QString& label, const TVerifyResult& result)
     app.err.flush();
 }
 
+// Ctrl-C and SIGTERM stop the verification between two files or chunks; on a terminal a live line on
+// the error stream shows how much has been read (nothing of it reaches a pipe or a file).
+class TVerifyFollower
+{
+public:
+    explicit TVerifyFollower(CliApp& app) : app(app)
+    {
+        if (QCoreApplication::instance())
+            stop = std::make_unique<TStopSignals>();
+    }
+    ~TVerifyFollower() { clearLine(); }
+    TVerifyFollower(const TVerifyFollower&) = delete;
+    TVerifyFollower& operator=(const TVerifyFollower&) = delete;
+
+    // Looks at the stop signals; once one came, every later call asks the verification to stop.
+    bool stopAsked(TJob& job)
+    {
+        if (stop && !asked) {
+            QCoreApplication::processEvents();
+            asked = stop->received() != 0;
+        }
+        if (asked)
+            job.CancelCurrentFileOperation = -1;
+        return asked;
+    }
+
+    TVerifyProgress progress(TJob& job)
+    {
+        return [this, &job](const QString& path, qint64 done, qint64 total) {
+            if (asked)
+                job.CancelCurrentFileOperation = -1;
+            if (asked || !due.hasExpired())
+                return;
+            due.setRemainingTime(kRefreshMs);
+            if (stopAsked(job) || !terminal)
+                return;
+            QString line = total > 0 ? QStringLiteral("%1% of %2 read - %3")
+                                           .arg(qMin<qint64>(100, done * 100 / total))
+                                           .arg(FormatByteSize(total), path)
+                                     : path;
+            if (line.size() >= kWidth)
+                line = QChar(0x2026) + line.right(kWidth - 2);
+            clearLine();
+            app.err << line;
+            app.err.flush();
+            shown = line.size();
+        };
+    }
+
+    void clearLine()
+    {
+        if (shown > 0) {
+            app.err << '\r' << QString(shown, ' ') << '\r';
+            app.err.flush();
+        }
+        shown = 0;
+    }
+
+private:
+    static constexpr int kRefreshMs = 100;
+    static constexpr qsizetype kWidth = 79;
+    CliApp& app;
+    std::unique_ptr<TStopSignals> stop;
+    const bool terminal = isatty(STDERR_FILENO) == 1;
+    bool asked = false;
+    QDeadlineTimer due{0};
+    qsizetype shown = 0;
+};
+
 } // namespace
 
 int RunVerifyCommand(CliApp& app, const QStringList& args)
@@ -86,6 +162,7 @@ int RunVerifyCommand(CliApp& app, const QStringList& args)
     TVerifyArguments parsed;
     if (const int code = parseArguments(app, args, parsed); code != CliApp::kOk)
         return code;
+    TVerifyFollower follower(app);
     TJob* found = app.catalogue().findByName(parsed.name);
     if (!found)
         return app.jobNotFound(parsed.name);
@@ -134,13 +211,21 @@ int RunVerifyCommand(CliApp& app, const QStringList& args)
     }
     int code = 0;
     for (const qint32 index : chosen) {
-        const TVerifyResult result = VerifyPoint(job, points, index, parsed.readData);
+        TVerifyResult result = VerifyPoint(job, points, index, parsed.readData, follower.progress(job));
+        follower.clearLine();
+        // A stop that came after the last file still ends the command as cancelled.
+        if (follower.stopAsked(job))
+            result.Cancelled = true;
         printResult(app, type == btSync ? QStringLiteral("Mirror") : RestorePointLabel(points.at(index)),
                     result);
         code = std::max(code, result.exitCode());
-        if (result.Cancelled)
+        if (result.Cancelled) {
+            app.out << "Verification cancelled.\n";
+            app.out.flush();
             break;
+        }
     }
+    job.CancelCurrentFileOperation = 0;
     job.DeleteTempFiles();
     return code;
 }

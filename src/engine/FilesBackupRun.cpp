@@ -5,6 +5,7 @@
 #include "engine/CatalogFile.h"
 #include "engine/ChecksumFile.h"
 #include "engine/LeftoverCopies.h"
+#include "engine/PointVerification.h"
 #include "engine/RestoreOutputFolder.h"
 #include "engine/RestorePoints.h"
 #include "engine/SourceWalker.h"
@@ -89,6 +90,10 @@ void TFilesBackupRun::runConnected()
         job.JobStatus = jsCancelling;
     }
     job.ComputeCopyChecksums = false;
+    // The copies a cancelled mirror run put in place replaced stored files: their entries follow, so
+    // that the mirror's checksums never describe copies that are gone.
+    if (isCancelling() && job.Settings.Backup.BackupType == btSync && !state.CopiedFilesList.empty())
+        storeMirrorChecksums(false);
     closeConnectedRun();
 }
 
@@ -355,13 +360,18 @@ void TFilesBackupRun::storeDatabase()
     for (const qint32 index : state.CopiedFilesList)
         AppendCatalogEntry(copied, state.LocalFilesList.at(index));
     WriteCatalogContent(catalog("_rf.obl"), copied);
-    copied = EncodeChecksumsHeader();
-    for (size_t i = 0; i < state.CopiedFilesList.size() && i < state.CopiedChecksums.size(); ++i) {
-        if (state.CopiedChecksums[i].size >= 0)
-            AppendChecksumEntry(copied, state.LocalFilesList.at(state.CopiedFilesList[i]),
-                                state.CopiedChecksums[i].size, state.CopiedChecksums[i].digest);
+    if (job.Settings.Backup.BackupType == btSync) {
+        if (!storeMirrorChecksums(true))
+            job.JobStatus = jsCancelling;
+    } else {
+        copied = EncodeChecksumsHeader();
+        for (size_t i = 0; i < state.CopiedFilesList.size() && i < state.CopiedChecksums.size(); ++i) {
+            if (state.CopiedChecksums[i].size >= 0)
+                AppendChecksumEntry(copied, state.LocalFilesList.at(state.CopiedFilesList[i]),
+                                    state.CopiedChecksums[i].size, state.CopiedChecksums[i].digest);
+        }
+        WriteCatalogContent(JoinPath(temp, kChecksumFileName), copied);
     }
-    WriteCatalogContent(JoinPath(temp, kChecksumFileName), copied);
     copied = QByteArray();
     state.CopiedFilesList = std::vector<qint32>();
     state.CopiedChecksums = std::vector<TJob::TCopyChecksum>();
@@ -401,6 +411,44 @@ void TFilesBackupRun::storeDatabase()
         job.FileOperation(atRemoveRemoteFile, QString(), startFlagPath(), 0, false);
     if (!isCancelling() && !job.Settings.Backup.RemoveOldBackupsBeforeStartingNewBackup)
         removeOldBackups(false);
+}
+
+QByteArray TFilesBackupRun::mirrorChecksums(bool complete)
+{
+    TChecksumTable previous = FetchChecksumTable(job, backupRoot);
+    TChecksumTable table;
+    if (complete) {
+        // Only what the mirror holds now keeps its entry: removed files and files that became folders
+        // lose theirs.
+        for (qsizetype i = 0; i < state.LocalFilesList.size(); ++i) {
+            const QString path = state.LocalFilesList.at(i).toString();
+            if (const auto it = previous.entries.constFind(path); it != previous.entries.cend())
+                table.entries.insert(path, *it);
+        }
+        previous = TChecksumTable();
+    } else {
+        // A cancelled run leaves its removals undone or unrecorded: every old entry stays.
+        table = std::move(previous);
+    }
+    // A copy replaced the stored file: its old entry goes, whether or not the copy has a checksum.
+    for (size_t i = 0; i < state.CopiedFilesList.size() && i < state.CopiedChecksums.size(); ++i) {
+        const QString path = state.LocalFilesList.at(state.CopiedFilesList[i]).toString();
+        const TJob::TCopyChecksum& copy = state.CopiedChecksums[i];
+        if (copy.size >= 0)
+            table.entries.insert(path, TChecksumEntry{copy.size, copy.digest});
+        else
+            table.entries.remove(path);
+    }
+    return EncodeChecksums(table);
+}
+
+bool TFilesBackupRun::storeMirrorChecksums(bool complete)
+{
+    // A mirror keeps one checksums file, in its folder, updated by each run and replaced whole.
+    const QString local = JoinPath(JobTempFolder(job), kChecksumFileName);
+    return WriteCatalogContent(local, mirrorChecksums(complete)) &&
+           job.FileOperation(atCopyFromLocalToRemoteFile, local, JoinPath(backupRoot, kChecksumFileName),
+                             retries(), true) == orSuccess;
 }
 
 void TFilesBackupRun::keepOldBackups()

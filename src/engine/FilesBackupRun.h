@@ -38,6 +38,9 @@ private:
     void createTargetAndStartFlag();
     void walkAndStore();
     void storeDatabase();
+    // The checksums file of a mirror after this run (`complete`: the run went to its end).
+    QByteArray mirrorChecksums(bool complete);
+    bool storeMirrorChecksums(bool complete);
     void removeOldBackups(bool beforeVariant);
     // Puts the backups that the retention took out back into the restore point list.
     void keepOldBackups();

@@ -2,6 +2,7 @@
 
 #include "base/PathJoin.h"
 #include "engine/ChecksumFile.h"
+#include "engine/PointContents.h"
 #include "engine/PointContentsReading.h"
 #include "jobs/JobPaths.h"
 #include "platform/FileSystem.h"
@@ -22,9 +23,16 @@ bool cancelling(const TJob& job)
 class TVerifier
 {
 public:
-    TVerifier(TJob& job, TFileSystem& fs, bool readData, TVerifyResult& result)
-        : job(job), fs(fs), readData(readData), result(result)
+    TVerifier(TJob& job, TFileSystem& fs, bool readData, TVerifyResult& result,
+              const TVerifyProgress& progress, qint64 bytesTotal)
+        : job(job), fs(fs), readData(readData), result(result), progress(progress), bytesTotal(bytesTotal)
     {
+    }
+
+    void report(const QString& stored)
+    {
+        if (progress)
+            progress(stored, result.BytesRead, bytesTotal);
     }
 
     void check(const QString& stored, const TChecksumEntry* recorded)
@@ -73,6 +81,7 @@ private:
                 return true;
             checksum.update(buffer.data(), size_t(n));
             result.BytesRead += n;
+            report(stored);
         }
     }
 
@@ -85,8 +94,26 @@ private:
     TFileSystem& fs;
     bool readData;
     TVerifyResult& result;
+    const TVerifyProgress& progress;
+    const qint64 bytesTotal;
     std::vector<char> buffer;
 };
+
+// Calls `step` for every file of the point, depth first in name order, while it returns true.
+template <typename Step> void forEachFile(const TPointContents& contents, Step step)
+{
+    std::vector<TPointContents::TId> pending{TPointContents::kTop};
+    while (!pending.empty()) {
+        const TPointContents::TId id = pending.back();
+        pending.pop_back();
+        if (contents.isFolder(id)) {
+            const auto children = contents.children(id);
+            pending.insert(pending.end(), children.rbegin(), children.rend());
+        } else if (!step(id)) {
+            return;
+        }
+    }
+}
 
 } // namespace
 
@@ -116,7 +143,8 @@ int TVerifyResult::exitCode() const
     return qint64(Problems.size()) == count(TVerifyProblemKind::NoChecksum) ? 1 : 2;
 }
 
-TVerifyResult VerifyPoint(TJob_FilesAndFolders& job, const QStringList& points, qint32 index, bool readData)
+TVerifyResult VerifyPoint(TJob_FilesAndFolders& job, const QStringList& points, qint32 index, bool readData,
+                          const TVerifyProgress& progress)
 {
     TVerifyResult result;
     const TPointContentsRead read = ReadPointContents(job, points, index);
@@ -145,25 +173,30 @@ TVerifyResult VerifyPoint(TJob_FilesAndFolders& job, const QStringList& points, 
                 tables.insert(folder, FetchChecksumTable(job, folder.isEmpty()
                                                                   ? connection.folder
                                                                   : JoinPath(connection.folder, folder)));
-            TVerifier verifier(job, *fs, readData, result);
-            std::vector<TPointContents::TId> pending{TPointContents::kTop};
-            while (!pending.empty() && !result.Cancelled) {
-                const TPointContents::TId id = pending.back();
-                pending.pop_back();
-                if (contents.isFolder(id)) {
-                    const auto children = contents.children(id);
-                    pending.insert(pending.end(), children.rbegin(), children.rend());
-                    continue;
-                }
-                if (cancelling(job)) {
+            // What there is to read: the recorded sizes, known before any copy is looked at.
+            qint64 bytesTotal = 0;
+            if (readData) {
+                forEachFile(contents, [&](TPointContents::TId id) {
+                    if (const TChecksumEntry* recorded =
+                            tables[contents.storageFolderOf(id)].find(contents.path(id)))
+                        bytesTotal += recorded->size;
+                    return true;
+                });
+            }
+            TVerifier verifier(job, *fs, readData, result, progress, bytesTotal);
+            forEachFile(contents, [&](TPointContents::TId id) {
+                if (cancelling(job))
                     result.Cancelled = true;
-                    break;
-                }
+                if (result.Cancelled)
+                    return false;
                 const QString folder = contents.storageFolderOf(id);
                 const QString base =
                     folder.isEmpty() ? connection.folder : JoinPath(connection.folder, folder);
-                verifier.check(JoinPath(base, contents.path(id)), tables[folder].find(contents.path(id)));
-            }
+                const QString stored = JoinPath(base, contents.path(id));
+                verifier.check(stored, tables[folder].find(contents.path(id)));
+                verifier.report(stored);
+                return true;
+            });
         }
     }
     job.DisconnectFromStorage();

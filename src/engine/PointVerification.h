@@ -7,6 +7,7 @@
 #include <QString>
 #include <QStringList>
 
+#include <functional>
 #include <vector>
 
 enum class TVerifyProblemKind
@@ -45,4 +46,8 @@ TChecksumTable FetchChecksumTable(TJob& job, const QString& folder);
 // The point at `index` of `points` (MainBackupList without its marker), or the mirror. The remote job
 // file must be in the temporary folder (ReadRestorePointList leaves it there). Connects and
 // disconnects; stops between files and chunks when the job is cancelled.
-TVerifyResult VerifyPoint(TJob_FilesAndFolders& job, const QStringList& points, qint32 index, bool readData);
+// Told after each file and each chunk read: the copy being looked at, the bytes read so far and the
+// bytes there are to read (the recorded sizes of the copies that have a checksum; 0 without `readData`).
+using TVerifyProgress = std::function<void(const QString& path, qint64 bytesDone, qint64 bytesTotal)>;
+TVerifyResult VerifyPoint(TJob_FilesAndFolders& job, const QStringList& points, qint32 index, bool readData,
+                          const TVerifyProgress& progress = {});

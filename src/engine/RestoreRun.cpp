@@ -254,8 +254,7 @@ void TRestoreRun::copyFiles(const QString& folder, const QStringList& entries)
     const qint32 retries = job.JobOptions.Processing.IfDestinationNotAvailable_Retry_Times;
     // Each restored file is checked against the checksum its backup recorded, as it is copied; a
     // backup without them restores unchecked, as before.
-    const TChecksumTable checksums =
-        job.Settings.Backup.BackupType != btSync ? FetchChecksumTable(job, folder) : TChecksumTable();
+    const TChecksumTable checksums = FetchChecksumTable(job, folder);
     job.ComputeCopyChecksums = !checksums.entries.isEmpty();
     forEachEntry(entries, false, [&](const QString& relative) {
         const QString output = outputPathOf(relative);
