@@ -2,8 +2,10 @@
 
 #include "base/PathJoin.h"
 #include "engine/ChecksumFile.h"
+#include "engine/FileStamp.h"
 #include "engine/PointContents.h"
 #include "engine/PointContentsReading.h"
+#include "engine/RemoteBookkeepingFile.h"
 #include "jobs/JobPaths.h"
 #include "platform/FileSystem.h"
 #include "storage/StorageAccess.h"
@@ -35,7 +37,9 @@ public:
             progress(stored, result.BytesRead, bytesTotal);
     }
 
-    void check(const QString& stored, const TChecksumEntry* recorded)
+    // `recordedStamp`: the source's last-write time the backup recorded for this copy, kNoStamp when
+    // none is known.
+    void check(const QString& stored, const TChecksumEntry* recorded, TFileStamp recordedStamp)
     {
         ++result.FilesChecked;
         job.CurrentFileOperationPath.set(stored);
@@ -46,8 +50,13 @@ public:
             return problem(TVerifyProblemKind::NoChecksum, stored);
         if (st.size != recorded->size)
             return problem(TVerifyProblemKind::WrongSize, stored);
-        if (!readData)
+        if (!readData) {
+            // The copy carries its source's time; another time means it was written again since,
+            // which only reading it could tell apart from damage. Reading it decides alone.
+            if (recordedStamp != kNoStamp && !timeMatches(st, recordedStamp))
+                problem(TVerifyProblemKind::Damaged, stored);
             return;
+        }
         TContentChecksum checksum;
         if (!readInto(stored, checksum))
             return;
@@ -58,6 +67,15 @@ public:
     }
 
 private:
+    // Within two seconds: the coarsest time a storage keeps (FAT), which also covers a share's.
+    static bool timeMatches(const TFileStat& st, TFileStamp recorded)
+    {
+        constexpr qint64 kToleranceMsecs = 2000;
+        const qint64 msecs = qint64(st.lastWrite.tv_sec) * 1000 + st.lastWrite.tv_nsec / 1000000;
+        return StampFromMsecsSinceEpoch(msecs - kToleranceMsecs) <= recorded &&
+               recorded <= StampFromMsecsSinceEpoch(msecs + kToleranceMsecs);
+    }
+
     // False when the copy could not be read to its end (a problem is recorded) or on a cancel.
     bool readInto(const QString& stored, TContentChecksum& checksum)
     {
@@ -113,6 +131,27 @@ template <typename Step> void forEachFile(const TPointContents& contents, Step s
             return;
         }
     }
+}
+
+// The source times the remote job file recorded, by clean path: those of the files its last run saw,
+// whose copies the mirror or the latest restore point holds. Empty for an older point or when the
+// file cannot be read.
+QHash<QString, TFileStamp> recordedStamps(TJob& job, bool latest)
+{
+    QHash<QString, TFileStamp> stamps;
+    TRunBookkeeping bookkeeping;
+    try {
+        if (!latest || !ReadRunBookkeeping(JobTempRemoteJobFile(job), bookkeeping))
+            return stamps;
+    } catch (const TJobFileError&) {
+        return stamps;
+    }
+    for (qsizetype i = 0; i < bookkeeping.Files.size() && size_t(i) < bookkeeping.Stamps.size(); ++i) {
+        const QString clean = CleanCatalogEntry(bookkeeping.Files.at(i));
+        if (!clean.isEmpty())
+            stamps.insert(clean, bookkeeping.Stamps[size_t(i)]);
+    }
+    return stamps;
 }
 
 } // namespace
@@ -183,6 +222,8 @@ TVerifyResult VerifyPoint(TJob_FilesAndFolders& job, const QStringList& points, 
                     return true;
                 });
             }
+            const QHash<QString, TFileStamp> stamps =
+                recordedStamps(job, contents.storageFolders.isEmpty() || index == points.size() - 1);
             TVerifier verifier(job, *fs, readData, result, progress, bytesTotal);
             forEachFile(contents, [&](TPointContents::TId id) {
                 if (cancelling(job))
@@ -193,7 +234,8 @@ TVerifyResult VerifyPoint(TJob_FilesAndFolders& job, const QStringList& points, 
                 const QString base =
                     folder.isEmpty() ? connection.folder : JoinPath(connection.folder, folder);
                 const QString stored = JoinPath(base, contents.path(id));
-                verifier.check(stored, tables[folder].find(contents.path(id)));
+                verifier.check(stored, tables[folder].find(contents.path(id)),
+                               stamps.value(contents.path(id), kNoStamp));
                 verifier.report(stored);
                 return true;
             });

@@ -13,6 +13,7 @@
 
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QRegularExpression>
 
 #include <map>
@@ -61,11 +62,14 @@ protected:
         writeFile(JobsListFilePath(), "\xEF\xBB\xBF" + job->stJobName.toUtf8() + "\r\n");
     }
 
+    // A bit that rots on the disk: the copy keeps its time.
     void damage(const QString& relative, qsizetype at)
     {
+        const QDateTime mtime = QFileInfo(storedPath(relative)).lastModified();
         QByteArray content = readFile(storedPath(relative));
         content[at] = char(content[at] ^ 0x10);
         writeFile(storedPath(relative), content);
+        setMtime(storedPath(relative), mtime);
     }
 };
 
@@ -117,6 +121,23 @@ TEST_P(MirrorChecksumsTest, VerifyAndRestoreOfTheMirrorNameTheDamagedCopy)
         << run.out.toStdString();
     EXPECT_TRUE(lines[2].contains("4 files checked, 1 problems (0 missing, 0 wrong size, 1 damaged"));
     EXPECT_EQ(RunCli({"verify", job->stJobName}).code, 1) << "without reading, the damage does not show";
+
+    // Without reading, a copy written again since the backup shows by its time; a second off is within
+    // what a storage's clock granularity allows.
+    const QString kept = storedPath("Docs/kept.txt");
+    const QDateTime keptTime = QFileInfo(kept).lastModified();
+    for (const auto& [offsetMsecs, code] : {std::pair{1000, 1}, std::pair{-1500, 1}, std::pair{60000, 2}}) {
+        setMtime(kept, keptTime.addMSecs(offsetMsecs));
+        run = RunCli({"verify", job->stJobName});
+        EXPECT_EQ(run.code, code) << offsetMsecs << run.out.toStdString();
+        EXPECT_EQ(run.out.contains(
+                      QRegularExpression("^damaged: .*/Docs/kept.txt$", QRegularExpression::MultilineOption)),
+                  code == 2)
+            << run.out.toStdString();
+    }
+    run = RunCli({"verify", job->stJobName, "--read-data"});
+    EXPECT_FALSE(run.out.contains("kept.txt")) << "its content is proven: reading decides alone";
+    setMtime(kept, keptTime);
 
     ScriptedRestoreUi ui;
     ui.outputFolder = makeFolder("restored");

@@ -15,6 +15,7 @@
 
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 
 #include <QRegularExpression>
 
@@ -82,9 +83,12 @@ TEST_P(PointVerificationTest, NamesExactlyTheDamagedCopiesWithTheirKind)
     EXPECT_EQ(clean.BytesRead, 9 * 1024 * 1024 + 3 + 27 + 27 + 10);
     EXPECT_EQ(clean.exitCode(), 0);
 
+    // The flipped bit leaves the copy's time as it was, like a bit that rots on the disk.
+    const QDateTime flippedTime = QFileInfo(storedPath(full + "/Docs/flipped.bin")).lastModified();
     QByteArray flipped = readFile(storedPath(full + "/Docs/flipped.bin"));
     flipped[9 * 1024 * 1024] = char(flipped[9 * 1024 * 1024] ^ 0x04);
     writeFile(storedPath(full + "/Docs/flipped.bin"), flipped);
+    setMtime(storedPath(full + "/Docs/flipped.bin"), flippedTime);
     writeFile(storedPath(inc1 + "/Docs/cut.txt"), "will be cut, sec");
     ASSERT_TRUE(QFile::remove(storedPath(inc2 + "/Docs/gone.txt")));
 
