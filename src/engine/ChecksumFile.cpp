@@ -23,9 +23,14 @@ void AppendChecksumEntry(QByteArray& content, QStringView path, qint64 size, con
 
 QByteArray EncodeChecksums(const TChecksumTable& table)
 {
+    // By path: the same entries always give the same bytes, whatever order they came in.
+    QStringList paths = table.entries.keys();
+    paths.sort();
     QByteArray content = EncodeChecksumsHeader();
-    for (auto it = table.entries.cbegin(); it != table.entries.cend(); ++it)
-        AppendChecksumEntry(content, it.key(), it->size, it->digest);
+    for (const QString& path : std::as_const(paths)) {
+        const TChecksumEntry& entry = *table.find(path);
+        AppendChecksumEntry(content, path, entry.size, entry.digest);
+    }
     return content;
 }
 

@@ -34,6 +34,7 @@ struct TChecksumTable
 // The content before the first entry.
 QByteArray EncodeChecksumsHeader();
 void AppendChecksumEntry(QByteArray& content, QStringView path, qint64 size, const TChecksumDigest& digest);
+// The entries sorted by path.
 QByteArray EncodeChecksums(const TChecksumTable& table);
 // False when the content is not a checksums file of a kind this program knows (then `out` is empty).
 // Damaged lines are skipped and counted; a path listed twice keeps its last line.

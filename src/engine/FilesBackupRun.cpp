@@ -427,7 +427,8 @@ QByteArray TFilesBackupRun::mirrorChecksums(bool complete)
         }
         previous = TChecksumTable();
     } else {
-        // A cancelled run leaves its removals undone or unrecorded: every old entry stays.
+        // A cancelled run's removals are undone or unrecorded and its files list is partial: every
+        // old entry stays.
         table = std::move(previous);
     }
     // A copy replaced the stored file: its old entry goes, whether or not the copy has a checksum.

@@ -33,8 +33,9 @@ TEST_P(MirrorTest, FollowsTheSourcesAndDeletesOnlyWhatItRecorded)
     writeSource("Docs/sub/deeper/c.txt", "gamma");
     writeSource("single.txt", "single");
     runBackup();
-    EXPECT_EQ(treeOf(backupRoot()), QStringList({"Docs/", "Docs/a.txt", "Docs/sub/", "Docs/sub/b.txt",
-                                                 "Docs/sub/deeper/", "Docs/sub/deeper/c.txt", "single.txt"}));
+    EXPECT_EQ(treeOf(backupRoot()),
+              QStringList({"Docs/", "Docs/a.txt", "Docs/sub/", "Docs/sub/b.txt", "Docs/sub/deeper/",
+                           "Docs/sub/deeper/c.txt", "_checksums.obl", "single.txt"}));
     EXPECT_EQ(storedBookkeeping().MainBackupList, QStringList({"Syncronization)"}));
     EXPECT_FALSE(logHas("Target:"));
     EXPECT_TRUE(job->BackupHistory.at(0).endsWith(": Starting the backup.")); // a mirror has no target line
@@ -48,7 +49,7 @@ TEST_P(MirrorTest, FollowsTheSourcesAndDeletesOnlyWhatItRecorded)
     QFile::remove(sourceRoot + "/single.txt");
     runBackup();
     EXPECT_EQ(treeOf(backupRoot()), QStringList({"Docs/", "Docs/a.txt", "Docs/mine.txt", "Docs/sub/",
-                                                 "Docs/sub/b.txt", "single.txt"}));
+                                                 "Docs/sub/b.txt", "_checksums.obl", "single.txt"}));
     EXPECT_EQ(readFile(storedPath("Docs/a.txt")), "alpha 2");
     EXPECT_TRUE(logHas("WARNING: The source does not exist: " + sourceRoot + "/single.txt"));
     EXPECT_TRUE(logHas("Files copied: 1."));
@@ -60,8 +61,8 @@ TEST_P(MirrorTest, FollowsTheSourcesAndDeletesOnlyWhatItRecorded)
     runBackup();
     EXPECT_EQ(job->LastJobResult.ErrorsCount, 0);
     EXPECT_FALSE(job->LastJobResult.Cancelled);
-    EXPECT_EQ(treeOf(backupRoot()),
-              QStringList({"Docs/", "Docs/a.txt", "Docs/mine.txt", "Docs/sub/", "single.txt"}));
+    EXPECT_EQ(treeOf(backupRoot()), QStringList({"Docs/", "Docs/a.txt", "Docs/mine.txt", "Docs/sub/",
+                                                 "_checksums.obl", "single.txt"}));
 }
 
 TEST_P(MirrorTest, ChangingTheTypeRemovesTheEarlierBackups)
@@ -76,7 +77,7 @@ TEST_P(MirrorTest, ChangingTheTypeRemovesTheEarlierBackups)
         logHas("WARNING: Backup type has been changed in the settings. Going to remove existing backup "
                "before to run this job."));
     EXPECT_TRUE(logHas("Backup job \"Docs job\" is finished with warnings. Files copied: 1."));
-    EXPECT_EQ(treeOf(backupRoot()), QStringList({"Docs/", "Docs/a.txt"}));
+    EXPECT_EQ(treeOf(backupRoot()), QStringList({"Docs/", "Docs/a.txt", "_checksums.obl"}));
     EXPECT_EQ(storedBookkeeping().MainBackupList, QStringList({"Syncronization)"}));
 }
 

@@ -41,7 +41,7 @@ protected:
 
 TEST_F(SourceSelectionTest, FiltersDecideWhatIsCopied)
 {
-    const QStringList common = {"Docs/",  "Docs/kept/",    "Docs/kept/k.txt",
+    const QStringList common = {"Docs/",  "Docs/kept/",    "Docs/kept/k.txt", "_checksums.obl",
                                 "cache/", "cache/top.txt", "ntuser.dat"};
     const struct
     {

@@ -178,9 +178,9 @@ TEST_F(RefusalTest, UnfinishedMirrorRunIsCompletedWithoutRemovingTheMirror)
     EXPECT_TRUE(logHas("Backup job \"Docs job\" is finished with warnings."));
     EXPECT_EQ(job->LastJobResult.ErrorsCount, 0);
     EXPECT_TRUE(logHas("Removing the file: " + storedPath("Docs/.zorvan-00112233445566ff.part")));
-    EXPECT_EQ(treeOf(backupRoot()),
-              QStringList({"Docs/", "Docs/.zorvan-0000000000000001.part", "Docs/a.txt", "Docs/sub/",
-                           "Docs/sub/.zorvan-notours.part", "Docs/sub/b.txt", "Docs/sub/new.txt"}));
+    EXPECT_EQ(treeOf(backupRoot()), QStringList({"Docs/", "Docs/.zorvan-0000000000000001.part", "Docs/a.txt",
+                                                 "Docs/sub/", "Docs/sub/.zorvan-notours.part",
+                                                 "Docs/sub/b.txt", "Docs/sub/new.txt", "_checksums.obl"}));
     EXPECT_EQ(readFile(storedPath("Docs/a.txt")), "alpha 2");
     EXPECT_EQ(readFile(storedPath("Docs/sub/new.txt")), "new");
     EXPECT_FALSE(QFile::exists(storedPath("_startflag.obl")));
