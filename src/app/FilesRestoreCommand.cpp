@@ -1,5 +1,6 @@
 #include "app/FilesRestoreCommand.h"
 
+#include "app/WhilePainting.h"
 #include "base/Placeholders.h"
 #include "engine/PointContentsReading.h"
 #include "engine/RestorePoints.h"
@@ -11,29 +12,7 @@
 #include "ui/restore/TfrmRestoreList.h"
 #include "ui/widgets/FolderChooser.h"
 
-#include <QCoreApplication>
-#include <QEventLoop>
-
-#include <atomic>
-#include <thread>
-
 namespace {
-// Runs `read` on a helper thread while the window thread keeps painting (user input waits).
-void runWhilePainting(const std::function<void()>& read)
-{
-    std::atomic<bool> done{false};
-    std::thread worker([&] {
-        read();
-        done = true;
-        // Wakes the window thread from its wait for events.
-        QMetaObject::invokeMethod(
-            QCoreApplication::instance(), [] {}, Qt::QueuedConnection);
-    });
-    while (!done.load())
-        QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents | QEventLoop::WaitForMoreEvents);
-    worker.join();
-}
-
 // The preparation's questions asked through the program's windows.
 class TWindowRestoreInteraction final : public TRestoreInteraction
 {
@@ -56,7 +35,7 @@ public:
     }
     void ShowLoading() override { list.ShowLoading(); }
     void CloseLoading() override { list.CloseLoading(); }
-    void WhileLoading(const std::function<void()>& read) override { runWhilePainting(read); }
+    void WhileLoading(const std::function<void()>& read) override { RunWhilePainting(read); }
     bool ChooseRestorePoint(const QStringList& labels, qint32& index) override
     {
         if (!list.ChoosePoint(labels, index, chooseItems))
@@ -80,7 +59,7 @@ public:
             return true;
         TPointContentsRead read;
         list.ShowLoading();
-        runWhilePainting([&] { read = ReadPointContents(job, points, index); });
+        RunWhilePainting([&] { read = ReadPointContents(job, points, index); });
         list.CloseLoading();
         if (!read.Contents) {
             ShowError(read.ErrorText);

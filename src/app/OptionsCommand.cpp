@@ -1,5 +1,6 @@
 #include "app/OptionsCommand.h"
 
+#include "app/core/DesktopSettings.h"
 #include "i18n/Translate.h"
 #include "options/RunAtLogon.h"
 #include "options/uOptions.h"
@@ -36,4 +37,5 @@ void TOptionsCommand::ActionOptionsExecute()
     if (general.ProcessPriority != priority)
         ApplyProcessPriority(general.ProcessPriority);
     SaveOptions();
+    SaveVerifyCopiesAfterBackup(GlobalOptions.Processing.VerifyCopiesAfterBackup);
 }

@@ -7,6 +7,7 @@
 #include "app/JobCommands.h"
 #include "app/OptionsCommand.h"
 #include "app/TrayIcon.h"
+#include "app/VerifyCommand.h"
 #include "base/AppState.h"
 #include "i18n/Translate.h"
 #include "jobs/uJob_DriveImage.h"
@@ -82,6 +83,10 @@ void TZorvanBackupProgram::createWindows()
     services.Remove = [this](TJob& job) { JobCommands->ActionRemoveExecute(job); };
     services.Options = [this] { OptionsCommand->ActionOptionsExecute(); };
     services.Restore = [this](TJob& job) { restoreJob(job); };
+    services.Verify = [this](TJob& job) {
+        if (auto* filesJob = dynamic_cast<TJob_FilesAndFolders*>(&job))
+            VerifyJobFromWindow(*filesJob, frmMainOstrinBackup.get());
+    };
     frmMainOstrinBackup = std::make_unique<TfrmMainOstrinBackup>(services);
     frmOpenJobDialog = std::make_unique<TfrmOpenJobDialog>(frmMainOstrinBackup.get());
     frmPassword = std::make_unique<TfrmPassword>(frmMainOstrinBackup.get());

@@ -10,6 +10,7 @@
 #include "engine/RestorePoints.h"
 #include "engine/SourceWalker.h"
 #include "engine/StorageProbe.h"
+#include "engine/VerificationRun.h"
 #include "events/EventsLog.h"
 #include "jobs/JobPaths.h"
 #include "logs/RunLog.h"
@@ -336,7 +337,22 @@ void TFilesBackupRun::walkAndStore()
         bookkeeping.SizeOfAllIncrementsOrLastDifferentialCopy = 0;
         bookkeeping.SizeOfLastFullBackup = size;
     }
+    if (job.JobOptions.Processing.VerifyCopiesAfterBackup)
+        keepRunCopies();
     storeDatabase();
+    if (!isCancelling() && !runCopies.entries.isEmpty())
+        VerifyCopiesAfterRun(job, state.TargetFolder, runCopies);
+    runCopies = TChecksumTable();
+}
+
+void TFilesBackupRun::keepRunCopies()
+{
+    for (size_t i = 0; i < state.CopiedFilesList.size() && i < state.CopiedChecksums.size(); ++i) {
+        const TJob::TCopyChecksum& copy = state.CopiedChecksums[i];
+        if (copy.size >= 0)
+            runCopies.entries.insert(state.LocalFilesList.at(state.CopiedFilesList[i]).toString(),
+                                     {copy.size, copy.digest});
+    }
 }
 
 void TFilesBackupRun::storeDatabase()

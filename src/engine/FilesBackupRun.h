@@ -2,6 +2,7 @@
 // One backup run of a files-and-folders job, from connecting to the storage to saving the job file.
 // It runs on the job's worker thread and reports only through the job's fields and the events log.
 #include "engine/BackupRunState.h"
+#include "engine/ChecksumFile.h"
 #include "engine/RemoteBookkeepingFile.h"
 #include "jobs/uJob_FilesAndFolders.h"
 #include "operations/RunLifecycle.h"
@@ -41,6 +42,9 @@ private:
     // The checksums file of a mirror after this run (`complete`: the run went to its end).
     QByteArray mirrorChecksums(bool complete);
     bool storeMirrorChecksums(bool complete);
+    // With the option to verify the copies after each backup: what this run copied, with the checksums
+    // computed while copying, taken before storeDatabase frees the lists.
+    void keepRunCopies();
     void removeOldBackups(bool beforeVariant);
     // Puts the backups that the retention took out back into the restore point list.
     void keepOldBackups();
@@ -66,5 +70,6 @@ private:
     std::unique_ptr<TVolumeWrites> storageWrites; // from the start flag to the catalogs
     QStringList startFlagList;
     QStringList oldBackupsList;
+    TChecksumTable runCopies;
     std::function<void()> beforeIdle;
 };

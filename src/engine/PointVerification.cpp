@@ -86,6 +86,7 @@ private:
         }
         buffer.resize(size_t(kChecksumChunkSize));
         for (;;) {
+            job.WaitWhilePaused();
             if (cancelling(job)) {
                 result.Cancelled = true;
                 return false;
@@ -226,6 +227,7 @@ TVerifyResult VerifyPoint(TJob_FilesAndFolders& job, const QStringList& points, 
                 recordedStamps(job, contents.storageFolders.isEmpty() || index == points.size() - 1);
             TVerifier verifier(job, *fs, readData, result, progress, bytesTotal);
             forEachFile(contents, [&](TPointContents::TId id) {
+                job.WaitWhilePaused();
                 if (cancelling(job))
                     result.Cancelled = true;
                 if (result.Cancelled)
@@ -243,6 +245,39 @@ TVerifyResult VerifyPoint(TJob_FilesAndFolders& job, const QStringList& points, 
     }
     job.DisconnectFromStorage();
     job.CurrentFileOperationType = atNone;
+    job.CurrentFileOperationPath.clear();
+    return result;
+}
+
+TVerifyResult VerifyRunCopies(TJob& job, const QString& folder, const TChecksumTable& copies,
+                              const TVerifyProgress& progress)
+{
+    TVerifyResult result;
+    TStorageAccess access(job.NetworkConnection.get());
+    int error = 0;
+    TFileSystem* fs = access.fileSystemFor(folder, error);
+    if (!fs) {
+        result.ErrorText = job.Translate(QStringLiteral("Unable to connect to the backup storage."));
+        return result;
+    }
+    QStringList paths = copies.entries.keys();
+    paths.sort();
+    qint64 bytesTotal = 0;
+    for (const TChecksumEntry& entry : copies.entries)
+        bytesTotal += entry.size;
+    TVerifier verifier(job, *fs, true, result, progress, bytesTotal);
+    for (const QString& path : std::as_const(paths)) {
+        job.WaitWhilePaused();
+        if (cancelling(job)) {
+            result.Cancelled = true;
+            break;
+        }
+        const QString stored = JoinPath(folder, path);
+        verifier.check(stored, copies.find(path), kNoStamp);
+        if (result.Cancelled)
+            break;
+        verifier.report(stored);
+    }
     job.CurrentFileOperationPath.clear();
     return result;
 }

@@ -45,9 +45,16 @@ TChecksumTable FetchChecksumTable(TJob& job, const QString& folder);
 
 // The point at `index` of `points` (MainBackupList without its marker), or the mirror. The remote job
 // file must be in the temporary folder (ReadRestorePointList leaves it there). Connects and
-// disconnects; stops between files and chunks when the job is cancelled.
+// disconnects; stops between files and chunks when the job is cancelled, and waits there while it is
+// paused.
 // Told after each file and each chunk read: the copy being looked at, the bytes read so far and the
 // bytes there are to read (the recorded sizes of the copies that have a checksum; 0 without `readData`).
 using TVerifyProgress = std::function<void(const QString& path, qint64 bytesDone, qint64 bytesTotal)>;
 TVerifyResult VerifyPoint(TJob_FilesAndFolders& job, const QStringList& points, qint32 index, bool readData,
                           const TVerifyProgress& progress = {});
+
+// The copies one backup run has just made in `folder` on the storage (connected by the run), read
+// again and compared with the checksums the run computed while writing them (`copies`, by path
+// relative to `folder`), in path order.
+TVerifyResult VerifyRunCopies(TJob& job, const QString& folder, const TChecksumTable& copies,
+                              const TVerifyProgress& progress = {});

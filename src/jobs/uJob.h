@@ -44,7 +44,8 @@ enum TJobOperation : qint32
     joReadRestorePoints = 1,
     joRestore = 2,
     joRename = 3,
-    joRemove = 4
+    joRemove = 4,
+    joVerify = 5
 };
 enum TDestinationType : qint32
 {

@@ -26,16 +26,21 @@ void saveLocalJobFile(TJob& job)
 }
 } // namespace
 
-void BeginBackupRun(TJob& job)
+void ResetRunResult(TJob& job)
 {
-    job.JobStatus = jsRunning;
-    job.JobOperation = joBackup;
     job.LastJobResult.StartTime = Now();
     job.LastJobResult.EndTime = 0;
     job.LastJobResult.Cancelled = false;
     job.LastJobResult.ErrorsCount = 0;
     job.LastJobResult.WarningsCount = 0;
     job.LastJobResult.Log.clear();
+}
+
+void BeginBackupRun(TJob& job)
+{
+    job.JobStatus = jsRunning;
+    job.JobOperation = joBackup;
+    ResetRunResult(job);
     job.OptionsToJobOptions();
     AddEvent(FillPlaceholders(job.Translate(QStringLiteral("Starting the \"%s\" backup.")), {job.stJobName}));
 }
@@ -126,11 +131,12 @@ void TRunLifecycle::PrepareConnected()
 
 void TRunLifecycle::Cancelled()
 {
-    const bool backup = kind == rkBackup;
-    const QString line = backup ? T("Backup is cancelled.") : T("Restore is cancelled.");
+    const char* texts[][2] = {{"Backup is cancelled.", "\"%s\" backup is cancelled."},
+                              {"Restore is cancelled.", "\"%s\" restore is cancelled."},
+                              {"Verification is cancelled.", "\"%s\" verification is cancelled."}};
+    const QString line = T(texts[kind][0]);
     LogLine(job, line);
-    AddEvent(FillPlaceholders(backup ? T("\"%s\" backup is cancelled.") : T("\"%s\" restore is cancelled."),
-                              {job.stJobName}));
+    AddEvent(FillPlaceholders(T(texts[kind][1]), {job.stJobName}));
     job.AddEventtoBackupHistory(line, false);
     job.LastJobResult.Cancelled = true;
 }

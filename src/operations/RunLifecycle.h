@@ -14,8 +14,12 @@ class TJobRunLock;
 enum TRunKind
 {
     rkBackup,
-    rkRestore
+    rkRestore,
+    rkVerify
 };
+
+// A fresh result for a run that starts now: its start time, no end, no counts, an empty log.
+void ResetRunResult(TJob& job);
 
 // The start of a backup on the caller's thread, before its worker runs: the job becomes running with
 // a fresh result and a copy of the global options, and the events log gets "Starting the "%s"
@@ -55,7 +59,8 @@ public:
     // The first steps of a connected backup: the job's temporary files go, its temporary folder is
     // made, and the byte and file counts start at 0.
     void PrepareConnected();
-    // The ending of a cancelled run: "Backup is cancelled." (or "Restore is cancelled.") in the log,
+    // The ending of a cancelled run: "Backup is cancelled." (or "Restore is cancelled.", "Verification
+    // is cancelled.") in the log,
     // the events log and the history; the run counts as cancelled.
     void Cancelled();
     // The last steps of a run that reached the storage: the drive of a backup that was not cancelled

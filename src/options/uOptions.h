@@ -36,6 +36,8 @@ struct TProcessingOptions
     bool DontUseBufferingForCopyOperations = false;
     bool SkipHiddenSystemFiles = false;
     bool SkipLockedFiles = false;
+    // Not part of the options file: kept in the desktop settings file beside the window layout.
+    bool VerifyCopiesAfterBackup = false;
 };
 
 // A plain record copied by value; Qt's implicitly shared lists make every copy independent.

@@ -1,5 +1,6 @@
 #include "app/core/AppStartup.h"
 
+#include "app/core/DesktopSettings.h"
 #include "base/AppState.h"
 #include "events/EventsLog.h"
 #include "i18n/Translate.h"
@@ -62,6 +63,7 @@ TStartupResult PrepareApplication(TJobCatalogue& catalogue, const TStartupSteps&
             GlobalOptions.General.RunProgramAtLogon = QFile::exists(AutorunEntryPath());
         }
     }
+    GlobalOptions.Processing.VerifyCopiesAfterBackup = LoadVerifyCopiesAfterBackup();
 
     ensureFolder(GlobalOptions.General.PathForTempFiles, QStringLiteral("Temporary directory is created:"),
                  QStringLiteral("ERROR: Unable to create temporary directory:"), result);

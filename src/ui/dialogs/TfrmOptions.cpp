@@ -197,6 +197,7 @@ void TfrmOptions::buildBackupPage()
     chRemovePreviousBackup = MakeNamed<QCheckBox>(tsBackup, "chRemovePreviousBackup");
     chPreventOtherApps = MakeNamed<QCheckBox>(tsBackup, "chPreventOtherApps");
     chDontUseBuffering = MakeNamed<QCheckBox>(tsBackup, "chDontUseBuffering");
+    chVerifyCopiesAfterBackup = MakeNamed<QCheckBox>(tsBackup, "chVerifyCopiesAfterBackup");
     lbIfDestinationNotAvailable = MakeNamed<QLabel>(tsBackup, "lbIfDestinationNotAvailable");
     lbRetry = MakeNamed<QLabel>(tsBackup, "lbRetry");
     seRetryTimes = makeNumberBox(tsBackup, "seRetryTimes");
@@ -228,6 +229,7 @@ void TfrmOptions::buildBackupPage()
     layout->addWidget(chRemovePreviousBackup);
     layout->addWidget(chPreventOtherApps);
     layout->addWidget(chDontUseBuffering);
+    layout->addWidget(chVerifyCopiesAfterBackup);
     layout->addSpacing(10);
     layout->addWidget(lbIfDestinationNotAvailable);
     layout->addLayout(retries);
@@ -277,6 +279,7 @@ void TfrmOptions::OptionsToControls(const TOptions& options)
     chRemovePreviousBackup->setChecked(processing.RemovePreviousBackupIfCancelled);
     chPreventOtherApps->setChecked(processing.PreventOtherAppsFromWritingDuringZipping);
     chDontUseBuffering->setChecked(processing.DontUseBufferingForCopyOperations);
+    chVerifyCopiesAfterBackup->setChecked(processing.VerifyCopiesAfterBackup);
     seRetryTimes->setValue(processing.IfDestinationNotAvailable_Retry_Times);
     seWaitSec->setValue(processing.IfDestinationNotAvailable_Wait_Sec);
     cbThen->setCurrentIndex(processing.IfDestinationNotAvailable_Then);
@@ -313,6 +316,7 @@ void TfrmOptions::ControlsToOptions(TOptions& options) const
     processing.RemovePreviousBackupIfCancelled = chRemovePreviousBackup->isChecked();
     processing.PreventOtherAppsFromWritingDuringZipping = chPreventOtherApps->isChecked();
     processing.DontUseBufferingForCopyOperations = chDontUseBuffering->isChecked();
+    processing.VerifyCopiesAfterBackup = chVerifyCopiesAfterBackup->isChecked();
     processing.IfDestinationNotAvailable_Retry_Times = seRetryTimes->value();
     processing.IfDestinationNotAvailable_Wait_Sec = seWaitSec->value();
     if (cbThen->currentIndex() >= 0)
@@ -383,6 +387,7 @@ void TfrmOptions::FormShow()
     setCaption(chDontUseBuffering,
                Translate(QStringLiteral(
                    "Do not use buffering for file copy operations (suitable for very large files)")));
+    setCaption(chVerifyCopiesAfterBackup, Translate(QStringLiteral("Verify the copies after each backup")));
     lbIfDestinationNotAvailable->setText(Translate(QStringLiteral("If destination is not available,")));
     lbRetry->setText(Translate(QStringLiteral("Retry")));
     lbTimes->setText(Translate(QStringLiteral("times")));

@@ -77,6 +77,7 @@ private:
     QCheckBox* chRemovePreviousBackup;
     QCheckBox* chPreventOtherApps;
     QCheckBox* chDontUseBuffering;
+    QCheckBox* chVerifyCopiesAfterBackup;
     QLabel* lbIfDestinationNotAvailable;
     QLabel* lbRetry;
     QSpinBox* seRetryTimes;

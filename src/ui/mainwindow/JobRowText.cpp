@@ -69,6 +69,8 @@ QString JobOperationText(const TJob& job, bool* alert)
         return Translate(QStringLiteral("Make sure the storage device is connected. Then resume the job."));
     }
     const QString path = job.CurrentFileOperationPath.get();
+    if (job.JobOperation.load() == joVerify)
+        return (Translate(QStringLiteral("Verifying")) + ' ' + lastComponent(path)).trimmed();
     if (type == atNone)
         return path;
     return operationVerb(type) + ' ' + lastComponent(path);

@@ -99,6 +99,13 @@ void TfrmMainOstrinBackup::ActionRestoreExecute()
     callJobService(services.Restore);
 }
 
+void TfrmMainOstrinBackup::ActionVerifyExecute()
+{
+    TJob* job = idleJobOrRefuse();
+    if (job && job->Kind() == jkFilesAndFolders)
+        callJobService(services.Verify);
+}
+
 QString TfrmMainOstrinBackup::jobLogFolder(const TJob& job) const
 {
     const QString folder = services.LogFolder ? services.LogFolder() : QString();

@@ -28,6 +28,9 @@ struct TMainWindowServices
     // "not available yet" information message.
     std::function<void()> NewJob, ImportJob, Options;
     std::function<void(TJob&)> Duplicate, Settings, Rename, Remove, Restore;
+    // "Verify": the newest restore point of an idle files-and-folders job read again and checked, as
+    // an operation of the job.
+    std::function<void(TJob&)> Verify;
     // The global folder of the log files (the options' PathForLogFiles): "History" writes there and
     // "Log" reads the job's run logs below it. Unset or empty: those commands report the missing folder.
     std::function<QString()> LogFolder;

@@ -82,6 +82,8 @@ void TfrmMainOstrinBackup::UpdateCommandStates()
                             ActionHistory, ActionLog, ActionDuplicate})
         action->setEnabled(idle);
     menuEdit->menuAction()->setEnabled(idle);
+    // Drive images record no checksums of their contents: only files-and-folders jobs are verified.
+    ActionVerify->setEnabled(idle && job->Kind() == jkFilesAndFolders);
 
     const auto setRunItems = [this](bool enabled) {
         for (QAction* action : {ActionPause, ActionResume, ActionCancel})

@@ -87,6 +87,7 @@ void TfrmMainOstrinBackup::createActions()
     ActionBackup = makeAction("ActionBackup", "Backup", ThemedIcon("document-save", ":/icons/backup.svg"));
     ActionRestore =
         makeAction("ActionRestore", "Restore", ThemedIcon("document-revert", ":/icons/restore.svg"));
+    ActionVerify = makeAction("ActionVerify", "Verify", OwnIcon(":/icons/verify.svg"));
     ActionHistory = makeAction("ActionHistory", "History", ThemedIcon("view-history", ":/icons/history.svg"));
     ActionLog = makeAction("ActionLog", "Log", ThemedIcon("text-x-generic", ":/icons/log.svg"));
     ActionPauseAll = makeAction("ActionPauseAll", "Pause All", OwnIcon(":/icons/pause-all.svg"));
@@ -115,6 +116,7 @@ void TfrmMainOstrinBackup::createActions()
     connect(ActionRemove, &QAction::triggered, this, [this] { callJobService(services.Remove); });
     connect(ActionBackup, &QAction::triggered, this, &TfrmMainOstrinBackup::ActionBackupExecute);
     connect(ActionRestore, &QAction::triggered, this, &TfrmMainOstrinBackup::ActionRestoreExecute);
+    connect(ActionVerify, &QAction::triggered, this, &TfrmMainOstrinBackup::ActionVerifyExecute);
     connect(ActionHistory, &QAction::triggered, this, &TfrmMainOstrinBackup::ActionHistoryExecute);
     connect(ActionLog, &QAction::triggered, this, &TfrmMainOstrinBackup::ActionLogExecute);
     connect(ActionAbout, &QAction::triggered, this, &TfrmMainOstrinBackup::ActionAboutExecute);
@@ -177,7 +179,7 @@ void TfrmMainOstrinBackup::createMenus()
     menuEdit->addSeparator();
     menuEdit->addActions({ActionRename, ActionDuplicate, ActionRemove});
     menuRun = menu(nullptr, "menuRun", "Run");
-    menuRun->addActions({ActionBackup, ActionRestore});
+    menuRun->addActions({ActionBackup, ActionRestore, ActionVerify});
     menuRun->addSeparator();
     menuRun->addActions({ActionPause, ActionCancel});
     menuRun->addSeparator();
@@ -192,7 +194,7 @@ void TfrmMainOstrinBackup::createMenus()
     pmJob->addSeparator();
     pmJob->addActions({ActionDuplicate, ActionRename, ActionRemove});
     pmJob->addSeparator();
-    pmJob->addActions({ActionBackup, ActionRestore});
+    pmJob->addActions({ActionBackup, ActionRestore, ActionVerify});
     pmJob->addSeparator();
     pmJob->addAction(ActionLog);
     pmRun = popup("pmRun");

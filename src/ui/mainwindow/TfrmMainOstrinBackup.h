@@ -5,9 +5,9 @@
 //
 // objectNames (for tests and the program):
 //   actions   ActionNewJob, ActionCreate, ActionImport, ActionDuplicate, ActionSettings, ActionRename,
-//             ActionRemove, ActionBackup, ActionRestore, ActionHistory, ActionLog, ActionPauseAll,
-//             ActionCancelAll, ActionOptions, ActionSupport, ActionWebsite, ActionAbout, ActionPause,
-//             ActionResume, ActionCancel, ActionQuit, ActionMinimize
+//             ActionRemove, ActionBackup, ActionRestore, ActionVerify, ActionHistory, ActionLog,
+//             ActionPauseAll, ActionCancelAll, ActionOptions, ActionSupport, ActionWebsite, ActionAbout,
+//             ActionPause, ActionResume, ActionCancel, ActionQuit, ActionMinimize
 //   menus     menuFile, menuEdit, menuRun, menuHelp; pmJob (right click on an idle job), pmRun (right
 //             click on a waiting, running or paused job), pmNewJob ("New Job" arrow), pmLogs ("Log" arrow)
 //   toolbar   tbMain with the buttons btNewJob, btRemove, btSettings, btRename, btBackup, btRestore,
@@ -66,9 +66,9 @@ public:
     void RebuildLogMenu();
 
     QAction *ActionNewJob, *ActionCreate, *ActionImport, *ActionDuplicate, *ActionSettings, *ActionRename,
-        *ActionRemove, *ActionBackup, *ActionRestore, *ActionHistory, *ActionLog, *ActionPauseAll,
-        *ActionCancelAll, *ActionOptions, *ActionSupport, *ActionWebsite, *ActionAbout, *ActionPause,
-        *ActionResume, *ActionCancel, *ActionQuit, *ActionMinimize;
+        *ActionRemove, *ActionBackup, *ActionRestore, *ActionVerify, *ActionHistory, *ActionLog,
+        *ActionPauseAll, *ActionCancelAll, *ActionOptions, *ActionSupport, *ActionWebsite, *ActionAbout,
+        *ActionPause, *ActionResume, *ActionCancel, *ActionQuit, *ActionMinimize;
 
     static constexpr int kToolbarHeight = 84;
     static constexpr int kHeaderBarHeight = 26;
@@ -111,6 +111,7 @@ private:
     TJob* idleJobOrRefuse();
     void ActionBackupExecute();
     void ActionRestoreExecute();
+    void ActionVerifyExecute();
     void ActionHistoryExecute();
     void ActionLogExecute();
     void openRunLog(const QString& logName);

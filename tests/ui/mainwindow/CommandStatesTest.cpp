@@ -6,8 +6,9 @@
 
 namespace {
 
-const char* const kIdleCommands[] = {"ActionBackup", "ActionRestore", "ActionRemove", "ActionSettings",
-                                     "ActionRename", "ActionHistory", "ActionLog",    "ActionDuplicate"};
+const char* const kIdleCommands[] = {"ActionBackup",  "ActionRestore",  "ActionVerify",
+                                     "ActionRemove",  "ActionSettings", "ActionRename",
+                                     "ActionHistory", "ActionLog",      "ActionDuplicate"};
 const char* const kAlwaysAvailable[] = {"ActionPauseAll", "ActionCancelAll", "ActionNewJob",  "ActionCreate",
                                         "ActionImport",   "ActionOptions",   "ActionSupport", "ActionWebsite",
                                         "ActionAbout",    "ActionQuit",      "ActionMinimize"};
@@ -51,7 +52,7 @@ TEST_F(MainWindowTest, CommandsFollowTheSelectedJobsStatus)
             const QString other = QString(c.pauseItem) == "ActionPause" ? "ActionResume" : "ActionPause";
             EXPECT_TRUE(items.contains(action(c.pauseItem))) << c.name << ' ' << menu;
             EXPECT_FALSE(items.contains(w.findChild<QAction*>(other))) << c.name << ' ' << menu;
-            EXPECT_EQ(items.indexOf(action(c.pauseItem)), menu == QString("menuRun") ? 3 : 0)
+            EXPECT_EQ(items.indexOf(action(c.pauseItem)), menu == QString("menuRun") ? 4 : 0)
                 << c.name << ' ' << menu;
         }
     }
@@ -68,6 +69,43 @@ TEST_F(MainWindowTest, CommandsFollowTheSelectedJobsStatus)
     w.Refresh(TTickCounts{});
     EXPECT_FALSE(action("ActionCancel")->isEnabled());
     EXPECT_EQ(w.contextMenuForSelection()->objectName(), "pmJob");
+}
+
+// "Verify" sits beside "Restore" in the "Run" menu and the idle job's menu; it is offered for the jobs
+// whose backups record checksums, never for a drive image job.
+TEST_F(MainWindowTest, VerifyFollowsRestoreForFilesJobsOnly)
+{
+    const struct
+    {
+        const char* name;
+        bool image;
+        TJobStatus status;
+        bool restore;
+        bool verify;
+    } cases[] = {
+        {"idle files job", false, jsNone, true, true},
+        {"running files job", false, jsRunning, false, false},
+        {"paused files job", false, jsPaused, false, false},
+        {"idle image job", true, jsNone, true, false},
+        {"running image job", true, jsRunning, false, false},
+    };
+    TJob& files = addJob("Docs");
+    TJob& image = h.addImage("Disk");
+    TfrmMainOstrinBackup& w = open();
+    for (const auto& c : cases) {
+        TJob& job = c.image ? image : files;
+        job.JobStatus.store(c.status);
+        w.selectJob(h.Jobs.indexOfName(job.stJobName));
+        w.Refresh(TTickCounts{});
+        EXPECT_EQ(action("ActionRestore")->isEnabled(), c.restore) << c.name;
+        EXPECT_EQ(action("ActionVerify")->isEnabled(), c.verify) << c.name;
+        job.JobStatus.store(jsNone);
+    }
+    for (const char* menu : {"menuRun", "pmJob"}) {
+        const QList<QAction*> items = child<QMenu>(menu)->actions();
+        EXPECT_EQ(items.indexOf(action("ActionVerify")), items.indexOf(action("ActionRestore")) + 1) << menu;
+    }
+    EXPECT_FALSE(child<QMenu>("pmRun")->actions().contains(action("ActionVerify")));
 }
 
 TEST_F(MainWindowTest, OnlyUpAndDownMoveTheSelectionAndEveryKeyIsConsumed)

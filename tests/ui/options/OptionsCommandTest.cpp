@@ -1,5 +1,6 @@
 // The main window's Options command in the whole program: the autorun entry follows the box, a failed
 // change restores it and names the autostart folder, and a password set here guards the next showing.
+#include "app/core/WindowLayout.h"
 #include "app/TrayIcon.h"
 #include "base/AppState.h"
 #include "options/uOptions.h"
@@ -104,6 +105,30 @@ TEST_F(OptionsCommandTest, AutorunEntryFollowsTheBoxAndAFailedChangeRestoresIt)
     const TOptions saved = savedOptions();
     EXPECT_TRUE(saved.General.RunProgramAtLogon);
     EXPECT_TRUE(saved.Processing.RunOnlyOneJobAtATime);
+}
+
+// "Verify the copies after each backup" is kept in the settings file beside the window layout (the
+// options file has no place for it) and is read again at the next start.
+TEST_F(OptionsCommandTest, VerifyCopiesAfterBackupIsKeptBesideTheWindowLayout)
+{
+    start();
+    runOptions([](QWidget& d) {
+        child<QCheckBox>(d, "chVerifyCopiesAfterBackup")->setChecked(true);
+        click(d, "btOK");
+    });
+    EXPECT_TRUE(GlobalOptions.Processing.VerifyCopiesAfterBackup);
+    EXPECT_TRUE(QString::fromUtf8(TestEnvironment::readFile(WindowLayoutFilePath()))
+                    .contains("verify_after_backup=1"));
+    stop();
+    GlobalOptions.Processing.VerifyCopiesAfterBackup = false;
+    start();
+    EXPECT_TRUE(GlobalOptions.Processing.VerifyCopiesAfterBackup);
+    bool checked = false;
+    runOptions([&](QWidget& d) {
+        checked = child<QCheckBox>(d, "chVerifyCopiesAfterBackup")->isChecked();
+        click(d, "btCancel");
+    });
+    EXPECT_TRUE(checked);
 }
 
 TEST_F(OptionsCommandTest, CancelChangesNothing)

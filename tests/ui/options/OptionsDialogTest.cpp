@@ -126,6 +126,29 @@ TEST_F(OptionsDialogTest, ControlsGoBackIntoTheOptionsAsEdited)
     EXPECT_EQ(edited.Language.LanguageOfInterface, "de") << "what the dialog does not show stays";
 }
 
+// The box on the "Backup " page shows the value it is given and hands the edited one back.
+TEST_F(OptionsDialogTest, VerifyCopiesAfterBackupGoesBothWays)
+{
+    for (const bool loaded : {false, true}) {
+        options.Processing.VerifyCopiesAfterBackup = loaded;
+        bool shown = !loaded;
+        const int result = show([&](QWidget& d) {
+            auto* box = child<QCheckBox>(d, "chVerifyCopiesAfterBackup");
+            shown = box->isChecked();
+            EXPECT_EQ(box->text(), "Verify the copies after each backup");
+            EXPECT_FALSE(box->accessibleName().isEmpty());
+            EXPECT_EQ(box->parentWidget()->objectName(), "tsBackup");
+            box->click();
+            click(d, "btOK");
+        });
+        ASSERT_EQ(result, 1);
+        EXPECT_EQ(shown, loaded);
+        TOptions edited = options;
+        dialog.ControlsToOptions(edited);
+        EXPECT_EQ(edited.Processing.VerifyCopiesAfterBackup, !loaded);
+    }
+}
+
 TEST_F(OptionsDialogTest, ChecksOnOkInTheirOrder)
 {
     // Linux folder names may end in a blank: "logs " exists beside "logs".
