@@ -17,7 +17,7 @@
 #   WORK_FOLDER  where the tree and the backups go (default: a new folder under /var/tmp, removed after)
 # Environment:
 #   ZORVAN_BUILD_DIR           the build whose bin/zorvanbackup-cli runs (default build/)
-#   ZORVAN_BENCH_ROUNDS        rounds of (b) and (c) (default 3)
+#   ZORVAN_BENCH_ROUNDS        rounds of (b) and (c) (default 3; 0 runs the first full backup alone)
 #   ZORVAN_BENCH_SAME_FS=0     skips the same-file-system destination
 #   ZORVAN_BENCH_OTHER_FS=0    skips the ext4 image destination (needs root, mkfs.ext4 and a loop device)
 #   ZORVAN_BENCH_SMB=0         skips the share destination (needs root, samba and smbclient)
@@ -307,6 +307,8 @@ for dest in same ext4 smb; do
     fi
     case $dest in smb) tool=smbclient;; *) tool="rsync -a";; esac
     for step in a b c; do
+        # ZORVAN_BENCH_ROUNDS=0 measures (a) alone.
+        [[ -n "${T[$dest,$step,inc]:-}${T[$dest,$step,mirror]:-}" ]] || continue
         case $step in a) name="(a) first full";; b) name="(b) nothing changed";; c) name="(c) 1% touched";; esac
         for kind in inc mirror; do
             key=$dest,$step,$kind

@@ -8,7 +8,8 @@
 # Usage: bench/syscalls_vs_rsync.sh [FILES] [WORK_FOLDER]
 #   FILES        small files in the tree (default 20000, over 200 folders; plus 3 files of 64 MiB)
 #   WORK_FOLDER  where trees, backups and reports go (default: a new folder under /var/tmp, removed after)
-# The program is taken from $ZORVAN_BUILD_DIR/bin (default build/).
+# The program is taken from $ZORVAN_BUILD_DIR/bin (default build/). With ZORVAN_BENCH_DEST=FOLDER both
+# back up into that folder instead (e.g. on another file system than the tree and the temporary folder).
 set -euo pipefail
 top=$(cd "$(dirname "$0")/.." && pwd)
 build=${ZORVAN_BUILD_DIR:-$top/build}
@@ -27,7 +28,11 @@ else
     work=$(mktemp -d /var/tmp/zorvan-syscall-bench.XXXXXX)
     keep=0
 fi
-cleanup() { [[ $keep == 1 ]] || rm -rf "$work"; }
+dest=${ZORVAN_BENCH_DEST:-$work}
+cleanup() {
+    [[ $keep == 1 ]] || rm -rf "$work"
+    [[ -z "${ZORVAN_BENCH_DEST:-}" ]] || rm -rf "$dest/inc" "$dest/rsync"
+}
 trap cleanup EXIT
 export HOME=$work/home XDG_DATA_HOME=$work/home/.local/share XDG_CONFIG_HOME=$work/home/.config
 export XDG_RUNTIME_DIR=$work/run TMPDIR=$work/tmp LANG=C.UTF-8
@@ -37,13 +42,13 @@ chmod 700 "$XDG_RUNTIME_DIR"
 echo "Building a tree of $files small files and 3 files of 64 MiB in $work/src ..."
 python3 "$top/bench/make_tree.py" "$work/src" "$files" $(((files + 99) / 100)) 3
 total=$((files + 3))
-mkdir -p "$work/inc" "$work/rsync"
-"$cli" create syscalls-inc --source "$work/src" --dest "$work/inc" --type incremental --full-every 10 >/dev/null
+mkdir -p "$dest/inc" "$dest/rsync"
+"$cli" create syscalls-inc --source "$work/src" --dest "$dest/inc" --type incremental --full-every 10 >/dev/null
 
 sync
 strace -c -f -o "$work/program.strace" "$cli" backup syscalls-inc >/dev/null 2>&1 || echo "backup: exit status $?" >&2
 sync
-strace -c -f -o "$work/rsync.strace" rsync -a "$work/src/" "$work/rsync/" >/dev/null 2>&1 || echo "rsync: exit status $?" >&2
+strace -c -f -o "$work/rsync.strace" rsync -a "$work/src/" "$dest/rsync/" >/dev/null 2>&1 || echo "rsync: exit status $?" >&2
 
 # strace -c lines: % time, seconds, usecs/call, calls, [errors,] syscall; the total line says "total".
 summary() { # report: "syscall calls seconds" per line, most calls first
@@ -51,7 +56,9 @@ summary() { # report: "syscall calls seconds" per line, most calls first
 }
 summary "$work/program.strace" >"$work/program.calls"
 summary "$work/rsync.strace" >"$work/rsync.calls"
-printf '\nSystem calls per source file (%d files), first full backup into the same file system\n' "$total"
+where="the same file system"
+[[ -n "${ZORVAN_BENCH_DEST:-}" ]] && where=$dest
+printf '\nSystem calls per source file (%d files), first full backup into %s\n' "$total" "$where"
 printf '%-20s %12s %10s %12s %10s\n' "syscall" "program/file" "program s" "rsync/file" "rsync s"
 awk -v f="$total" -v rows="$rows" '
     NR == FNR { rc[$1] = $2; rs[$1] = $3; next }

@@ -16,6 +16,12 @@ QDateTime Clock::currentDateTime()
     return QDateTime::fromMSecsSinceEpoch(frozen);
 }
 
+qint64 Clock::currentMSecsSinceEpoch()
+{
+    const qint64 frozen = frozenMsecs.load();
+    return frozen == kNotFrozen ? QDateTime::currentMSecsSinceEpoch() : frozen;
+}
+
 void Clock::setTestTime(const QDateTime& when)
 {
     frozenMsecs.store(when.toMSecsSinceEpoch());

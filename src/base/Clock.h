@@ -6,6 +6,8 @@ class Clock
 {
 public:
     static QDateTime currentDateTime();
+    // The same moment as milliseconds since the epoch, without converting it to local time.
+    static qint64 currentMSecsSinceEpoch();
 
     // Test seam: freeze the clock at `when` (local time) until reset; advance() moves a frozen clock.
     static void setTestTime(const QDateTime& when);

@@ -5,13 +5,18 @@
 #include "jobs/JobPaths.h"
 #include "logs/RunLog.h"
 #include "operations/RunLifecycle.h"
+#include "platform/CopyFile.h"
 #include "platform/DirectoryListing.h"
+#include "platform/SmbPath.h"
 #include "storage/StorageError.h"
 
 #include <QDir>
 
 namespace {
 const QString kAnyPath = QStringLiteral("%anypath%/");
+// The copies handed to the workers at most at once, and the files waiting to be recorded.
+constexpr qsizetype kMaxCopiesQueued = 64;
+constexpr size_t kMaxPendingFiles = 4096;
 
 // Names that are never backed up from a folder source (compared in lower case).
 bool isFixedSkipName(const QString& lowerName)
@@ -51,6 +56,8 @@ TSourceWalker::TSourceWalker(TJob_FilesAndFolders& job, TBackupRunState& state) 
         backupRootPath = withoutTrailingSlash(QDir::cleanPath(state.BackupRoot));
     extensionsPattern = ';' + job.Settings.Sources.Extensions.toLower() + ';';
 }
+
+TSourceWalker::~TSourceWalker() = default;
 
 TSourceWalker::TStepResult TSourceWalker::retryRefused(const std::function<TStepResult()>& step)
 {
@@ -106,8 +113,21 @@ bool TSourceWalker::removeStored(TFileOperationType removal, const QString& rel)
 
 void TSourceWalker::BackupSources()
 {
+    // Small files are copied by workers while the walk goes on, on a local storage only: a share's
+    // session serves one thread.
+    const int workers = TCopyPool::workersForRun();
+    if (workers > 1 && !IsSmbPath(state.TargetFolder))
+        pool = std::make_unique<TCopyPool>(job, workers);
+    walkSources();
+    drain();
+    pool.reset();
+}
+
+void TSourceWalker::walkSources()
+{
     const QStringList sources = job.Settings.Sources.List;
     for (const QString& entry : sources) {
+        drain();
         if (isCancelling())
             return;
         if (entry.endsWith('*')) {
@@ -210,6 +230,7 @@ void TSourceWalker::BackupDirectory(const QString& sourceDirIn, const QString& r
                               (entry.kind == TDirectoryEntry::ekVanished && entry.wasListedAsFolder);
         if (isFolder) {
             if (!SourceFolderExists(sourceDir)) {
+                drain();
                 LogWarning(job, job.Translate("The directory does not exist:") + ' ' + sourceDir);
                 state.UnknownFolders.insert(relativeDirIn);
                 continue;
@@ -228,7 +249,8 @@ void TSourceWalker::BackupDirectory(const QString& sourceDirIn, const QString& r
             if (previous >= 0) {
                 state.PreviousDirSeen[size_t(previous)] = true;
             } else {
-                if (!ClearMirrorKindChange(rel, true))
+                drain();
+                if (isCancelling() || !ClearMirrorKindChange(rel, true))
                     return;
                 const TStepResult created = retryRefused([&] {
                     return doneIf(state.RunKind == btInc
@@ -245,6 +267,7 @@ void TSourceWalker::BackupDirectory(const QString& sourceDirIn, const QString& r
             continue;
         }
         if (entry.kind == TDirectoryEntry::ekVanished) {
+            drain();
             LogWarning(job, job.Translate("The file does not exist:") + ' ' + sourceDir + entry.name);
             continue;
         }
@@ -255,7 +278,7 @@ void TSourceWalker::BackupDirectory(const QString& sourceDirIn, const QString& r
             continue; // the job's own remote job file, when the storage lies inside a source
         if (IsCaseTwin(names, sourceDir + entry.name, entry.name))
             continue;
-        if (!BackupFile(sourceDir + entry.name, relativeDir, entry.name, entry.mtimeMsecs, true))
+        if (!BackupFile(sourceDir + entry.name, relativeDir, entry.name, entry.mtimeMsecs, entry.size, true))
             return;
     }
     if (listing.error() != 0) {
@@ -267,6 +290,7 @@ void TSourceWalker::BackupDirectory(const QString& sourceDirIn, const QString& r
 
 void TSourceWalker::WarnUnreadable(const QString& path, int error)
 {
+    drain();
     state.UnreadableItems = true;
     LogWarning(job, job.Translate("Cannot be read, kept as in the previous backup:") + ' ' + path +
                         QStringLiteral(" (") + SystemErrorDescription(error) + ')');
@@ -296,52 +320,133 @@ void TSourceWalker::BackupSingleFile(const QString& sourceFile, const QString& n
     TDirectoryEntry entry;
     if (!StatSourcePath(sourceFile, entry) || entry.kind != TDirectoryEntry::ekFile)
         return;
-    BackupFile(sourceFile, QString(), name, entry.mtimeMsecs, false);
+    BackupFile(sourceFile, QString(), name, entry.mtimeMsecs, entry.size, false);
 }
 
 bool TSourceWalker::BackupFile(const QString& sourcePath, const QString& relativeDir, const QString& name,
-                               qint64 mtimeMsecs, bool createFolders)
+                               qint64 mtimeMsecs, qint64 size, bool createFolders)
 {
-    const qsizetype previous =
-        state.PreviousLocalFilesList.indexOfJoined(relativeDir, name, nextPreviousFile);
-    if (previous >= 0)
-        nextPreviousFile = previous + 1;
-    const QString rel =
-        previous >= 0 ? state.PreviousLocalFilesList.at(previous) : JoinedExactly(relativeDir, name);
-    const TFileStamp stamp = StampFromMsecsSinceEpoch(mtimeMsecs);
+    TPendingFile file;
+    file.previous = state.PreviousLocalFilesList.indexOfJoined(relativeDir, name, nextPreviousFile);
+    if (file.previous >= 0)
+        nextPreviousFile = file.previous + 1;
+    file.rel = file.previous >= 0 ? state.PreviousLocalFilesList.at(file.previous)
+                                  : JoinedExactly(relativeDir, name);
+    file.stamp = StampFromMsecsSinceEpoch(mtimeMsecs);
+    file.sourcePath = sourcePath;
+    file.relativeDir = relativeDir;
+    file.createFolders = createFolders;
+    const bool unchanged = file.previous >= 0 && state.previousStamp(file.previous) == file.stamp;
+    if (pool && !unchanged && size < kCopyChunkSize && !needsWalkSteps(file)) {
+        file.copy = std::make_shared<TBackupCopy>();
+        file.copy->source = sourcePath;
+        file.copy->target = JoinPath(state.TargetFolder, file.rel);
+        // One try: a storage failure is tried again on this thread, in the walk's order.
+        file.copy->retries = 0;
+        file.copy->computeChecksum = job.ComputeCopyChecksums;
+        job.CurrentFileOperationType = atCopyFromLocalToRemoteFileThroughTempFolder;
+        job.CurrentFileOperationPath.set(sourcePath);
+        pool->submit(file.copy);
+        ++copiesQueued;
+    } else if (!unchanged) {
+        // A large file, or one whose storing needs the walk's own steps: copied here, in its turn.
+        drain();
+        if (isCancelling())
+            return false;
+    }
+    if (!file.copy && pending.empty())
+        return retire(file);
+    pending.push_back(std::move(file));
+    retireReady(copiesQueued >= kMaxCopiesQueued || pending.size() >= kMaxPendingFiles);
+    return !isCancelling();
+}
+
+bool TSourceWalker::needsWalkSteps(const TPendingFile& file) const
+{
+    if (state.RunKind == btInc && file.createFolders && !file.relativeDir.isEmpty() &&
+        !state.TargetDirsList.contains(file.relativeDir.endsWith('/') ? file.relativeDir.chopped(1)
+                                                                      : file.relativeDir))
+        return true;
+    return file.previous < 0 && state.RunKind == btSync && state.PreviousLocalDirsList.contains(file.rel);
+}
+
+void TSourceWalker::retireReady(bool waitForHead)
+{
+    while (!pending.empty()) {
+        TPendingFile& head = pending.front();
+        if (head.copy && !pool->isDone(*head.copy)) {
+            if (!waitForHead)
+                return;
+            pool->waitFor(*head.copy);
+        }
+        waitForHead = false;
+        TPendingFile file = std::move(head);
+        pending.pop_front();
+        retire(file);
+    }
+}
+
+void TSourceWalker::drain()
+{
+    while (!pending.empty())
+        retireReady(true);
+}
+
+bool TSourceWalker::retire(TPendingFile& file)
+{
     const qint32 recorded = qint32(state.LocalFilesList.size());
-    state.LocalFilesList.append(rel);
-    state.LocalFilesTimeList.push_back(stamp);
-    const TStepResult stored = retryRefused([&] {
-        if (previous >= 0 && state.previousStamp(previous) == stamp)
-            return srDone;
-        if (state.RunKind == btInc && createFolders && !CreateTargetSubfolders(relativeDir))
-            return srRefused;
-        if (previous < 0 && !ClearMirrorKindChange(rel, false))
-            return srStop;
-        const TOperationResult result =
-            job.FileOperation(atCopyFromLocalToRemoteFileThroughTempFolder, sourcePath,
-                              JoinPath(state.TargetFolder, rel), retries(), true);
-        if (result == orSuccess) {
-            state.CopiedFilesList.push_back(recorded);
-            state.CopiedChecksums.push_back(job.LastCopyChecksum.value_or(TJob::TCopyChecksum{-1, {}}));
-            ++job.CurrentBackupFilesProcessed;
-            return srDone;
+    state.LocalFilesList.append(file.rel);
+    state.LocalFilesTimeList.push_back(file.stamp);
+    TStepResult stored = srDone;
+    if (file.copy) {
+        --copiesQueued;
+        if (file.copy->result == orERROR_RemoteAccess) {
+            // The storage refused it, perhaps before an earlier refusal was dealt with: the copy is
+            // made again here, with its retries, lines and the refusal rule of a copy in its turn.
+            stored = retryRefused([&] { return copyStep(file, recorded); });
+        } else {
+            ApplyBackupCopy(job, *file.copy);
+            stored = copyOutcome(file.copy->result, file.rel, recorded);
         }
-        if (result == orERROR_LocalAccess) {
-            // Seen but unreadable: absent from this run's state, yet kept out of the removal pass.
-            state.LocalFilesList.removeLast();
-            state.LocalFilesTimeList.pop_back();
-            state.UnknownFiles.insert(rel);
-            return srPassedOver;
-        }
-        return srRefused;
-    });
+    } else if (!(file.previous >= 0 && state.previousStamp(file.previous) == file.stamp)) {
+        stored = retryRefused([&] { return copyStep(file, recorded); });
+    }
     if (stored == srStop)
         return false;
-    if (stored == srDone && previous >= 0)
-        state.PreviousFileSeen[size_t(previous)] = true;
+    if (stored == srDone && file.previous >= 0)
+        state.PreviousFileSeen[size_t(file.previous)] = true;
     return true;
+}
+
+TSourceWalker::TStepResult TSourceWalker::copyStep(const TPendingFile& file, qint32 recorded)
+{
+    if (state.RunKind == btInc && file.createFolders && !CreateTargetSubfolders(file.relativeDir))
+        return srRefused;
+    if (file.previous < 0 && !ClearMirrorKindChange(file.rel, false))
+        return srStop;
+    const TOperationResult result =
+        job.FileOperation(atCopyFromLocalToRemoteFileThroughTempFolder, file.sourcePath,
+                          JoinPath(state.TargetFolder, file.rel), retries(), true);
+    return copyOutcome(result, file.rel, recorded);
+}
+
+TSourceWalker::TStepResult TSourceWalker::copyOutcome(TOperationResult result, const QString& rel,
+                                                      qint32 recorded)
+{
+    if (result == orSuccess) {
+        state.CopiedFilesList.push_back(recorded);
+        state.CopiedChecksums.push_back(job.LastCopyChecksum.value_or(TJob::TCopyChecksum{-1, {}}));
+        ++job.CurrentBackupFilesProcessed;
+        return srDone;
+    }
+    if (result == orERROR_LocalAccess) {
+        // Seen but unreadable: absent from this run's state, yet kept out of the removal pass.
+        state.LocalFilesList.removeLast();
+        state.LocalFilesTimeList.pop_back();
+        state.UnknownFiles.insert(rel);
+        return srPassedOver;
+    }
+    return srRefused;
 }
 
 bool TSourceWalker::IsCaseTwin(TFoldedNames& names, const QString& sourcePath, const QString& name)
@@ -357,6 +462,7 @@ bool TSourceWalker::IsCaseTwin(TFoldedNames& names, const QString& sourcePath, c
     // The very same name (two sources with one last component) shares its stored item on purpose.
     if (lastComponent(*earlier) == name)
         return false;
+    drain();
     LogWarning(job,
                FillPlaceholders(job.Translate("This storage cannot keep both %s and %s, whose names "
                                               "differ only in letter case: the second is not backed up."),

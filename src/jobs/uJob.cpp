@@ -72,14 +72,17 @@ void TJob::Cancel()
         }
         return;
     }
-    // The worker may end the run at this very moment: only a job that is still running or paused
-    // becomes cancelling, never one that has just gone idle.
+    if (status != jsRunning && status != jsPaused)
+        return;
+    // Announced before the status changes: a run that sees the cancel may end at once and report it,
+    // and that report must follow this one. The lock keeps the run from going idle meanwhile.
+    AddEvent(Translate(QStringLiteral("Cancelling")) + " (" + stJobName + ")");
+    // Only a job that is still running or paused becomes cancelling (the run may pause itself, or
+    // cancel itself, at this very moment).
     while (status == jsRunning || status == jsPaused) {
         if (JobStatus.compare_exchange_weak(status, jsCancelling)) {
             CancelCurrentFileOperation = -1;
             statusChanged.notify_all();
-            lock.unlock();
-            AddEvent(Translate(QStringLiteral("Cancelling")) + " (" + stJobName + ")");
             return;
         }
     }

@@ -67,6 +67,8 @@ enum TOperationResult : qint32
 enum TFileOperationType : qint32
 {
     atCopyFromLocalToRemoteFile = 0,
+    // A backup's copy: made under a temporary name beside its target on the storage, renamed into place
+    // once complete; a source that cannot be read is a local failure, never retried.
     atCopyFromLocalToRemoteFileThroughTempFolder = 1,
     atCopyFromRemoteToLocalFile = 2,
     atRemoveRemoteFile = 3,
@@ -113,19 +115,6 @@ public:
 private:
     mutable QMutex mutex;
     QString path;
-};
-
-// The volumes of the two folders that a temporary copy made beside its target compares (storage/),
-// each remembered for the folder asked last: a walk copies many files into one folder in a row.
-struct TRememberedVolumes
-{
-    struct TEntry
-    {
-        QString folder;
-        QString volume;
-    };
-    TEntry targetFolder;    // the storage folder the file goes to
-    TEntry temporaryFolder; // the folder of the job's temporary copies
 };
 
 // Raised by the remote job-file readers for a malformed or truncated file.
@@ -229,14 +218,12 @@ public:
     // Set before a backup to take a local destination on another drive than the one of the earlier
     // backups (engine/DestinationIdentity); that run's connection clears it. Not stored.
     std::atomic<bool> AcceptNewDestination{false};
-    // Used by the job's file operations, which run one at a time.
-    TRememberedVolumes RememberedVolumes;
     // True while the worker sits in its pause, waiting for a resume or a cancel. Not stored.
     std::atomic<bool> WaitingWhilePaused{false};
     // While set, each copy by FileOperation computes the checksum of the bytes it wrote (not stored).
     bool ComputeCopyChecksums = false;
     // After a FileOperation with ComputeCopyChecksums: the size and checksum of the file it put in
-    // place (also when a temporary copy was moved there); empty when it copied nothing.
+    // place; empty when it copied nothing.
     struct TCopyChecksum
     {
         qint64 size = 0;

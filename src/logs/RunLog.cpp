@@ -12,10 +12,22 @@
 #include <QLocale>
 #include <QSaveFile>
 
+#include <limits>
+
 QString RunLogLine(const QString& text)
 {
-    const QTime now = Clock::currentDateTime().time();
-    return QLocale::system().toString(now, LongTimeFormat()) + QStringLiteral(": ") + text;
+    // The time of day shown changes only with the second: it is converted to local time (for which the
+    // C library looks at the time zone file again) once per second rather than for every line.
+    thread_local qint64 shownSecond = std::numeric_limits<qint64>::min();
+    thread_local QString prefix;
+    const qint64 now = Clock::currentMSecsSinceEpoch();
+    const qint64 second = now / 1000 - (now % 1000 < 0 ? 1 : 0);
+    if (second != shownSecond) {
+        prefix = QLocale::system().toString(QDateTime::fromMSecsSinceEpoch(now).time(), LongTimeFormat()) +
+                 QStringLiteral(": ");
+        shownSecond = second;
+    }
+    return prefix + text;
 }
 
 QString HistoryLine(const QString& text)

@@ -191,6 +191,32 @@ int finishLocalTarget(int fd, const TFileStat& source, bool sourceIsLocal)
     return ::futimens(fd, times) == 0 ? 0 : errno;
 }
 
+// Gives the complete copy `written` the name `target` (where it may already be) and, on a share, the
+// source's time. A new file's time may be set there while the next copy runs; a replacement's must be
+// in place before the rename. On a failure `written` names what is left to remove.
+int putInPlace(TFileSystem& targetFs, QString& written, const QString& target, const timespec& lastWrite,
+               const TCopyOptions& options)
+{
+    const bool share = !targetFs.isLocal();
+    if (written != target && options.besideThenRename) {
+        // Onto a free name first, which the rename refuses to replace.
+        const int error = targetFs.rename(written, target, false);
+        if (error == 0)
+            written = target;
+        else if (error != EEXIST || !options.overwrite)
+            return error;
+        else if (options.beforeReplacing)
+            options.beforeReplacing();
+    }
+    if (written == target)
+        return share ? targetFs.setLastWriteTimeLater(target, lastWrite) : 0;
+    if (share) {
+        if (const int error = targetFs.setLastWriteTime(written, lastWrite); error != 0)
+            return error;
+    }
+    return targetFs.rename(written, target, true);
+}
+
 } // namespace
 
 TCopyResult CopyFileWithProgress(TFileSystem& sourceFs, const QString& source, TFileSystem& targetFs,
@@ -199,6 +225,7 @@ TCopyResult CopyFileWithProgress(TFileSystem& sourceFs, const QString& source, T
     TCopyResult result;
     TFileStat sourceStat;
     result.error = sourceFs.stat(source, sourceStat);
+    result.sourceMissing = result.error == ENOENT;
     if (result.error != 0)
         return result;
     if (sourceStat.isFolder) {
@@ -215,6 +242,7 @@ TCopyResult CopyFileWithProgress(TFileSystem& sourceFs, const QString& source, T
     result.error = sourceFs.openRead(source, in, readOptions);
     if (result.error == EBUSY || result.error == ETXTBSY)
         result.sourceLocked = true;
+    result.sourceMissing = result.error == ENOENT;
     if (result.error != 0)
         return result;
     if (in->descriptor() >= 0 && lockedByAnotherProcess(in->descriptor())) {
@@ -223,16 +251,17 @@ TCopyResult CopyFileWithProgress(TFileSystem& sourceFs, const QString& source, T
         return result;
     }
 
-    // A new file is written in place; an existing one is replaced only once its successor is complete,
-    // by a rename from a temporary name beside it. Either way a failure removes what was written.
+    // A new file is written in place (unless asked otherwise); an existing one is replaced only once its
+    // successor is complete, by a rename from a temporary name beside it. Either way a failure removes
+    // what was written.
     std::unique_ptr<TFileHandle> out;
     TOpenOptions writeOptions;
     writeOptions.unbuffered = options.unbuffered;
     writeOptions.exclusive = true;
     writeOptions.mode = sourceFs.isLocal() ? 0600 : 0666;
-    QString written = target;
+    QString written = options.besideThenRename ? TemporaryNameBeside(target) : target;
     result.error = targetFs.openWrite(written, out, writeOptions);
-    if (result.error == EEXIST) {
+    if (result.error == EEXIST && !options.besideThenRename) {
         if (!options.overwrite)
             return result;
         if (options.beforeReplacing)
@@ -272,14 +301,8 @@ TCopyResult CopyFileWithProgress(TFileSystem& sourceFs, const QString& source, T
     if (error == 0)
         error = closeError;
     in->close();
-    if (error == 0 && !targetFs.isLocal()) {
-        // A new file's time may be set while the next copy runs; a replacement's must be in place
-        // before the rename.
-        error = written == target ? targetFs.setLastWriteTimeLater(written, sourceStat.lastWrite)
-                                  : targetFs.setLastWriteTime(written, sourceStat.lastWrite);
-    }
-    if (error == 0 && written != target)
-        error = targetFs.rename(written, target, true);
+    if (error == 0)
+        error = putInPlace(targetFs, written, target, sourceStat.lastWrite, options);
     if (error != 0) {
         targetFs.removeFile(written);
         result.error = error;
@@ -290,6 +313,8 @@ TCopyResult CopyFileWithProgress(TFileSystem& sourceFs, const QString& source, T
         result.error = targetFs.setPermissions(target, sourceStat.mode);
         result.targetFailed = result.error != 0;
     }
+    if (result.ok())
+        result.size = transferred;
     return result;
 }
 

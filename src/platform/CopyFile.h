@@ -3,7 +3,8 @@
 // between chunks, an unbuffered mode, and the last-write time and permission bits kept. A failed or
 // cancelled copy removes what it wrote; an existing target is replaced only by a complete copy (written
 // under a temporary name beside it, then renamed over it); the source's last-write time is set last (on
-// SMB, for a new file, possibly while the next calls run: see TFileSystem::setLastWriteTimeLater).
+// SMB, for a new file, possibly while the next calls run: see TFileSystem::setLastWriteTimeLater, once
+// the file has its name).
 #include "base/ContentChecksum.h"
 #include "platform/FileSystem.h"
 
@@ -14,6 +15,10 @@ struct TCopyOptions
 {
     bool unbuffered = false; // O_DIRECT where possible, else dropping the copied pages from the cache
     bool overwrite = true;   // false: an existing target fails with EEXIST
+    // The target's name only ever holds a complete file: a new file too is written under a temporary
+    // name beside it and renamed into place (onto a free name first, over an existing file only when
+    // `overwrite`), so that a run that stops at any point leaves no half file under that name.
+    bool besideThenRename = false;
     const std::atomic<qint32>* cancel = nullptr; // nonzero aborts the copy with ECANCELED
     // Called before the first chunk and after each one with the source size and the bytes copied.
     std::function<void(qint64 total, qint64 transferred)> progress;
@@ -26,9 +31,11 @@ struct TCopyOptions
 
 struct TCopyResult
 {
-    int error = 0;             // 0 or errno
-    bool sourceLocked = false; // another process holds a lock on the (local) source
-    bool targetFailed = false; // the error came from making, writing or finishing the target
+    int error = 0;              // 0 or errno
+    bool sourceLocked = false;  // another process holds a lock on the (local) source
+    bool sourceMissing = false; // nothing (or a dangling link) at the source path
+    bool targetFailed = false;  // the error came from making, writing or finishing the target
+    qint64 size = -1;           // the bytes copied, once the copy succeeded
     bool ok() const { return error == 0; }
 };
 

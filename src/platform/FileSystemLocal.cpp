@@ -139,9 +139,16 @@ int TLocalFileSystem::rename(const QString& from, const QString& to, bool replac
     const QByteArray source = nativePath(from);
     const QByteArray target = nativePath(to);
     const int held = replace ? holdForRelease(target) : -1;
-    const int error = errorOf(::renameat2(AT_FDCWD, source.constData(), AT_FDCWD, target.constData(),
-                                          replace ? 0 : RENAME_NOREPLACE));
+    int error = errorOf(::renameat2(AT_FDCWD, source.constData(), AT_FDCWD, target.constData(),
+                                    replace ? 0 : RENAME_NOREPLACE));
     TDeferredClose::instance().close(held);
+    if (error == EINVAL && !replace) {
+        // A file system that cannot refuse in the call (FAT): the name is looked at first instead.
+        struct stat st;
+        if (::lstat(target.constData(), &st) == 0)
+            return EEXIST;
+        error = errno == ENOENT ? errorOf(::rename(source.constData(), target.constData())) : errno;
+    }
     return error;
 }
 
@@ -177,7 +184,9 @@ int TLocalFileSystem::openRead(const QString& path, std::unique_ptr<TFileHandle>
         fd = ::open(native.constData(), flags);
     if (fd < 0)
         return errno;
-    ::fcntl(fd, F_SETFL, ::fcntl(fd, F_GETFL) & ~O_NONBLOCK);
+    // Reads block again. F_SETFL sets only the status flags it knows, of which the open above asked
+    // for O_NONBLOCK and perhaps O_DIRECT: no need to read them first.
+    ::fcntl(fd, F_SETFL, direct ? O_DIRECT : 0);
     out = std::make_unique<TLocalFileHandle>(fd, direct);
     return 0;
 }

@@ -5,6 +5,7 @@
 #include "platform/FileSystem.h"
 #include "platform/SmbPath.h"
 #include "platform/uForceDeleteShell.h"
+#include "storage/BackupCopy.h"
 #include "storage/StorageAccess.h"
 #include "storage/StorageError.h"
 #include "storage/StorageHelpers.h"
@@ -13,33 +14,54 @@
 #include <cerrno>
 #include <chrono>
 #include <optional>
+#include <utility>
 
 namespace {
 
-// The source of a copy vanished: a local failure that ends the call at once.
-struct TLocalFileMissing
+// The source of a copy vanished or could not be read (already reported): a local failure that ends the
+// call at once.
+struct TLocalFailure
 {
 };
 
 class TFileOperationRun
 {
 public:
-    TFileOperationRun(TJob& job, bool logError)
-        : job(job), access(job.NetworkConnection.get()), logError(logError)
+    TFileOperationRun(TJob& job, bool logError, TBackupCopy* task = nullptr)
+        : job(job), access(job.NetworkConnection.get()), logError(logError), task(task)
     {
     }
 
     TJob& job;
     TStorageAccess access;
     bool logError;
-    QString ownTemporaryCopy; // the temporary copy this call made, which it may move
+    // A copy made on a copy worker: lines, size and checksum go into it instead of the job.
+    TBackupCopy* task;
 
     QString tr(const char* text) const { return job.Translate(QString::fromLatin1(text)); }
-    void log(const QString& text) { LogLine(job, text); }
+    void log(const QString& text)
+    {
+        if (task)
+            task->lines.push_back({false, text});
+        else
+            LogLine(job, text);
+    }
+    void logErrorLine(const QString& text)
+    {
+        if (task)
+            task->lines.push_back({true, text});
+        else
+            LogError(job, text);
+    }
     void logFailure(const QString& text)
     {
         if (logError)
-            LogError(job, text);
+            logErrorLine(text);
+    }
+    bool cancelRequested() const
+    {
+        return (task ? task->cancel.load() : job.CancelCurrentFileOperation.load()) != 0 ||
+               job.JobStatus.load() == jsCancelling;
     }
     bool suppressedInternal(const QString& localPath) const
     {
@@ -61,17 +83,27 @@ public:
     }
 
     TCopyResult copy(TFileSystem& sourceFs, const QString& source, TFileSystem& targetFs,
-                     const QString& target, bool overwrite = true, std::function<void()> beforeReplacing = {})
+                     const QString& target, bool overwrite = true, std::function<void()> beforeReplacing = {},
+                     bool besideThenRename = false)
     {
         TCopyOptions options;
         options.beforeReplacing = std::move(beforeReplacing);
+        options.besideThenRename = besideThenRename;
         options.unbuffered = job.JobOptions.Processing.DontUseBufferingForCopyOperations;
         options.overwrite = overwrite;
-        options.cancel = &job.CancelCurrentFileOperation;
+        options.cancel = task ? &task->cancel : &job.CancelCurrentFileOperation;
         std::optional<TContentChecksum> checksum;
-        if (job.ComputeCopyChecksums)
+        if (task ? task->computeChecksum : job.ComputeCopyChecksums)
             options.checksum = &checksum.emplace();
         options.progress = [this](qint64 total, qint64 transferred) {
+            if (task) {
+                // A worker's copy shows no progress of its own (the run shows the walk's) and learns
+                // of a cancel from the job's status.
+                job.WaitWhilePaused();
+                if (job.JobStatus.load() == jsCancelling)
+                    task->cancel = 1;
+                return;
+            }
             job.CurrentFileOperationProgress = CopyProgressPercent(transferred, total);
             // A pause holds a large file's copy between two chunks rather than after its end, so
             // nothing goes on copying under "Paused"; a cancel ends the wait and then the copy.
@@ -79,8 +111,13 @@ public:
         };
         const TCopyResult result = CopyFileWithProgress(sourceFs, ExtendedLengthPath(source, false), targetFs,
                                                         ExtendedLengthPath(target, false), options);
-        if (checksum && result.ok())
-            job.LastCopyChecksum = TJob::TCopyChecksum{checksum->size(), checksum->digest()};
+        if (checksum && result.ok()) {
+            const TJob::TCopyChecksum made{checksum->size(), checksum->digest()};
+            if (task)
+                task->checksum = made;
+            else
+                job.LastCopyChecksum = made;
+        }
         return result;
     }
 
@@ -104,65 +141,41 @@ public:
         TFileSystem& localFs = fs(local);
         if (!localFs.exists(local)) {
             logFailure(tr("The file does not exist.") + ' ' + local);
-            throw TLocalFileMissing();
+            throw TLocalFailure();
         }
         TFileSystem& remoteFs = fs(remote);
-        const qint64 size = FileSizeOrMinusOne(localFs, local);
-        job.CurrentBackupSize += size;
-        if (local == ownTemporaryCopy && localFs.isLocal() && remoteFs.isLocal() &&
-            moveIntoPlace(remoteFs, local, remote, size))
-            return;
+        job.CurrentBackupSize += FileSizeOrMinusOne(localFs, local);
         // Only a file that is there can be read-only: the check waits until the copy finds one (on a
         // share, asking first costs a request for every new file).
         check(copy(localFs, local, remoteFs, remote, true, [&] { clearReadOnly(remoteFs, remote); }).error);
     }
 
-    // On a local storage on the temporary folder's volume the temporary copy is made beside its target
-    // (under a hidden name), since it is moved into place anyway. Made there, its inode and blocks lie
-    // with the folder the file stays in, and the file system does not search the temporary folder's
-    // crowded inode groups again for every new file. Empty when the copy goes to the temporary folder
-    // as usual: another volume, a share, or a target folder that does not exist (yet).
-    QString temporaryCopyBeside(TFileSystem& temporaryFs, const QString& inTemporaryFolder,
-                                const QString& remote)
+    // The backup's copy of a source file: written beside its target on the storage under a temporary
+    // name and renamed into place once complete, so the source is read once into a complete copy and
+    // the target's name never holds a half file, whatever stops the run. A source that is missing,
+    // locked or unreadable ends the call as a local failure; the storage's failures are retried.
+    void copyIntoPlace(const QString& source, const QString& remote, bool logCopying)
     {
-        // A path that is not a share's is always on the local file system.
-        if (!temporaryFs.isLocal() || IsSmbPath(remote))
-            return {};
+        if (logCopying && !suppressedInternal(source))
+            log(tr("Copying the file:") + ' ' + source);
+        TFileSystem& sourceFs = fs(source);
         TFileSystem& remoteFs = fs(remote);
-        const QString folder = ParentPath(remote);
-        if (!remoteFs.folderExists(folder) ||
-            rememberedVolumeOf(remoteFs, folder, job.RememberedVolumes.targetFolder) !=
-                rememberedVolumeOf(temporaryFs, ParentPath(inTemporaryFolder),
-                                   job.RememberedVolumes.temporaryFolder))
-            return {};
-        return TemporaryNameBeside(remote);
-    }
-
-    // The volume of `folder`, remembered in `entry` for the folder asked last. A volume mounted there
-    // meanwhile does no harm: a copy made beside its target is renamed within its own folder either way.
-    static QString rememberedVolumeOf(TFileSystem& fileSystem, const QString& folder,
-                                      TRememberedVolumes::TEntry& entry)
-    {
-        if (entry.folder != folder) {
-            entry.volume = fileSystem.volumeOf(folder);
-            entry.folder = folder;
+        const TCopyResult copied = copy(
+            sourceFs, source, remoteFs, remote, true, [&] { clearReadOnly(remoteFs, remote); }, true);
+        if (copied.ok()) {
+            if (task)
+                task->size = copied.size;
+            else
+                job.CurrentBackupSize += copied.size;
+            return;
         }
-        return entry.volume;
-    }
-
-    // The temporary copy is this call's own, complete, with the source's time and permission bits: on
-    // the same volume as the storage it moves into place instead of being copied a second time (the
-    // rename replaces an older copy whole). False when it cannot (another volume, a folder in the way):
-    // the ordinary copy then runs and reports.
-    bool moveIntoPlace(TFileSystem& fileSystem, const QString& temporary, const QString& remote, qint64 size)
-    {
-        // Onto a free name the rename refuses to replace: something that appears there meanwhile is
-        // left to the ordinary copy.
-        const bool replacing = clearReadOnly(fileSystem, remote);
-        if (fileSystem.rename(temporary, remote, replacing) != 0)
-            return false;
-        job.CurrentFileOperationProgress = CopyProgressPercent(size, size);
-        return true;
+        if (copied.targetFailed)
+            raise(copied.error);
+        if (copied.sourceMissing)
+            logFailure(tr("The file does not exist."));
+        else if (logError && !(job.JobOptions.Processing.SkipLockedFiles && copied.sourceLocked))
+            logErrorLine(WithoutLineBreaks(SystemErrorText(copied.error, &job)));
+        throw TLocalFailure();
     }
 
     void copyRemoteToLocal(const QString& local, const QString& remote)
@@ -294,8 +307,10 @@ public:
     {
         switch (kind) {
         case atCopyFromLocalToRemoteFile:
-        case atCopyFromLocalToRemoteFileThroughTempFolder:
             copyLocalToRemote(local, remote, logCopying);
+            break;
+        case atCopyFromLocalToRemoteFileThroughTempFolder:
+            copyIntoPlace(local, remote, logCopying);
             break;
         case atCopyFromRemoteToLocalFile:
             copyRemoteToLocal(local, remote);
@@ -327,11 +342,51 @@ public:
     // The pause between attempts; a cancel of the job wakes it and ends it at once.
     void waitBeforeRetry(qint32 seconds)
     {
-        job.WaitUntil(
-            [this] {
-                return job.CancelCurrentFileOperation.load() != 0 || job.JobStatus.load() == jsCancelling;
-            },
-            std::chrono::seconds(seconds));
+        job.WaitUntil([this] { return cancelRequested(); }, std::chrono::seconds(seconds));
+    }
+
+    // The attempts of one operation, with the wait and its line before each retry. The first attempt
+    // of a copy into place finds its "Copying the file:" line already written.
+    TOperationResult attempts(TFileOperationType kind, const QString& local, const QString& remote,
+                              qint32 retryCount)
+    {
+        const bool intoPlace = kind == atCopyFromLocalToRemoteFileThroughTempFolder;
+        TOperationResult result = orERROR_RemoteAccess;
+        qint32 attempts = 0;
+        while (result != orSuccess &&
+               !(task ? cancelRequested() : job.CancelCurrentFileOperation.load() != 0) &&
+               attempts <= retryCount) {
+            if (attempts > 0) {
+                const qint32 wait = job.JobOptions.Processing.IfDestinationNotAvailable_Wait_Sec;
+                log(tr("Retry after %s seconds.").replace(QStringLiteral("%s"), QString::number(wait)));
+                waitBeforeRetry(wait);
+            }
+            const bool logCopying = !intoPlace || attempts > 0;
+            ++attempts;
+            try {
+                attempt(kind, local, remote, logCopying);
+                result = orSuccess;
+            } catch (const TLocalFailure&) {
+                return orERROR_LocalAccess;
+            } catch (const TStorageError& e) {
+                logFailure(WithoutLineBreaks(e.message()));
+            }
+        }
+        return result;
+    }
+
+    // The line a copy into place starts with, whatever the options say about internal files, and the
+    // check that its source names a volume. False: a local failure, already logged.
+    bool startCopyIntoPlace(const QString& local)
+    {
+        log(tr("Copying the file:") + ' ' + local);
+        try {
+            fs(local);
+        } catch (const TStorageError& e) {
+            logFailure(WithoutLineBreaks(e.message()));
+            return false;
+        }
+        return true;
     }
 };
 
@@ -349,84 +404,15 @@ TOperationResult TJob::FileOperation(TFileOperationType csOperationType, const Q
     CurrentFileOperationPath.set(fromLocal ? csstrLocal : csstrRemote);
 
     TFileOperationRun run(*this, LogError);
-    TFileOperationType kind = csOperationType;
-    QString local = csstrLocal;
-    QString temporaryCopy;
-    TFileSystem* temporaryFs = nullptr;
-    qint32 attempts = 0;
-
-    if (kind == atCopyFromLocalToRemoteFileThroughTempFolder) {
-        run.log(run.tr("Copying the file:") + ' ' + csstrLocal);
-        try {
-            TFileSystem& sourceFs = run.fs(csstrLocal);
-            if (!sourceFs.exists(csstrLocal)) {
-                run.logFailure(run.tr("The file does not exist."));
-                CurrentFileOperationProgress = 0;
-                return orERROR_LocalAccess;
-            }
-            temporaryCopy = CombineJobPath(JobOptions.General.PathForTempFiles, stJobName,
-                                           LastPathComponent(csstrRemote));
-            if (temporaryCopy.isEmpty()) {
-                // Never a path outside the job's temporary folder.
-                ::LogError(*this, run.tr("The temporary copy cannot be placed in the job's temporary "
-                                         "folder:") +
-                                      ' ' + csstrRemote);
-                CurrentFileOperationProgress = 0;
-                return orERROR_LocalAccess;
-            }
-            temporaryFs = &run.fs(temporaryCopy);
-            const QString beside = run.temporaryCopyBeside(*temporaryFs, temporaryCopy, csstrRemote);
-            if (!beside.isEmpty())
-                temporaryCopy = beside;
-            else
-                temporaryFs->makePath(ParentPath(temporaryCopy));
-            const TCopyResult copied = run.copy(sourceFs, csstrLocal, *temporaryFs, temporaryCopy);
-            if (!copied.ok() && !beside.isEmpty() && copied.targetFailed) {
-                // Beside its target the temporary copy is written by the storage: a refusal there is
-                // the storage's, and counts as the first attempt. Further attempts copy straight from
-                // the source, which a local storage reads as the temporary folder would.
-                run.logFailure(WithoutLineBreaks(SystemErrorText(copied.error, this)));
-                attempts = 1;
-                temporaryCopy.clear();
-                temporaryFs = nullptr;
-            } else if (!copied.ok()) {
-                if (LogError && !(JobOptions.Processing.SkipLockedFiles && copied.sourceLocked))
-                    ::LogError(*this, WithoutLineBreaks(SystemErrorText(copied.error, this)));
-                CurrentFileOperationProgress = 0;
-                return orERROR_LocalAccess;
-            }
-        } catch (const TStorageError& e) {
-            run.logFailure(WithoutLineBreaks(e.message()));
-            CurrentFileOperationProgress = 0;
-            return orERROR_LocalAccess;
-        }
-        kind = atCopyFromLocalToRemoteFile;
-        if (!temporaryCopy.isEmpty()) {
-            local = temporaryCopy;
-            run.ownTemporaryCopy = temporaryCopy;
-        }
+    if (csOperationType == atCopyFromLocalToRemoteFileThroughTempFolder &&
+        !run.startCopyIntoPlace(csstrLocal)) {
+        CurrentFileOperationProgress = 0;
+        return orERROR_LocalAccess;
     }
-
-    CurrentFileOperationType = kind;
-    CurrentFileOperationProgress = 0;
-    TOperationResult result = orERROR_RemoteAccess;
-    while (result != orSuccess && CancelCurrentFileOperation.load() == 0 && attempts <= RetryCount) {
-        if (attempts > 0) {
-            const qint32 wait = JobOptions.Processing.IfDestinationNotAvailable_Wait_Sec;
-            run.log(run.tr("Retry after %s seconds.").replace(QStringLiteral("%s"), QString::number(wait)));
-            run.waitBeforeRetry(wait);
-        }
-        // The temporary copy's first attempt has already logged its "Copying the file:" line.
-        const bool logCopying = temporaryCopy.isEmpty() || attempts > 0;
-        ++attempts;
-        try {
-            run.attempt(kind, local, csstrRemote, logCopying);
-            result = orSuccess;
-        } catch (const TLocalFileMissing&) {
-            return orERROR_LocalAccess;
-        } catch (const TStorageError& e) {
-            run.logFailure(WithoutLineBreaks(e.message()));
-        }
+    const TOperationResult result = run.attempts(csOperationType, csstrLocal, csstrRemote, RetryCount);
+    if (result == orERROR_LocalAccess) {
+        CurrentFileOperationProgress = 0;
+        return result;
     }
 
     // Times of earlier copies that were set later and failed are reported with the next operation.
@@ -435,13 +421,30 @@ TOperationResult TJob::FileOperation(TFileOperationType csOperationType, const Q
         LogDeferredFailures(*this, *remoteFs, false);
 
     CancelCurrentFileOperation = 0;
-    if (temporaryFs) {
-        TFileStat st;
-        if (temporaryFs->stat(temporaryCopy, st) == 0) {
-            if (st.readOnly())
-                temporaryFs->setPermissions(temporaryCopy, st.mode | 0600);
-            temporaryFs->removeFile(temporaryCopy);
-        }
-    }
     return result;
+}
+
+void RunBackupCopy(TJob& job, TBackupCopy& copy)
+{
+    job.WaitWhilePaused();
+    if (job.JobStatus.load() == jsCancelling)
+        return;
+    TFileOperationRun run(job, true, &copy);
+    copy.result = run.startCopyIntoPlace(copy.source)
+                      ? run.attempts(atCopyFromLocalToRemoteFileThroughTempFolder, copy.source, copy.target,
+                                     copy.retries)
+                      : orERROR_LocalAccess;
+}
+
+void ApplyBackupCopy(TJob& job, const TBackupCopy& copy)
+{
+    for (const TBackupCopyLine& line : copy.lines) {
+        if (line.error)
+            LogError(job, line.text);
+        else
+            LogLine(job, line.text);
+    }
+    if (copy.result == orSuccess)
+        job.CurrentBackupSize += copy.size;
+    job.LastCopyChecksum = copy.result == orSuccess ? copy.checksum : std::nullopt;
 }

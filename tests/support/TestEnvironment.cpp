@@ -46,6 +46,8 @@ void setUpProcess(const QString& parent)
     QFile::setPermissions(base + "/runtime",
                           QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner);
     qputenv("LANG", "C.UTF-8");
+    // A program started by a test never asks the real update server: nothing listens on this port.
+    qputenv("ZORVAN_UPDATE_SERVER", "http://127.0.0.1:9");
     qunsetenv("LC_ALL");
     qunsetenv("LC_MESSAGES");
 }
@@ -81,6 +83,17 @@ QByteArray readFile(const QString& path)
     if (!file.open(QIODevice::ReadOnly))
         return {};
     return file.readAll();
+}
+
+QMap<QString, QByteArray> filesBelow(const QString& folder)
+{
+    QMap<QString, QByteArray> files;
+    QDirIterator it(folder, QDir::Files | QDir::Hidden | QDir::System, QDirIterator::Subdirectories);
+    while (it.hasNext()) {
+        const QString path = it.next();
+        files.insert(path.mid(folder.size() + 1), readFile(path));
+    }
+    return files;
 }
 
 QMap<QString, QByteArray> treeContents(const QString& folder)

@@ -19,6 +19,8 @@ void writeFile(const QString& path, const QByteArray& content);
 QByteArray readFile(const QString& path);
 // Everything below `folder`: relative path -> content, folders with a trailing "/" and no content.
 QMap<QString, QByteArray> treeContents(const QString& folder);
+// Every file below `folder` (relative path -> content), hidden ones too; links are read through.
+QMap<QString, QByteArray> filesBelow(const QString& folder);
 // Polls `condition` every 10 ms until it holds or `timeoutMs` passed; returns its last value.
 bool waitFor(const std::function<bool()>& condition, int timeoutMs = 30000);
 } // namespace TestEnvironment

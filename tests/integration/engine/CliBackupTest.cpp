@@ -1,10 +1,13 @@
 // zorvanbackup-cli create, backup and remove: options and exit codes, one run per job at a time, Ctrl-C,
-// and a run killed in the middle that the next run cleans up after.
+// and runs killed in the middle that the next run cleans up after.
 #include "cli/CliApp.h"
 #include "jobs/JobCatalogue.h"
 #include "jobs/uJob_FilesAndFolders.h"
+#include "platform/CopyFile.h"
 #include "platform/StandardFolders.h"
 #include "support/CliRunner.h"
+#include "support/LoopVolume.h"
+#include "support/MissingFacility.h"
 #include "support/TestEnvironment.h"
 
 #include <gtest/gtest.h>
@@ -15,6 +18,7 @@
 #include <QProcess>
 
 #include <csignal>
+#include <thread>
 
 using namespace TestEnvironment;
 
@@ -223,5 +227,57 @@ TEST_F(CliBackupTest, RunKilledInTheMiddleIsCleanedUpByTheNextRun)
     const QStringList now = QDir(root + "/dest/Docs").entryList(QDir::Dirs | QDir::NoDotAndDotDot);
     EXPECT_EQ(now.size(), 2) << now.join(", ").toStdString();
     EXPECT_TRUE(now.contains(firstBackup.first()));
+}
+
+// Onto another volume than the temporary folder's (an ext4 image), a file is copied once, beside its
+// target under a temporary name: while a large file is being copied only that name holds it, and the
+// job's temporary folder holds no copy. A run killed then leaves no part of the file under its own name;
+// the next mirror run removes the leftover and copies the file.
+TEST_F(CliBackupTest, KilledWhileCopyingOntoAnotherVolumeLeavesNoHalfFile)
+{
+    LoopVolume volume(root + "/storage.img", root + "/mnt", "ZBDEST", false, 160);
+    ZORVAN_SKIP_UNLESS(volume.mounted(), volume.errorText().toStdString());
+    const QByteArray big(96 << 20, 'z');
+    writeFile(root + "/src/Docs/big.bin", big);
+    const QString stored = volume.mountPoint() + "/Docs/Docs";
+    ASSERT_EQ(RunCli({"create", "Docs", "--source", root + "/src/Docs", "--dest", volume.mountPoint(),
+                      "--type", "mirror"})
+                  .code,
+              0);
+    const auto largeFilesIn = [](const QString& folder) {
+        QStringList found;
+        QDirIterator it(folder, QDir::Files | QDir::Hidden, QDirIterator::Subdirectories);
+        while (it.hasNext()) {
+            it.next();
+            if (it.fileInfo().size() > (1 << 20))
+                found.append(it.fileName());
+        }
+        return found;
+    };
+
+    auto killed = startProgram({"backup", "Docs"});
+    QStringList during;
+    for (int i = 0; i < 30000 && killed->state() == QProcess::Running; ++i) {
+        during = largeFilesIn(volume.mountPoint());
+        if (!during.isEmpty())
+            break;
+        std::this_thread::sleep_for(std::chrono::milliseconds(1));
+    }
+    const QStringList inTemporaryFolder = largeFilesIn(StandardFolders::cacheFolder());
+    killed->kill(); // SIGKILL: no chance to clean up
+    ASSERT_TRUE(killed->waitForFinished(30000));
+    ASSERT_EQ(during.size(), 1);
+    EXPECT_TRUE(IsTemporaryNameBeside(during.first()) || during.first() == "big.bin")
+        << during.first().toStdString();
+    EXPECT_EQ(inTemporaryFolder, QStringList());
+    if (QFileInfo::exists(stored + "/big.bin")) {
+        EXPECT_EQ(QFileInfo(stored + "/big.bin").size(), big.size()) << "only a complete file has the name";
+    }
+
+    const CliRun again = RunCli({"backup", "Docs"});
+    EXPECT_NE(again.code, CliApp::kCancelled) << again.out.toStdString();
+    EXPECT_EQ(readFile(stored + "/big.bin"), big);
+    EXPECT_EQ(largeFilesIn(volume.mountPoint()), QStringList("big.bin"));
+    EXPECT_EQ(largeFilesIn(StandardFolders::cacheFolder()), QStringList());
 }
 } // namespace

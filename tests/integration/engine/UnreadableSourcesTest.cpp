@@ -24,18 +24,6 @@ void setMode(const QString& path, mode_t mode)
     ASSERT_EQ(::chmod(QFile::encodeName(path).constData(), mode), 0) << path.toStdString();
 }
 
-// Every file below `folder` (relative path) with its content; links are read through.
-QMap<QString, QByteArray> filesBelow(const QString& folder)
-{
-    QMap<QString, QByteArray> files;
-    QDirIterator it(folder, QDir::Files | QDir::Hidden | QDir::System, QDirIterator::Subdirectories);
-    while (it.hasNext()) {
-        const QString path = it.next();
-        files.insert(path.mid(folder.size() + 1), readFile(path));
-    }
-    return files;
-}
-
 class UnreadableSourcesTest : public ::testing::TestWithParam<TBackupType>
 {
 protected:

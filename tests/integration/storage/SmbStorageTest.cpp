@@ -70,6 +70,8 @@ protected:
         return job;
     }
 
+    void copiesKeepContentTimeAndReadOnly(TFileOperationType kind);
+
     static SmbServer* server;
     static QString startError;
 };
@@ -179,8 +181,18 @@ TEST_F(SmbStorage, ConnectToStorageLogsAndCounts)
     job.DisconnectFromStorage();
 }
 
+// Both ways of copying onto the share: a new file written under its name, and a backup's copy written
+// beside its target under a temporary name and renamed into place.
 TEST_F(SmbStorage, CopiesKeepContentTimeAndReadOnlyBothWays)
 {
+    for (const TFileOperationType kind :
+         {atCopyFromLocalToRemoteFile, atCopyFromLocalToRemoteFileThroughTempFolder})
+        copiesKeepContentTimeAndReadOnly(kind);
+}
+
+void SmbStorage::copiesKeepContentTimeAndReadOnly(TFileOperationType kind)
+{
+    SCOPED_TRACE(kind);
     QString remote, local;
     auto job = connectedJob(remote, local);
     const QString source = TestEnvironment::makeFolder("smbsrc");
@@ -196,9 +208,7 @@ TEST_F(SmbStorage, CopiesKeepContentTimeAndReadOnlyBothWays)
         if (size == 1)
             ::chmod(QFile::encodeName(source + '/' + name).constData(), 0444);
 
-        ASSERT_EQ(job->FileOperation(atCopyFromLocalToRemoteFile, source + '/' + name, remote + '/' + name, 0,
-                                     true),
-                  orSuccess)
+        ASSERT_EQ(job->FileOperation(kind, source + '/' + name, remote + '/' + name, 0, true), orSuccess)
             << JoinedLog(*job);
         EXPECT_EQ(TestEnvironment::readFile(local + '/' + name), content);
         // The checksum covers exactly what was written, also the chunks the second session wrote.
@@ -233,11 +243,12 @@ TEST_F(SmbStorage, CopiesKeepContentTimeAndReadOnlyBothWays)
     // the attribute has to go first.
     job->LastJobResult.Log.clear();
     TestEnvironment::writeFile(source + "/newer", "newer");
-    ASSERT_EQ(job->FileOperation(atCopyFromLocalToRemoteFile, source + "/newer", remote + "/f1.bin", 0, true),
-              orSuccess)
+    ASSERT_EQ(job->FileOperation(kind, source + "/newer", remote + "/f1.bin", 0, true), orSuccess)
         << JoinedLog(*job);
     EXPECT_TRUE(LogTexts(*job).contains("Removing the read-only attribute: " + remote + "/f1.bin"));
     EXPECT_EQ(TestEnvironment::readFile(local + "/f1.bin"), QByteArray("newer"));
+    EXPECT_EQ(entriesOf(local).filter(QStringLiteral(".part")), QStringList());
+    EXPECT_TRUE(entriesOf(job->JobOptions.General.PathForTempFiles).isEmpty());
     job->DisconnectFromStorage();
 }
 

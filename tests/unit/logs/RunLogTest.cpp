@@ -61,6 +61,13 @@ TEST_F(RunLogTest, LinesCarryTheTimeAndTheErrorAndWarningWords)
     EXPECT_EQ(job.LastJobResult.WarningsCount, 1);
     EXPECT_TRUE(HistoryLine("Started.").endsWith(time + ": Started."));
     EXPECT_GT(HistoryLine("Started.").size(), (time + ": Started.").size() + 6); // the date comes first
+
+    // Lines within one second share its time; the next second, or an earlier one, shows its own.
+    for (const auto& [step, shown] : {std::pair{999, QTime(14, 5, 31)}, std::pair{1, QTime(14, 5, 32)},
+                                      std::pair{-61000, QTime(14, 4, 31)}}) {
+        Clock::advanceTestTime(step);
+        EXPECT_EQ(RunLogLine("x"), QLocale::system().toString(shown, LongTimeFormat()) + ": x");
+    }
 }
 
 TEST_F(RunLogTest, HistoryAppendsExtendsAndPrunes)

@@ -1,4 +1,5 @@
 #include "jobs/uJob_FilesAndFolders.h"
+#include "platform/CopyFile.h"
 #include "support/StorageTestUtil.h"
 #include "support/TestEnvironment.h"
 #include "support/WithoutPrivileges.h"
@@ -274,7 +275,7 @@ TEST(FileOperation, RenamesThatMustFail)
     EXPECT_EQ(TestEnvironment::readFile(folder + "/dir2/inner"), QByteArray("i"));
 }
 
-TEST(FileOperation, CopyThroughTheTemporaryFolder)
+TEST(FileOperation, CopyIntoPlace)
 {
     const QString folder = TestEnvironment::makeFolder("through");
     const QString temp = TestEnvironment::makeFolder("temp");
@@ -283,13 +284,13 @@ TEST(FileOperation, CopyThroughTheTemporaryFolder)
     EXPECT_EQ(job->FileOperation(atCopyFromLocalToRemoteFileThroughTempFolder, folder + "/src.dat",
                                  folder + "/out/dst.dat", 1, true),
               orERROR_RemoteAccess); // the target folder does not exist: both attempts fail
-    EXPECT_EQ(
-        LogTexts(*job).mid(0, 3),
-        QStringList({"Copying the file: " + folder + "/src.dat",
-                     "ERROR: System Error.  Code: 2.No such file or directory", "Retry after 0 seconds."}));
-    // Later attempts name the temporary copy.
-    EXPECT_EQ(LogTexts(*job).value(3), "Copying the file: " + temp + "/Job/dst.dat");
-    EXPECT_FALSE(QFile::exists(temp + "/Job/dst.dat"));
+    // Every attempt copies from the source; the job's temporary folder is not used.
+    EXPECT_EQ(LogTexts(*job),
+              QStringList({"Copying the file: " + folder + "/src.dat",
+                           "ERROR: System Error.  Code: 2.No such file or directory",
+                           "Retry after 0 seconds.", "Copying the file: " + folder + "/src.dat",
+                           "ERROR: System Error.  Code: 2.No such file or directory"}));
+    EXPECT_FALSE(QFile::exists(temp + "/Job"));
 
     QDir().mkpath(folder + "/out");
     job->LastJobResult.Log.clear();
@@ -334,40 +335,52 @@ TEST(FileOperation, CopyThroughTheTemporaryFolder)
               QStringList({"Copying the file: " + folder + "/gone", "ERROR: The file does not exist."}));
 }
 
-TEST(FileOperation, TemporaryCopyIsMadeBesideATargetOnItsVolume)
+// While a copy runs, only a temporary name beside its target holds it, whether or not the storage is
+// on the temporary folder's volume (/dev/shm, when it is another volume here): the target's name gets
+// the complete file, and a cancel leaves nothing, in the storage folder or the temporary folder.
+TEST(FileOperation, ACopyIsMadeBesideItsTargetOnEveryVolume)
 {
-    // A folder stands where the copy goes, so every attempt fails and the retry names the temporary
-    // copy: beside the target when the temporary folder is on the storage's volume, in the temporary
-    // folder otherwise (/dev/shm, when it is another volume here). Neither leaves anything behind.
     const QString folder = TestEnvironment::makeFolder("beside");
-    TestEnvironment::writeFile(folder + "/src.dat", "payload");
-    QDir().mkpath(folder + "/out/dst.dat/inner");
+    const QByteArray content(3 * 1024 * 1024 + 5, 'p');
+    TestEnvironment::writeFile(folder + "/src.dat", content);
     QTemporaryDir otherVolume(QStringLiteral("/dev/shm/zorvan-test-XXXXXX"));
-    struct stat here
-    {
-    }, there{};
-    const bool haveOtherVolume = otherVolume.isValid() &&
-                                 ::stat(QFile::encodeName(folder).constData(), &here) == 0 &&
-                                 ::stat("/dev/shm", &there) == 0 && here.st_dev != there.st_dev;
-    for (const bool sameVolume : {true, false}) {
-        if (!sameVolume && !haveOtherVolume)
-            continue;
-        const QString temp = sameVolume ? TestEnvironment::makeFolder("temp") : otherVolume.path();
-        auto job = makeJob(temp);
-        EXPECT_EQ(job->FileOperation(atCopyFromLocalToRemoteFileThroughTempFolder, folder + "/src.dat",
-                                     folder + "/out/dst.dat", 1, true),
-                  orERROR_RemoteAccess);
-        const QString retried = LogTexts(*job).value(3);
-        if (sameVolume)
-            EXPECT_TRUE(retried.startsWith("Copying the file: " + folder + "/out/.zorvan-") &&
-                        retried.endsWith(".part"))
-                << retried.toStdString();
-        else
-            EXPECT_EQ(retried, "Copying the file: " + temp + "/Job/dst.dat");
-        EXPECT_EQ(QDir(folder + "/out").entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot),
-                  QStringList("dst.dat"));
-        EXPECT_EQ(QDir(temp + "/Job").entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot),
-                  QStringList());
+    QStringList storages{TestEnvironment::makeFolder("storage")};
+    if (otherVolume.isValid())
+        storages.append(otherVolume.path());
+    const auto entries = [](const QString& path) {
+        return QDir(path).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot);
+    };
+    for (const QString& storage : std::as_const(storages)) {
+        for (const bool cancel : {false, true}) {
+            const QString temp = TestEnvironment::makeFolder("temp");
+            auto job = makeJob(temp);
+            job->JobStatus = jsRunning;
+            job->Pause(); // the copy stops at its first progress report, its target open
+            TOperationResult result = orSuccess;
+            std::thread run([&] {
+                result = job->FileOperation(atCopyFromLocalToRemoteFileThroughTempFolder, folder + "/src.dat",
+                                            storage + "/dst.dat", 2, true);
+            });
+            while (!job->WaitingWhilePaused.load())
+                std::this_thread::sleep_for(std::chrono::milliseconds(2));
+            const QStringList during = entries(storage);
+            EXPECT_TRUE(during.size() == 1 && IsTemporaryNameBeside(during.value(0)))
+                << during.join(", ").toStdString();
+            EXPECT_EQ(entries(temp), QStringList());
+            if (cancel)
+                job->Cancel();
+            else
+                job->SetStatus(jsRunning);
+            run.join();
+            EXPECT_EQ(result, cancel ? orERROR_LocalAccess : orSuccess) << storage.toStdString();
+            EXPECT_EQ(entries(storage), cancel ? QStringList() : QStringList("dst.dat"));
+            EXPECT_EQ(entries(temp), QStringList());
+            if (!cancel) {
+                EXPECT_EQ(TestEnvironment::readFile(storage + "/dst.dat"), content);
+                EXPECT_EQ(job->CurrentBackupSize.load(), content.size());
+                QFile::remove(storage + "/dst.dat");
+            }
+        }
     }
 }
 
