@@ -4,6 +4,7 @@
 #include "base/Placeholders.h"
 #include "engine/RestorePoints.h"
 #include "engine/RestoreRun.h"
+#include "i18n/RunLanguage.h"
 #include "jobs/JobCatalogue.h"
 #include "logs/RunLog.h"
 #include "operations/RunLifecycle.h"
@@ -130,6 +131,7 @@ bool TJob_FilesAndFolders::Restore(TRestoreInteraction& ui)
         return true;
     std::thread([this, lock = std::move(lock), output = preparation.outputPath, index = preparation.listIndex,
                  items = preparation.items]() mutable {
+        const TRunLanguageScope language(JobOptions.Language);
         TRestoreRun run(*this, output, index, TLocalFileSystem::instance());
         run.setSelection(TRestoreSelection(items));
         run.setBeforeIdle([&lock] { lock.reset(); });

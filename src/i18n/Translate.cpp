@@ -1,6 +1,7 @@
 #include "i18n/Translate.h"
 
 #include "base/AppState.h"
+#include "i18n/RunLanguage.h"
 
 #include <atomic>
 
@@ -22,7 +23,18 @@ QString TranslateWith(const TLanguageOptions& language, const QString& text)
 
 namespace {
 std::atomic<const TLanguageOptions*> interfaceLanguage{nullptr};
+thread_local const TLanguageOptions* runLanguage = nullptr;
 } // namespace
+
+TRunLanguageScope::TRunLanguageScope(const TLanguageOptions& language) : previous(runLanguage)
+{
+    runLanguage = &language;
+}
+
+TRunLanguageScope::~TRunLanguageScope()
+{
+    runLanguage = previous;
+}
 
 void InstallInterfaceLanguage(const TLanguageOptions& language)
 {
@@ -31,6 +43,6 @@ void InstallInterfaceLanguage(const TLanguageOptions& language)
 
 QString Translate(const QString& text)
 {
-    const TLanguageOptions* language = interfaceLanguage.load();
+    const TLanguageOptions* language = runLanguage ? runLanguage : interfaceLanguage.load();
     return language ? TranslateWith(*language, text) : text;
 }

@@ -10,7 +10,15 @@ struct TLanguageOptions
     qint32 iLanguage = 0;
     // Translations[0] holds the English texts; Translations[k] language k's texts at the same indexes.
     QList<QStringList> Translations;
+    // The languages' own names and two-letter codes, at the indexes of Translations ("English", "en"
+    // first); empty while no translations are loaded.
+    QStringList LanguageNames;
+    QStringList LanguageCodes;
 };
+
+// Marks a literal that reaches the lookup later (kept in a table or a variable), so that the
+// translators' template collects it. Expands to the literal itself.
+#define TRANSLATABLE(text) text
 
 // The text in the active language of `language`; English when iLanguage is 0, while the program is
 // ending, or when the table has no (or an empty) translation for it.

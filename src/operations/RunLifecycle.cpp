@@ -4,6 +4,7 @@
 #include "base/Clock.h"
 #include "base/Placeholders.h"
 #include "events/EventsLog.h"
+#include "i18n/RunLanguage.h"
 #include "jobs/JobPaths.h"
 #include "jobs/uJob.h"
 #include "logs/RunLog.h"
@@ -49,6 +50,7 @@ void StartBackupWorker(TJob& job, std::unique_ptr<TJobRunLock> lock,
                        std::function<void(const std::function<void()>& releaseLock)> run)
 {
     std::thread([&job, lock = std::move(lock), run = std::move(run)]() mutable {
+        const TRunLanguageScope language(job.JobOptions.Language);
         QString failure;
         try {
             run([&lock] { lock.reset(); });

@@ -2,6 +2,7 @@
 // What the main window needs from the program around it: the catalogue and the scheduler it shows,
 // and the commands whose windows or lifecycle belong to the program. The window reads no global state.
 #include <QString>
+#include <QStringList>
 
 #include <functional>
 
@@ -34,4 +35,9 @@ struct TMainWindowServices
     // The global folder of the log files (the options' PathForLogFiles): "History" writes there and
     // "Log" reads the job's run logs below it. Unset or empty: those commands report the missing folder.
     std::function<QString()> LogFolder;
+    // The "Language" menu: the languages' names (English first), the index of the active one, and the
+    // choice of one, which the program keeps and saves. Unset: the menu offers English alone.
+    std::function<QStringList()> LanguageNames;
+    std::function<int()> ActiveLanguage;
+    std::function<void(int index)> ChooseLanguage;
 };

@@ -9,6 +9,7 @@
 #include "ui/widgets/Icons.h"
 
 #include <QAction>
+#include <QActionGroup>
 #include <QCloseEvent>
 #include <QDesktopServices>
 #include <QHBoxLayout>
@@ -184,6 +185,9 @@ void TfrmMainOstrinBackup::createMenus()
     menuRun->addActions({ActionPause, ActionCancel});
     menuRun->addSeparator();
     menuRun->addActions({ActionPauseAll, ActionCancelAll});
+    menuLanguage = menu(nullptr, "menuLanguage", "Language");
+    connect(menuLanguage, &QMenu::aboutToShow, this, &TfrmMainOstrinBackup::RebuildLanguageMenu);
+    RebuildLanguageMenu();
     menuHelp = menu(nullptr, "menuHelp", "Help");
     menuHelp->addActions({ActionSupport, ActionWebsite});
     menuHelp->addSeparator();
@@ -206,6 +210,30 @@ void TfrmMainOstrinBackup::createMenus()
     pmNewJob->setDefaultAction(ActionCreate);
     pmLogs = popup("pmLogs");
     connect(pmLogs, &QMenu::aboutToShow, this, &TfrmMainOstrinBackup::RebuildLogMenu);
+}
+
+void TfrmMainOstrinBackup::RebuildLanguageMenu()
+{
+    qDeleteAll(menuLanguage->findChildren<QActionGroup*>(Qt::FindDirectChildrenOnly));
+    menuLanguage->clear();
+    const QStringList names = services.LanguageNames ? services.LanguageNames() : QStringList();
+    const int active = services.ActiveLanguage ? services.ActiveLanguage() : 0;
+    auto* group = new QActionGroup(menuLanguage);
+    for (int index = 0; index < std::max<int>(1, int(names.size())); ++index) {
+        // The languages are listed by their own names, English under its English name.
+        auto* action =
+            menuLanguage->addAction(index < names.size() ? names.at(index) : QStringLiteral("English"));
+        action->setObjectName(QStringLiteral("ActionLanguage%1").arg(index));
+        action->setCheckable(true);
+        action->setChecked(index == active);
+        action->setActionGroup(group);
+        connect(action, &QAction::triggered, this, [this, index] {
+            if (services.ChooseLanguage)
+                services.ChooseLanguage(index);
+            TranslateMainWindow();
+            refreshView();
+        });
+    }
 }
 
 void TfrmMainOstrinBackup::createToolbar()

@@ -8,7 +8,8 @@
 //             ActionRemove, ActionBackup, ActionRestore, ActionVerify, ActionHistory, ActionLog,
 //             ActionPauseAll, ActionCancelAll, ActionOptions, ActionSupport, ActionWebsite, ActionAbout,
 //             ActionPause, ActionResume, ActionCancel, ActionQuit, ActionMinimize
-//   menus     menuFile, menuEdit, menuRun, menuHelp; pmJob (right click on an idle job), pmRun (right
+//   menus     menuFile, menuEdit, menuRun, menuLanguage (ActionLanguage0 English, ActionLanguage1 ...),
+//   menuHelp; pmJob (right click on an idle job), pmRun (right
 //             click on a waiting, running or paused job), pmNewJob ("New Job" arrow), pmLogs ("Log" arrow)
 //   toolbar   tbMain with the buttons btNewJob, btRemove, btSettings, btRename, btBackup, btRestore,
 //             btHistory, btLog, btOptions, btAbout
@@ -64,6 +65,8 @@ public:
     QMenu* contextMenuForSelection() const;
     // Rebuilds the "Log" arrow's menu from the selected job's run logs (also done when it opens).
     void RebuildLogMenu();
+    // Fills the "Language" menu from the languages the program offers, the active one checked.
+    void RebuildLanguageMenu();
 
     QAction *ActionNewJob, *ActionCreate, *ActionImport, *ActionDuplicate, *ActionSettings, *ActionRename,
         *ActionRemove, *ActionBackup, *ActionRestore, *ActionVerify, *ActionHistory, *ActionLog,
@@ -124,7 +127,8 @@ private:
     std::vector<std::function<void()>> captions;
 
     QToolBar* toolbar = nullptr;
-    QMenu *menuFile = nullptr, *menuEdit = nullptr, *menuRun = nullptr, *menuHelp = nullptr;
+    QMenu *menuFile = nullptr, *menuEdit = nullptr, *menuRun = nullptr, *menuLanguage = nullptr,
+          *menuHelp = nullptr;
     QMenu *pmJob = nullptr, *pmRun = nullptr, *pmNewJob = nullptr, *pmLogs = nullptr;
     QMenu* popupMenu = nullptr;
     QHeaderView* header = nullptr;
