@@ -1,5 +1,6 @@
 #!/usr/bin/env bash
 # Configures and builds the project into build/ (or $ZORVAN_BUILD_DIR). Extra arguments go to cmake.
+# ZORVAN_BUILD_TARGETS (names separated by spaces) builds only those targets and what they need.
 set -euo pipefail
 top=$(cd "$(dirname "$0")/.." && pwd)
 build=${ZORVAN_BUILD_DIR:-$top/build}
@@ -8,4 +9,5 @@ if [[ ! -f "$build/CMakeCache.txt" ]]; then
 elif [[ $# -gt 0 ]]; then
     cmake "$build" "$@"
 fi
-cmake --build "$build" --parallel "$(nproc)"
+read -r -a targets <<<"${ZORVAN_BUILD_TARGETS:-}"
+cmake --build "$build" --parallel "$(nproc)" ${targets[@]+--target "${targets[@]}"}

@@ -1,9 +1,10 @@
 #!/usr/bin/env bash
 # Installs the Debian packages the build and the tests need, only those that are missing.
 set -euo pipefail
-packages=(cmake ninja-build g++ clang pkg-config qt6-base-dev libqt6dbus6 libqt6svg6 xauth libgtest-dev libgmock-dev
+packages=(cmake ninja-build g++ clang pkg-config python3 qt6-base-dev libqt6dbus6 libqt6svg6 xauth libgtest-dev libgmock-dev
           libbenchmark-dev libsmbclient-dev samba smbclient libzstd-dev libssl-dev libxxhash-dev zstd rsync time xvfb dbus-daemon
-          clang-format dosfstools exfatprogs exfat-fuse e2fsprogs mount util-linux strace)
+          clang-format dosfstools exfatprogs exfat-fuse e2fsprogs mount util-linux strace
+          openssl dpkg-dev lintian desktop-file-utils appstream)
 missing=()
 for p in "${packages[@]}"; do
     status=$(dpkg-query -W -f='${Status}' "$p" 2>/dev/null || true)

@@ -38,4 +38,5 @@ void TOptionsCommand::ActionOptionsExecute()
         ApplyProcessPriority(general.ProcessPriority);
     SaveOptions();
     SaveVerifyCopiesAfterBackup(GlobalOptions.Processing.VerifyCopiesAfterBackup);
+    SaveCheckForNewVersionAtStart(GlobalOptions.General.CheckForNewVersionAtStart);
 }

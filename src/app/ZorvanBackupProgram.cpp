@@ -10,6 +10,7 @@
 #include "app/VerifyCommand.h"
 #include "base/AppState.h"
 #include "i18n/Translate.h"
+#include "i18n/TranslationFile.h"
 #include "jobs/uJob_DriveImage.h"
 #include "jobs/uJob_FilesAndFolders.h"
 #include "options/uOptions.h"
@@ -19,6 +20,7 @@
 #include "ui/dialogs/TfrmEnterPassword.h"
 #include "ui/dialogs/TfrmListViewer.h"
 #include "ui/dialogs/TfrmNewBackupJob.h"
+#include "ui/dialogs/TfrmNewVersion.h"
 #include "ui/dialogs/TfrmOpenJobDialog.h"
 #include "ui/dialogs/TfrmPassword.h"
 #include "ui/dialogs/TfrmPCshutdownDialog.h"
@@ -27,7 +29,9 @@
 #include "ui/wizards/uWizard_DriveImageBackup.h"
 #include "ui/wizards/uWizard_FilesBackup.h"
 
+#include <QDesktopServices>
 #include <QGuiApplication>
+#include <QUrl>
 
 TZorvanBackupProgram::TZorvanBackupProgram(const TCommandLine& commandLine)
     : commandLine(commandLine), Scheduler(Jobs, RunStarter, SleepInhibitor, Elevation, PowerControl),
@@ -75,6 +79,14 @@ void TZorvanBackupProgram::createWindows()
     services.Shown = [this] { Lifecycle.FormShow(); };
     services.StartedByHand = [this](TJob& job) { RunEnds->MarkStartedByHand(job); };
     services.LogFolder = [] { return GlobalOptions.Logging.PathForLogFiles; };
+    services.LanguageNames = [] { return GlobalOptions.Language.LanguageNames; };
+    services.ActiveLanguage = [] { return int(GlobalOptions.Language.iLanguage); };
+    services.ChooseLanguage = [this](int index) {
+        // Runs already going keep the language of their own copy of the options.
+        ChooseInterfaceLanguage(GlobalOptions.Language, index);
+        SaveOptions();
+        Tray->TranslateTray();
+    };
     services.NewJob = [this] { JobCommands->ActionNewJobExecute(); };
     services.ImportJob = [this] { JobCommands->ActionOpenExecute(); };
     services.Duplicate = [this](TJob& job) { JobCommands->ActionDuplicateExecute(job); };
@@ -101,6 +113,12 @@ void TZorvanBackupProgram::createWindows()
     frmWizard_DriveImageBackup = std::make_unique<TfrmWizard_DriveImageBackup>(
         *frmAddTime, frmMainOstrinBackup.get(), frmPassword.get());
     frmNewBackupJob = std::make_unique<TfrmNewBackupJob>(frmMainOstrinBackup.get());
+    TNewVersionServices update;
+    update.Server = UpdateServerFromEnvironment();
+    update.TempFolder = [] { return GlobalOptions.General.PathForTempFiles; };
+    update.OpenPackage = [](const QString& path) { QDesktopServices::openUrl(QUrl::fromLocalFile(path)); };
+    update.OpenWebSite = [](const QUrl& site) { QDesktopServices::openUrl(site); };
+    frmNewVersion = std::make_unique<TfrmNewVersion>(std::move(update));
     FilesRestore = std::make_unique<TFilesRestoreCommand>(frmMainOstrinBackup.get());
 
     TJobCommandWindows windows;
@@ -172,17 +190,13 @@ bool TZorvanBackupProgram::PassStartupGates()
     // With "/hide" the password is asked when the user first opens the window.
     if (!commandLine.Hide() && !Lifecycle.AskConfigurationPassword())
         return false;
-    return !NewAppVersionExists();
+    if (!GlobalOptions.General.CheckForNewVersionAtStart)
+        return true;
+    return !frmNewVersion->NewAppVersionExists() || frmNewVersion->ShowModalResult() != 0;
 }
 
 void TZorvanBackupProgram::ShowAtStart()
 {
     if (!commandLine.Hide())
         frmMainOstrinBackup->show();
-}
-
-bool NewAppVersionExists()
-{
-    // The update check is not built yet: there is never an update to offer.
-    return false;
 }

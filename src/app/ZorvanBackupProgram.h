@@ -29,6 +29,7 @@ class TfrmListViewer;
 class TfrmLog;
 class TfrmMainOstrinBackup;
 class TfrmNewBackupJob;
+class TfrmNewVersion;
 class TfrmOpenJobDialog;
 class TfrmPassword;
 class TfrmPCshutdownDialog;
@@ -49,7 +50,8 @@ public:
     bool Create();
     // Takes hand-overs from second starts; only for the instance that holds the instance lock.
     bool ListenForHandOver();
-    // The configuration password (not with "/hide") and the update check. False when the program ends.
+    // The configuration password (not with "/hide") and, unless the user switched it off, the update
+    // check (also with "/hide"). False when the program ends.
     bool PassStartupGates();
     // Shows the main window unless the program started hidden.
     void ShowAtStart();
@@ -64,6 +66,7 @@ public:
     TfrmWizard_FilesBackup& filesWizard() { return *frmWizard_FilesBackup; }
     TfrmWizard_DriveImageBackup& driveImageWizard() { return *frmWizard_DriveImageBackup; }
     TfrmNewBackupJob& newBackupJobDialog() { return *frmNewBackupJob; }
+    TfrmNewVersion& newVersionDialog() { return *frmNewVersion; }
     TJobCommands& jobCommands() { return *JobCommands; }
     TOptionsCommand& optionsCommand() { return *OptionsCommand; }
     TDriveImageRestoreCommand& driveImageRestore() { return *DriveImageRestore; }
@@ -106,6 +109,7 @@ private:
     std::unique_ptr<TfrmLog> frmLog;
     std::unique_ptr<TfrmWizard_DriveImageBackup> frmWizard_DriveImageBackup;
     std::unique_ptr<TfrmNewBackupJob> frmNewBackupJob;
+    std::unique_ptr<TfrmNewVersion> frmNewVersion;
     std::unique_ptr<TJobCommands> JobCommands;
     std::unique_ptr<TOptionsCommand> OptionsCommand;
     std::unique_ptr<TDriveImageRestoreCommand> DriveImageRestore;
@@ -116,7 +120,3 @@ private:
     // SIGTERM and SIGINT end the program as the end of the session does.
     std::unique_ptr<TStopSignals> StopSignals;
 };
-
-// Whether the program has an update to offer before it starts. The update check is not built yet:
-// no update.
-bool NewAppVersionExists();

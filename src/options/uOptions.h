@@ -14,6 +14,8 @@ struct TGeneralOptions
     QString strProtectConfiguration_Password;
     qint32 ProcessPriority = 0;
     QString PathForTempFiles;
+    // Not part of the options file: kept in the desktop settings file beside the window layout.
+    bool CheckForNewVersionAtStart = true;
 };
 
 struct TLoggingOptions

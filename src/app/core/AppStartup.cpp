@@ -4,6 +4,7 @@
 #include "base/AppState.h"
 #include "events/EventsLog.h"
 #include "i18n/Translate.h"
+#include "i18n/TranslationFile.h"
 #include "jobs/JobCatalogue.h"
 #include "options/uOptions.h"
 #include "platform/AskingUser.h"
@@ -64,6 +65,8 @@ TStartupResult PrepareApplication(TJobCatalogue& catalogue, const TStartupSteps&
         }
     }
     GlobalOptions.Processing.VerifyCopiesAfterBackup = LoadVerifyCopiesAfterBackup();
+    GlobalOptions.General.CheckForNewVersionAtStart = LoadCheckForNewVersionAtStart();
+    LoadTranslationFile(TranslationFilePath(), GlobalOptions.Language);
 
     ensureFolder(GlobalOptions.General.PathForTempFiles, QStringLiteral("Temporary directory is created:"),
                  QStringLiteral("ERROR: Unable to create temporary directory:"), result);

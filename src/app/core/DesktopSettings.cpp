@@ -8,24 +8,47 @@
 
 namespace {
 const QString kVerifyAfterBackup = QStringLiteral("verify_after_backup");
-} // namespace
+const QString kCheckForNewVersion = QStringLiteral("check_for_new_version");
 
-bool LoadVerifyCopiesAfterBackup()
+bool loadFlag(const QString& name, bool missing)
 {
     if (!QFileInfo::exists(WindowLayoutFilePath()))
-        return false;
+        return missing;
     const QSettings settings(WindowLayoutFilePath(), QSettings::IniFormat);
-    return settings.value(kVerifyAfterBackup).toInt() == 1;
+    const QVariant value = settings.value(name);
+    return value.isValid() ? value.toInt() == 1 : missing;
 }
 
-bool SaveVerifyCopiesAfterBackup(bool on)
+bool saveFlag(const QString& name, bool on)
 {
     if (!MakePathForAskingUser(QFileInfo(WindowLayoutFilePath()).path()))
         return false;
     QSettings settings(WindowLayoutFilePath(), QSettings::IniFormat);
-    settings.setValue(kVerifyAfterBackup, on ? 1 : 0);
+    settings.setValue(name, on ? 1 : 0);
     settings.sync();
     // QSettings replaces the file as a whole: the new file is root's in an elevated instance.
     GiveToAskingUser(settings.fileName());
     return settings.status() == QSettings::NoError;
+}
+
+} // namespace
+
+bool LoadVerifyCopiesAfterBackup()
+{
+    return loadFlag(kVerifyAfterBackup, false);
+}
+
+bool SaveVerifyCopiesAfterBackup(bool on)
+{
+    return saveFlag(kVerifyAfterBackup, on);
+}
+
+bool LoadCheckForNewVersionAtStart()
+{
+    return loadFlag(kCheckForNewVersion, ZORVAN_CHECK_FOR_NEW_VERSION != 0);
+}
+
+bool SaveCheckForNewVersionAtStart(bool on)
+{
+    return saveFlag(kCheckForNewVersion, on);
 }

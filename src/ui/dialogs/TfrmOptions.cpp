@@ -115,6 +115,7 @@ void TfrmOptions::buildGeneralPage()
     chRunProgramAtLogon = MakeNamed<QCheckBox>(tsGeneral, "chRunProgramAtLogon");
     chRunOnlyOneJobAtATime = MakeNamed<QCheckBox>(tsGeneral, "chRunOnlyOneJobAtATime");
     chBlockSleepMode = MakeNamed<QCheckBox>(tsGeneral, "chBlockSleepMode");
+    chCheckForNewVersion = MakeNamed<QCheckBox>(tsGeneral, "chCheckForNewVersion");
     chProtectConfiguration = MakeNamed<QCheckBox>(tsGeneral, "chProtectConfiguration");
     btSetPassword = MakeNamed<QPushButton>(tsGeneral, "btSetPassword");
     lbPasswordStatus = MakeNamed<QLabel>(tsGeneral, "lbPasswordStatus");
@@ -140,6 +141,7 @@ void TfrmOptions::buildGeneralPage()
     layout->addWidget(chRunProgramAtLogon);
     layout->addWidget(chRunOnlyOneJobAtATime);
     layout->addWidget(chBlockSleepMode);
+    layout->addWidget(chCheckForNewVersion);
     layout->addWidget(chProtectConfiguration);
     layout->addLayout(password);
     layout->addSpacing(10);
@@ -264,6 +266,7 @@ void TfrmOptions::OptionsToControls(const TOptions& options)
     chRunProgramAtLogon->setChecked(general.RunProgramAtLogon);
     chRunOnlyOneJobAtATime->setChecked(options.Processing.RunOnlyOneJobAtATime);
     chBlockSleepMode->setChecked(general.BlockSleepModeifJobIsScheduled);
+    chCheckForNewVersion->setChecked(general.CheckForNewVersionAtStart);
     chProtectConfiguration->setChecked(general.ProtectConfigurationbyPassword);
     edPathForTempFiles->setText(general.PathForTempFiles);
     cbProcessPriority->setCurrentIndex(general.ProcessPriority);
@@ -297,6 +300,7 @@ void TfrmOptions::ControlsToOptions(TOptions& options) const
     TGeneralOptions& general = options.General;
     general.RunProgramAtLogon = chRunProgramAtLogon->isChecked();
     general.BlockSleepModeifJobIsScheduled = chBlockSleepMode->isChecked();
+    general.CheckForNewVersionAtStart = chCheckForNewVersion->isChecked();
     general.ProtectConfigurationbyPassword = chProtectConfiguration->isChecked();
     general.strProtectConfiguration_Password = ProtectionPassword;
     general.PathForTempFiles = edPathForTempFiles->text();
@@ -349,6 +353,7 @@ void TfrmOptions::FormShow()
     setCaption(chRunOnlyOneJobAtATime, Translate(QStringLiteral("Run only one job at a time")));
     setCaption(chBlockSleepMode,
                Translate(QStringLiteral("Block sleep mode if some job is scheduled for today or tomorrow")));
+    setCaption(chCheckForNewVersion, Translate(QStringLiteral("Check for a new version at start")));
     setCaption(chProtectConfiguration,
                Translate(QStringLiteral("Protect configuration from unwanted changes with a password")));
     setCaption(btSetPassword, Translate(QStringLiteral("Set Password")) + QStringLiteral("..."));

@@ -50,6 +50,7 @@ private:
     QCheckBox* chRunProgramAtLogon;
     QCheckBox* chRunOnlyOneJobAtATime;
     QCheckBox* chBlockSleepMode;
+    QCheckBox* chCheckForNewVersion;
     QCheckBox* chProtectConfiguration;
     QPushButton* btSetPassword;
     QLabel* lbPasswordStatus;

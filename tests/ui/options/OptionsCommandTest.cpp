@@ -107,28 +107,37 @@ TEST_F(OptionsCommandTest, AutorunEntryFollowsTheBoxAndAFailedChangeRestoresIt)
     EXPECT_TRUE(saved.Processing.RunOnlyOneJobAtATime);
 }
 
-// "Verify the copies after each backup" is kept in the settings file beside the window layout (the
-// options file has no place for it) and is read again at the next start.
-TEST_F(OptionsCommandTest, VerifyCopiesAfterBackupIsKeptBesideTheWindowLayout)
+// "Verify the copies after each backup" and "Check for a new version at start" are kept in the settings
+// file beside the window layout (the options file has no place for them) and are read again at the next
+// start.
+TEST_F(OptionsCommandTest, DesktopSettingsAreKeptBesideTheWindowLayout)
 {
     start();
+    EXPECT_TRUE(GlobalOptions.General.CheckForNewVersionAtStart);
     runOptions([](QWidget& d) {
         child<QCheckBox>(d, "chVerifyCopiesAfterBackup")->setChecked(true);
+        child<QCheckBox>(d, "chCheckForNewVersion")->setChecked(false);
         click(d, "btOK");
     });
     EXPECT_TRUE(GlobalOptions.Processing.VerifyCopiesAfterBackup);
-    EXPECT_TRUE(QString::fromUtf8(TestEnvironment::readFile(WindowLayoutFilePath()))
-                    .contains("verify_after_backup=1"));
+    const QString file = QString::fromUtf8(TestEnvironment::readFile(WindowLayoutFilePath()));
+    EXPECT_TRUE(file.contains("verify_after_backup=1"));
+    EXPECT_TRUE(file.contains("check_for_new_version=0"));
     stop();
     GlobalOptions.Processing.VerifyCopiesAfterBackup = false;
+    GlobalOptions.General.CheckForNewVersionAtStart = true;
     start();
     EXPECT_TRUE(GlobalOptions.Processing.VerifyCopiesAfterBackup);
-    bool checked = false;
+    EXPECT_FALSE(GlobalOptions.General.CheckForNewVersionAtStart);
+    bool verifyChecked = false;
+    bool checkChecked = true;
     runOptions([&](QWidget& d) {
-        checked = child<QCheckBox>(d, "chVerifyCopiesAfterBackup")->isChecked();
+        verifyChecked = child<QCheckBox>(d, "chVerifyCopiesAfterBackup")->isChecked();
+        checkChecked = child<QCheckBox>(d, "chCheckForNewVersion")->isChecked();
         click(d, "btCancel");
     });
-    EXPECT_TRUE(checked);
+    EXPECT_TRUE(verifyChecked);
+    EXPECT_FALSE(checkChecked);
 }
 
 TEST_F(OptionsCommandTest, CancelChangesNothing)
