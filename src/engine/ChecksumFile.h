@@ -7,8 +7,11 @@
 #include "base/ContentChecksum.h"
 
 #include <QByteArray>
+#include <QFile>
 #include <QHash>
+#include <QSaveFile>
 #include <QString>
+#include <QStringDecoder>
 
 inline const QString kChecksumFileName = QStringLiteral("_checksums.obl");
 
@@ -47,3 +50,45 @@ enum class TChecksumFileState
     Unreadable, // there, but it cannot be read or is not of a known kind
 };
 TChecksumFileState ReadChecksumFile(const QString& path, TChecksumTable& out);
+
+// Reads a checksums file entry by entry in the file's order, holding one chunk of it at a time (a
+// mirror's file lists every file the mirror holds).
+class TChecksumFileReader
+{
+public:
+    explicit TChecksumFileReader(const QString& path, qsizetype chunkSize = 1 << 20);
+    TChecksumFileState state() const { return fileState; }
+    // The next well-formed entry; false at the end. Damaged lines are skipped and counted; a read error
+    // ends the entries and turns the state to Unreadable.
+    bool next(QString& path, TChecksumEntry& entry);
+    qint64 malformedLines() const { return malformed; }
+
+private:
+    bool nextLine(QString& line);
+
+    QFile file;
+    QByteArray chunk;
+    qsizetype chunkSize;
+    qsizetype position = 0;
+    bool fileEnded = false;
+    bool skipLineFeed = false; // the chunk ended between a CR and its LF
+    QStringDecoder decoder;
+    TChecksumFileState fileState = TChecksumFileState::Missing;
+    qint64 malformed = 0;
+};
+
+// Writes a checksums file entry by entry through a buffer; the file is replaced only by commit().
+class TChecksumFileWriter
+{
+public:
+    explicit TChecksumFileWriter(const QString& path);
+    void append(QStringView path, qint64 size, const TChecksumDigest& digest);
+    // False when the file could not be written; without a commit the earlier file stays.
+    bool commit();
+
+private:
+    void flushBuffer();
+
+    QSaveFile file;
+    QByteArray buffer;
+};

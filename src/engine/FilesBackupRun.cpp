@@ -5,6 +5,7 @@
 #include "engine/CatalogFile.h"
 #include "engine/ChecksumFile.h"
 #include "engine/LeftoverCopies.h"
+#include "engine/MirrorChecksums.h"
 #include "engine/PointVerification.h"
 #include "engine/RestoreOutputFolder.h"
 #include "engine/RestorePoints.h"
@@ -16,6 +17,7 @@
 #include "logs/RunLog.h"
 #include "storage/StorageError.h"
 
+#include <QFile>
 #include <QFileInfo>
 #include <QLocale>
 
@@ -376,19 +378,19 @@ void TFilesBackupRun::storeDatabase()
     for (const qint32 index : state.CopiedFilesList)
         AppendCatalogEntry(copied, state.LocalFilesList.at(index));
     WriteCatalogContent(catalog("_rf.obl"), copied);
+    copied = QByteArray();
     if (job.Settings.Backup.BackupType == btSync) {
         if (!storeMirrorChecksums(true))
             job.JobStatus = jsCancelling;
     } else {
-        copied = EncodeChecksumsHeader();
+        TChecksumFileWriter checksums(JoinPath(temp, kChecksumFileName));
         for (size_t i = 0; i < state.CopiedFilesList.size() && i < state.CopiedChecksums.size(); ++i) {
             if (state.CopiedChecksums[i].size >= 0)
-                AppendChecksumEntry(copied, state.LocalFilesList.at(state.CopiedFilesList[i]),
-                                    state.CopiedChecksums[i].size, state.CopiedChecksums[i].digest);
+                checksums.append(state.LocalFilesList.at(state.CopiedFilesList[i]),
+                                 state.CopiedChecksums[i].size, state.CopiedChecksums[i].digest);
         }
-        WriteCatalogContent(JoinPath(temp, kChecksumFileName), copied);
+        checksums.commit();
     }
-    copied = QByteArray();
     state.CopiedFilesList = std::vector<qint32>();
     state.CopiedChecksums = std::vector<TJob::TCopyChecksum>();
     WriteCatalogFile(catalog("_rd.obl"), state.CreatedDirsList);
@@ -429,41 +431,16 @@ void TFilesBackupRun::storeDatabase()
         removeOldBackups(false);
 }
 
-QByteArray TFilesBackupRun::mirrorChecksums(bool complete)
-{
-    TChecksumTable previous = FetchChecksumTable(job, backupRoot);
-    TChecksumTable table;
-    if (complete) {
-        // Only what the mirror holds now keeps its entry: removed files and files that became folders
-        // lose theirs.
-        for (qsizetype i = 0; i < state.LocalFilesList.size(); ++i) {
-            const QString path = state.LocalFilesList.at(i).toString();
-            if (const auto it = previous.entries.constFind(path); it != previous.entries.cend())
-                table.entries.insert(path, *it);
-        }
-        previous = TChecksumTable();
-    } else {
-        // A cancelled run's removals are undone or unrecorded and its files list is partial: every
-        // old entry stays.
-        table = std::move(previous);
-    }
-    // A copy replaced the stored file: its old entry goes, whether or not the copy has a checksum.
-    for (size_t i = 0; i < state.CopiedFilesList.size() && i < state.CopiedChecksums.size(); ++i) {
-        const QString path = state.LocalFilesList.at(state.CopiedFilesList[i]).toString();
-        const TJob::TCopyChecksum& copy = state.CopiedChecksums[i];
-        if (copy.size >= 0)
-            table.entries.insert(path, TChecksumEntry{copy.size, copy.digest});
-        else
-            table.entries.remove(path);
-    }
-    return EncodeChecksums(table);
-}
-
 bool TFilesBackupRun::storeMirrorChecksums(bool complete)
 {
     // A mirror keeps one checksums file, in its folder, updated by each run and replaced whole.
-    const QString local = JoinPath(JobTempFolder(job), kChecksumFileName);
-    return WriteCatalogContent(local, mirrorChecksums(complete)) &&
+    const QString temp = JobTempFolder(job);
+    const QString earlier = JoinPath(temp, QStringLiteral("_checksums_earlier.obl"));
+    const QString local = JoinPath(temp, kChecksumFileName);
+    FetchChecksumFile(job, backupRoot, earlier);
+    const bool written = WriteMirrorChecksums(earlier, local, state, complete);
+    QFile::remove(earlier);
+    return written &&
            job.FileOperation(atCopyFromLocalToRemoteFile, local, JoinPath(backupRoot, kChecksumFileName),
                              retries(), true) == orSuccess;
 }

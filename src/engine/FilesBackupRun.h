@@ -39,8 +39,8 @@ private:
     void createTargetAndStartFlag();
     void walkAndStore();
     void storeDatabase();
-    // The checksums file of a mirror after this run (`complete`: the run went to its end).
-    QByteArray mirrorChecksums(bool complete);
+    // Writes the checksums file of a mirror after this run (`complete`: the run went to its end) and
+    // puts it on the storage.
     bool storeMirrorChecksums(bool complete);
     // With the option to verify the copies after each backup: what this run copied, with the checksums
     // computed while copying, taken before storeDatabase frees the lists.

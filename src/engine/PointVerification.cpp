@@ -157,13 +157,18 @@ QHash<QString, TFileStamp> recordedStamps(TJob& job, bool latest)
 
 } // namespace
 
+bool FetchChecksumFile(TJob& job, const QString& folder, const QString& local)
+{
+    QFile::remove(local);
+    return job.FileOperation(atCopyFromRemoteToLocalFile, local, JoinPath(folder, kChecksumFileName), 0,
+                             false) == orSuccess;
+}
+
 TChecksumTable FetchChecksumTable(TJob& job, const QString& folder)
 {
     TChecksumTable table;
     const QString local = JoinPath(JobTempFolder(job), kChecksumFileName);
-    QFile::remove(local);
-    if (job.FileOperation(atCopyFromRemoteToLocalFile, local, JoinPath(folder, kChecksumFileName), 0,
-                          false) == orSuccess)
+    if (FetchChecksumFile(job, folder, local))
         ReadChecksumFile(local, table);
     return table;
 }

@@ -42,6 +42,8 @@ struct TVerifyResult
 // is none (a backup made without them) or it cannot be had.
 struct TChecksumTable;
 TChecksumTable FetchChecksumTable(TJob& job, const QString& folder);
+// Copies that file to `local` (removed first); false when there is none or it cannot be had.
+bool FetchChecksumFile(TJob& job, const QString& folder, const QString& local);
 
 // The point at `index` of `points` (MainBackupList without its marker), or the mirror. The remote job
 // file must be in the temporary folder (ReadRestorePointList leaves it there). Connects and

@@ -61,3 +61,51 @@ TEST(ChecksumFile, MissingUnknownAndDamagedFiles)
     EXPECT_NE(read.find("good"), nullptr);
     EXPECT_EQ(read.malformedLines, 6);
 }
+
+TEST(ChecksumFile, ReadAsAStreamWhateverTheChunkSize)
+{
+    // Every line end the catalogs accept, a damaged line, an empty one and a name starting with U+FEFF;
+    // small chunks split the lines, the mark and the CR LF pairs in every place.
+    const QString hex = TContentChecksum::toHex(digestOf("abc"));
+    QByteArray content = EncodeChecksumsHeader();
+    content += "3\t" + hex.toLatin1() + "\ta\n";
+    content += "3\t" + hex.toLatin1() + "\tb\r";
+    content += "damaged\r\n\r\n";
+    content += "0\t" + hex.toLatin1() + "\t\xEF\xBB\xBFmarked\r\n";
+    content += "7\t" + hex.toLatin1() + "\tlast without an end";
+    const QString path = TestEnvironment::makeFolder("checksums-stream") + "/stream.obl";
+    TestEnvironment::writeFile(path, content);
+    TChecksumTable whole;
+    ASSERT_TRUE(DecodeChecksums(content, whole));
+    ASSERT_EQ(whole.entries.size(), 4);
+
+    for (const qsizetype chunk : {3, 4, 5, 7, 16, 1 << 20}) {
+        SCOPED_TRACE(chunk);
+        TChecksumFileReader reader(path, chunk);
+        ASSERT_EQ(reader.state(), TChecksumFileState::Read);
+        TChecksumTable streamed;
+        QString name;
+        TChecksumEntry entry;
+        while (reader.next(name, entry))
+            streamed.entries.insert(name, entry);
+        EXPECT_EQ(streamed.entries, whole.entries);
+        EXPECT_EQ(reader.malformedLines(), whole.malformedLines);
+    }
+    EXPECT_EQ(TChecksumFileReader(path + ".none").state(), TChecksumFileState::Missing);
+}
+
+TEST(ChecksumFile, TheWriterGivesTheBytesOfTheEncoder)
+{
+    TChecksumTable table;
+    for (int i = 0; i < 30000; ++i) // more than one buffer
+        table.entries.insert(QStringLiteral("folder %1/file %2.txt").arg(i / 100).arg(i),
+                             {i, digestOf(QByteArray::number(i))});
+    QStringList paths = table.entries.keys();
+    paths.sort();
+    const QString path = TestEnvironment::makeFolder("checksums-writer") + '/' + kChecksumFileName;
+    TChecksumFileWriter writer(path);
+    for (const QString& p : std::as_const(paths))
+        writer.append(p, table.find(p)->size, table.find(p)->digest);
+    ASSERT_TRUE(writer.commit());
+    EXPECT_EQ(TestEnvironment::readFile(path), EncodeChecksums(table));
+}
