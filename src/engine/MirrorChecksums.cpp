@@ -111,11 +111,16 @@ bool WriteMirrorChecksums(const QString& earlierFile, const QString& outputFile,
     const auto copyPath = [&state, &files](qint32 i) { return files.at(state.CopiedFilesList[size_t(i)]); };
     const TOrder copies = SortedByPath(
         qsizetype(std::min(state.CopiedFilesList.size(), state.CopiedChecksums.size())), copyPath);
+    // The files held, sorted only once an earlier entry has to be looked up (a mirror's first run
+    // has none).
     TOrder held;
-    if (complete)
-        held = SortedByPath(files.size(), [&files](qint32 i) { return files.at(i); });
+    bool heldSorted = false;
     size_t nextHeld = 0;
-    const auto holds = [&files, &held, &nextHeld](QStringView path) {
+    const auto holds = [&files, &held, &heldSorted, &nextHeld](QStringView path) {
+        if (!heldSorted) {
+            held = SortedByPath(files.size(), [&files](qint32 i) { return files.at(i); });
+            heldSorted = true;
+        }
         while (nextHeld < held.size() && files.at(held[nextHeld]) < path)
             ++nextHeld;
         return nextHeld < held.size() && files.at(held[nextHeld]) == path;
